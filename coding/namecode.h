@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+// The homework answer for a full name: Huffman code length counters of its characters.
+struct NameStatistics
+{
+    QHash<QChar, int> letterCounts;   // lower-cased printable characters (spaces included)
+    QList<float> letterProbabilities; // count / total, ascending by count
+    QList<int> counters;              // element k = number of codewords of length k + 1
+    QString countersText;             // counters joined with ',' as the student types them
+};
+
+class NameCode
+{
+public:
+    static NameStatistics analyse(const QString &fullName);
+    static QString countersText(const QString &fullName) { return analyse(fullName).countersText; }
+};
