@@ -111,6 +111,7 @@ private slots:
     void narrowImageFits();
     void zoomOutClampsOffset_data();
     void zoomOutClampsOffset();
+    void resizeClampsAndRebuilds();
     void gridLines_data();
     void gridLines();
     void gridSuppressed_data();
@@ -260,6 +261,25 @@ void TestIm::zoomOutClampsOffset()
     QCOMPARE(hBar(im)->maximum(), expected);
     QCOMPARE(im.viewOffset().x(), expected);
     QCOMPARE(im.viewImage(), literalView(im.image(), viewCell(im).size(), 1, im.viewOffset()));
+}
+
+void TestIm::resizeClampsAndRebuilds()
+{
+    Im im;
+    showViewer(im);
+    const QImage image = randomImage({1000, 600}, QImage::Format_Mono, 3);
+    im.setImage(image);
+    im.resize(450, 350); // nothing to clamp: the view alone must follow
+    QCOMPARE(im.viewImage(), literalView(image, viewCell(im).size(), 1, {}));
+
+    hBar(im)->setValue(hBar(im)->maximum());
+    vBar(im)->setValue(vBar(im)->maximum());
+    const int oldWidth = viewCell(im).width();
+    im.resize(600, 700);
+    QVERIFY(viewCell(im).width() > oldWidth);
+    QCOMPARE(im.viewOffset(), QPoint(1000 - viewCell(im).width(), 0));
+    QCOMPARE(vBar(im)->maximum(), 0);
+    QCOMPARE(im.viewImage(), literalView(image, viewCell(im).size(), 1, im.viewOffset()));
 }
 
 void TestIm::gridLines_data()
