@@ -1,0 +1,252 @@
+#include "im.h"
+#include "ui_im.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include <cstring>
+
+namespace {
+
+// Copies the 32-bit image src into the 32-bit image dst with its top-left corner at `at`.
+void place(QImage &dst, const QImage &src, QPoint at)
+{
+    const size_t rowBytes = size_t(src.width()) * 4;
+    for (int y = 0; y < src.height(); ++y)
+        std::memcpy(dst.scanLine(at.y() + y) + size_t(at.x()) * 4, src.constScanLine(y), rowBytes);
+}
+
+// Where QImage::scaled with Qt::FastTransformation samples inside each n x n cell when it shrinks
+// by 1 / n, learnt from a small probe whose pixels hold their own coordinates.
+QPoint downscalePhase(int n)
+{
+    QImage probe(2 * n, 2 * n, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < probe.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(probe.scanLine(y));
+        for (int x = 0; x < probe.width(); ++x)
+            line[x] = 0xff000000u | uint(x) << 8 | uint(y);
+    }
+    const QImage sample = probe.scaled(2, 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const QRgb cell = reinterpret_cast<const QRgb *>(sample.constScanLine(1))[1];
+    return QPoint(int(cell >> 8 & 0xff) - n, int(cell & 0xff) - n);
+}
+
+} // namespace
+
+Im::Im(QWidget *parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags)
+    , ui(std::make_unique<Ui::ImClass>())
+{
+    ui->setupUi(this);
+    connect(ui->horizontalScrollBar, &QScrollBar::valueChanged, this, &Im::onHSliderMove);
+    connect(ui->verticalScrollBar, &QScrollBar::valueChanged, this, &Im::onVSliderMove);
+}
+
+Im::~Im() = default;
+
+void Im::setImage(QImage image)
+{
+    sourceImage = std::move(image);
+    updateScrollBars(false);
+    updateShownImage();
+    repaint();
+}
+
+QRect Im::viewCell() const
+{
+    return ui->gridLayout->cellRect(0, 0);
+}
+
+void Im::updateScrollBars(bool resetOffsetsWhenFitting)
+{
+    // Lowering a maximum below the current value makes the bar clamp and emit valueChanged, so the
+    // offsets follow through the slider slots before the next step.
+    const QRect cell = viewCell();
+    const int cols = qRound(cell.width() / scale);
+    const int rows = qRound(cell.height() / scale);
+
+    QScrollBar *horizontal = ui->horizontalScrollBar;
+    if (cols < sourceImage.width()) {
+        horizontal->setMinimum(0);
+        horizontal->setMaximum(sourceImage.width() - cols);
+        horizontal->setValue(offsetX);
+        horizontal->setPageStep(cols);
+    } else {
+        horizontal->setMaximum(0);
+        if (resetOffsetsWhenFitting)
+            offsetX = 0;
+    }
+
+    QScrollBar *vertical = ui->verticalScrollBar;
+    if (rows < sourceImage.height()) {
+        vertical->setMinimum(0);
+        vertical->setMaximum(sourceImage.height() - rows);
+        vertical->setValue(offsetY);
+        vertical->setPageStep(rows);
+    } else {
+        vertical->setMaximum(0);
+        if (resetOffsetsWhenFitting)
+            offsetY = 0;
+    }
+}
+
+void Im::updateShownImage()
+{
+    shownImage = scaledCrop(QPoint(offsetX, offsetY));
+}
+
+QImage Im::scaledCrop(QPoint origin) const
+{
+    const QRect cell = viewCell();
+    const int cols = qRound(cell.width() / scale);
+    const int rows = qRound(cell.height() / scale);
+    const QSize shownSize(qRound(scale * cols), qRound(scale * rows));
+    if (sourceImage.isNull() || cols <= 0 || rows <= 0 || shownSize.isEmpty())
+        return {};
+    if (scale < 1)
+        return sampledCrop(origin, shownSize);
+
+    // Only the crop is converted to the painting format, never the whole (possibly huge) image.
+    const QRect crop(origin, QSize(cols, rows));
+    const QRect inside = crop & sourceImage.rect();
+    if (inside == crop)
+        return sourceImage.copy(crop)
+            .convertToFormat(QImage::Format_ARGB32_Premultiplied)
+            .scaled(shownSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+
+    // Past the image's right or bottom edge the view stays transparent. Scaling only the part on
+    // the image by the same whole factor samples exactly the pixels the full crop would.
+    QImage shown(shownSize, QImage::Format_ARGB32_Premultiplied);
+    shown.fill(Qt::transparent);
+    if (!inside.isEmpty()) {
+        const QImage part
+            = sourceImage.copy(inside).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        place(shown,
+            part.scaled(part.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation),
+            inside.topLeft() - origin);
+    }
+    return shown;
+}
+
+QImage Im::sampledCrop(QPoint origin, QSize shownSize) const
+{
+    // Zoomed out, one image pixel of each n x n cell is shown. Converting just those pixels, row
+    // by row, keeps the work proportional to the view even when the whole image is in sight.
+    const int n = qRound(1 / scale);
+    const QPoint phase = downscalePhase(n);
+    QImage shown(shownSize, QImage::Format_ARGB32_Premultiplied);
+    shown.fill(Qt::transparent);
+    const int x0 = origin.x() + phase.x();
+    const int count = qMin(shownSize.width(), (sourceImage.width() - x0 + n - 1) / n);
+    if (x0 >= sourceImage.width() || count <= 0)
+        return shown;
+    for (int y = 0; y < shownSize.height(); ++y) {
+        const int sy = origin.y() + y * n + phase.y();
+        if (sy >= sourceImage.height())
+            break;
+        const QImage row = sourceImage.copy(QRect(x0, sy, (count - 1) * n + 1, 1))
+                               .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const auto *in = reinterpret_cast<const QRgb *>(row.constScanLine(0));
+        auto *out = reinterpret_cast<QRgb *>(shown.scanLine(y));
+        for (int x = 0; x < count; ++x)
+            out[x] = in[x * n];
+    }
+    return shown;
+}
+
+void Im::onHSliderMove(int)
+{
+    offsetX = ui->horizontalScrollBar->value();
+    updateShownImage();
+    if (!shownImage.isNull())
+        repaint();
+}
+
+void Im::onVSliderMove(int)
+{
+    offsetY = ui->verticalScrollBar->value();
+    updateShownImage();
+    if (!shownImage.isNull())
+        repaint();
+}
+
+void Im::resizeEvent(QResizeEvent *)
+{
+    // The toolkit paints after a resize by itself.
+    updateScrollBars(true);
+    updateShownImage();
+}
+
+void Im::wheelEvent(QWheelEvent *event)
+{
+    // Only the zoom label's corner zooms; the event is consumed either way.
+    if (!ui->gridLayout->cellRect(1, 1).contains(event->position().toPoint()))
+        return;
+    const float factor = event->angleDelta().y() < 0 ? 0.5f : 2.0f;
+    const float candidate = factor * scale;
+    if (candidate < 0.1f || candidate > 40.0f)
+        return;
+    scale = candidate;
+    updateScrollBars(false);
+    updateShownImage();
+    repaint();
+}
+
+void Im::paintEvent(QPaintEvent *)
+{
+    if (sourceImage.isNull())
+        return;
+    if (shownImage.isNull())
+        shownImage = scaledCrop(QPoint(0, 0));
+
+    const QRect cell = viewCell();
+    QPainter painter(this);
+    painter.drawImage(QPointF(cell.topLeft()), shownImage, QRectF(cell));
+
+    if (!showGrid || scale < 1.0f) {
+        emit clearShowGridFlag();
+        return;
+    }
+
+    // Lines only on the far edges of whole blocks; never one at the view's left or top edge.
+    painter.setPen(QPen(QColor(255, 0, 0, 100), 0));
+    const int wholeW = sourceImage.width() / blockWidth * blockWidth;
+    const int wholeH = sourceImage.height() / blockHeight * blockHeight;
+    const int xEnd = qMin(int(wholeW * scale) - int(scale * offsetX), cell.width());
+    const int yEnd = qMin(int(wholeH * scale) - int(scale * offsetY), cell.height());
+    const int stepX = int(blockWidth * scale);
+    const int stepY = int(blockHeight * scale);
+    for (int x = int(scale * (blockWidth - offsetX % blockWidth)); x <= xEnd; x += stepX)
+        painter.drawLine(x, 0, x, yEnd);
+    for (int y = int(scale * (blockHeight - offsetY % blockHeight)); y <= yEnd; y += stepY)
+        painter.drawLine(0, y, xEnd, y);
+}
+
+void Im::mousePressEvent(QMouseEvent *event)
+{
+    // Without an image there is no pixel to report (the block limits alone would let (0, 0) pass).
+    if (!showGrid || sourceImage.isNull())
+        return;
+    const QPoint pos = event->position().toPoint();
+    const QRect cell = viewCell();
+    if (!cell.contains(pos))
+        return;
+
+    // Presses past the last whole block are not reported.
+    const int sx = int(scale * offsetX);
+    const int px = pos.x() - cell.left() + sx;
+    const int xLim
+        = qMin(int(sourceImage.width() / blockWidth * blockWidth * scale) - sx, cell.width());
+    if (px > scale * offsetX + xLim)
+        return;
+
+    const int sy = int(scale * offsetY);
+    const int py = pos.y() - cell.top() + sy;
+    const int yLim
+        = qMin(int(sourceImage.height() / blockHeight * blockHeight * scale) - sy, cell.height());
+    if (py > scale * offsetY + yLim)
+        return;
+
+    emit takeMouse(QPoint(qRound(px / scale), qRound(py / scale)), pos);
+}
