@@ -3,6 +3,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <vector>
+
 // One input symbol (its position in the probability list) and its code length.
 struct SymbolLength
 {
@@ -25,8 +27,15 @@ public:
 private:
     struct HuffmanNode
     {
-        QList<SymbolLength> symbols;
+        QList<SymbolLength> symbols; // ordered by non-decreasing length
         float probability = 0.0f;
+    };
+
+    // A node not yet taken: its probability and its position in nodes.
+    struct Waiting
+    {
+        float probability;
+        int position;
     };
 
     explicit HuffmanCoder(const QList<float> &probabilities);
@@ -38,7 +47,13 @@ private:
     void computeLengthCounts();
     void computeCodes();
 
+    static bool takenLater(const Waiting &a, const Waiting &b);
+    void enqueue(int position);
+
+    // Nodes in the order they came into being (input symbols first, then merged nodes);
+    // a taken node stays in place, emptied, so positions keep that order.
     QList<HuffmanNode> nodes;
+    std::vector<Waiting> waiting; // heap: the node takeMin returns next is at the front
     QStringList codes;
     QList<int> lengthCounts;
 };

@@ -7,10 +7,10 @@
 // The homework answer for a full name: Huffman code length counters of its characters.
 struct NameStatistics
 {
-    QHash<QChar, int> letterCounts;   // lower-cased printable characters (spaces included)
+    QHash<QChar, int> letterCounts; // lower-cased printable characters (spaces included)
     QList<float> letterProbabilities; // count / total, ascending by count
-    QList<int> counters;              // element k = number of codewords of length k + 1
-    QString countersText;             // counters joined with ',' as the student types them
+    QList<int> counters; // element k = number of codewords of length k + 1
+    QString countersText; // counters joined with ',' as the student types them
 };
 
 class NameCode

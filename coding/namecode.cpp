@@ -1,0 +1,41 @@
+#include "namecode.h"
+
+#include "huffmancoder.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+NameStatistics NameCode::analyse(const QString &fullName)
+{
+    NameStatistics statistics;
+    int total = 0;
+    for (const QChar c : fullName) {
+        if (!c.isPrint())
+            continue;
+        ++statistics.letterCounts[c.toLower()];
+        ++total;
+    }
+    if (total == 0)
+        return statistics;
+
+    // Equal counts carry equal probabilities; ordering them by character keeps the list the
+    // same on every run, whatever the hash order.
+    std::vector<std::pair<int, char16_t>> byCount;
+    byCount.reserve(statistics.letterCounts.size());
+    for (auto it = statistics.letterCounts.cbegin(); it != statistics.letterCounts.cend(); ++it)
+        byCount.emplace_back(it.value(), it.key().unicode());
+    std::sort(byCount.begin(), byCount.end());
+    for (const auto &entry : byCount)
+        statistics.letterProbabilities.append(float(entry.first) / float(total));
+
+    statistics.counters
+        = HuffmanCoder::lengthCounters(HuffmanCoder::codeLengths(statistics.letterProbabilities));
+    QStringList texts;
+    for (const int counter : std::as_const(statistics.counters))
+        texts.append(QString::number(counter));
+    statistics.countersText = texts.join(QLatin1Char(','));
+    return statistics;
+}
