@@ -17,9 +17,19 @@ void place(QImage &dst, const QImage &src, QPoint at)
         std::memcpy(dst.scanLine(at.y() + y) + size_t(at.x()) * 4, src.constScanLine(y), rowBytes);
 }
 
-int roundUp(int value, int step)
+// Where QImage::scaled with Qt::FastTransformation samples inside each n x n cell when it shrinks
+// by 1 / n, learnt from a small probe whose pixels hold their own coordinates.
+QPoint downscalePhase(int n)
 {
-    return (value + step - 1) / step * step;
+    QImage probe(2 * n, 2 * n, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < probe.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(probe.scanLine(y));
+        for (int x = 0; x < probe.width(); ++x)
+            line[x] = 0xff000000u | uint(x) << 8 | uint(y);
+    }
+    const QImage sample = probe.scaled(2, 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const QRgb cell = reinterpret_cast<const QRgb *>(sample.constScanLine(1))[1];
+    return QPoint(int(cell >> 8 & 0xff) - n, int(cell & 0xff) - n);
 }
 
 } // namespace
@@ -94,6 +104,8 @@ QImage Im::scaledCrop(QPoint origin) const
     const QSize shownSize(qRound(scale * cols), qRound(scale * rows));
     if (sourceImage.isNull() || cols <= 0 || rows <= 0 || shownSize.isEmpty())
         return {};
+    if (scale < 1)
+        return sampledCrop(origin, shownSize);
 
     // Only the crop is converted to the painting format, never the whole (possibly huge) image.
     const QRect crop(origin, QSize(cols, rows));
@@ -103,22 +115,43 @@ QImage Im::scaledCrop(QPoint origin) const
             .convertToFormat(QImage::Format_ARGB32_Premultiplied)
             .scaled(shownSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 
-    // Past the image's right or bottom edge the view stays transparent. Only the part on the image
-    // is scaled: trimming the crop in whole steps of 1 / scale keeps the scale factor, and with it
-    // the nearest-neighbour sampling, exactly that of the full crop.
+    // Past the image's right or bottom edge the view stays transparent. Scaling only the part on
+    // the image by the same whole factor samples exactly the pixels the full crop would.
     QImage shown(shownSize, QImage::Format_ARGB32_Premultiplied);
     shown.fill(Qt::transparent);
-    if (inside.isEmpty())
+    if (!inside.isEmpty()) {
+        const QImage part
+            = sourceImage.copy(inside).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        place(shown,
+            part.scaled(part.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation),
+            inside.topLeft() - origin);
+    }
+    return shown;
+}
+
+QImage Im::sampledCrop(QPoint origin, QSize shownSize) const
+{
+    // Zoomed out, one image pixel of each n x n cell is shown. Converting just those pixels, row
+    // by row, keeps the work proportional to the view even when the whole image is in sight.
+    const int n = qRound(1 / scale);
+    const QPoint phase = downscalePhase(n);
+    QImage shown(shownSize, QImage::Format_ARGB32_Premultiplied);
+    shown.fill(Qt::transparent);
+    const int x0 = origin.x() + phase.x();
+    const int count = qMin(shownSize.width(), (sourceImage.width() - x0 + n - 1) / n);
+    if (x0 >= sourceImage.width() || count <= 0)
         return shown;
-    const int step = scale < 1 ? qRound(1 / scale) : 1;
-    const QSize trimmed(qMin(cols, roundUp(inside.right() + 1 - origin.x(), step)),
-        qMin(rows, roundUp(inside.bottom() + 1 - origin.y(), step)));
-    QImage part(trimmed, QImage::Format_ARGB32_Premultiplied);
-    part.fill(Qt::transparent);
-    place(part, sourceImage.copy(inside).convertToFormat(QImage::Format_ARGB32_Premultiplied),
-        inside.topLeft() - origin);
-    const QSize scaledSize(qRound(scale * trimmed.width()), qRound(scale * trimmed.height()));
-    place(shown, part.scaled(scaledSize, Qt::IgnoreAspectRatio, Qt::FastTransformation), {});
+    for (int y = 0; y < shownSize.height(); ++y) {
+        const int sy = origin.y() + y * n + phase.y();
+        if (sy >= sourceImage.height())
+            break;
+        const QImage row = sourceImage.copy(QRect(x0, sy, (count - 1) * n + 1, 1))
+                               .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const auto *in = reinterpret_cast<const QRgb *>(row.constScanLine(0));
+        auto *out = reinterpret_cast<QRgb *>(shown.scanLine(y));
+        for (int x = 0; x < count; ++x)
+            out[x] = in[x * n];
+    }
     return shown;
 }
 

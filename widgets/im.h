@@ -54,6 +54,7 @@ private:
     void updateScrollBars(bool resetOffsetsWhenFitting);
     void updateShownImage();
     QImage scaledCrop(QPoint origin) const;
+    QImage sampledCrop(QPoint origin, QSize shownSize) const;
 
     std::unique_ptr<Ui::ImClass> ui;
     // Kept as given (a plane is 1 bit per pixel); only the visible crop is ever converted.

@@ -1,0 +1,438 @@
+#include "im.h"
+
+#include <QGridLayout>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWheelEvent>
+
+namespace {
+
+QGridLayout *grid(const Im &im)
+{
+    return im.findChild<QGridLayout *>("gridLayout");
+}
+
+QRect viewCell(const Im &im)
+{
+    return grid(im)->cellRect(0, 0);
+}
+
+QRect zoomCell(const Im &im)
+{
+    return grid(im)->cellRect(1, 1);
+}
+
+QScrollBar *hBar(const Im &im)
+{
+    return im.findChild<QScrollBar *>("horizontalScrollBar");
+}
+
+QScrollBar *vBar(const Im &im)
+{
+    return im.findChild<QScrollBar *>("verticalScrollBar");
+}
+
+void wheel(Im &im, int delta, QPoint pos)
+{
+    QWheelEvent event(QPointF(pos), im.mapToGlobal(QPointF(pos)), QPoint(), QPoint(0, delta),
+        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&im, &event);
+}
+
+// Wheel steps over the zoom label: 120 zooms in, -120 out.
+void zoom(Im &im, const QList<int> &deltas)
+{
+    for (const int delta : deltas)
+        wheel(im, delta, zoomCell(im).center());
+}
+
+// A plane as the program makes them: 0 = opaque white, 1 = opaque black.
+QImage plane(QSize size, bool black = false)
+{
+    QImage image(size, QImage::Format_Mono);
+    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    image.fill(black ? 1 : 0);
+    return image;
+}
+
+QImage randomImage(QSize size, QImage::Format format, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QImage image(size, format);
+    if (format == QImage::Format_Mono)
+        image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    if (format == QImage::Format_Indexed8) {
+        QList<QRgb> colours;
+        for (int i = 0; i < 256; ++i)
+            colours.append(random.generate());
+        image.setColorTable(colours);
+    }
+    for (int y = 0; y < image.height(); ++y) {
+        uchar *line = image.scanLine(y);
+        for (qsizetype i = 0; i < image.bytesPerLine(); ++i)
+            line[i] = uchar(random.generate());
+    }
+    return image;
+}
+
+// The view as the plain reading defines it: convert the whole image, crop, scale.
+QImage literalView(const QImage &source, QSize cell, float scale, QPoint offset)
+{
+    const int cols = qRound(cell.width() / scale);
+    const int rows = qRound(cell.height() / scale);
+    return source.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+        .copy(QRect(offset, QSize(cols, rows)))
+        .scaled(qRound(scale * cols), qRound(scale * rows), Qt::IgnoreAspectRatio,
+            Qt::FastTransformation);
+}
+
+bool isGridPixel(QRgb pixel)
+{
+    return qRed(pixel) - qGreen(pixel) > 50;
+}
+
+using Steps = QList<int>;
+
+} // namespace
+
+class TestIm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void paintBeforeImage();
+    void zoomSteps_data();
+    void zoomSteps();
+    void wheelOutsideZoomCell_data();
+    void wheelOutsideZoomCell();
+    void offsetsKeptAcrossSetImage();
+    void narrowImageFits();
+    void zoomOutClampsOffset_data();
+    void zoomOutClampsOffset();
+    void gridLines_data();
+    void gridLines();
+    void gridSuppressed_data();
+    void gridSuppressed();
+    void takeMouse_data();
+    void takeMouse();
+    void shownPixelsMatchLiteral_data();
+    void shownPixelsMatchLiteral();
+
+private:
+    // A shown viewer with a laid-out grid: view cell about 284 x 184.
+    void showViewer(Im &im)
+    {
+        im.resize(300, 200);
+        im.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&im));
+        QVERIFY(viewCell(im).width() > 101);
+        QCOMPARE(viewCell(im).topLeft(), QPoint(0, 0));
+    }
+};
+
+void TestIm::paintBeforeImage()
+{
+    Im im;
+    QSignalSpy cleared(&im, &Im::clearShowGridFlag);
+    showViewer(im);
+    im.repaint();
+    im.grab();
+    QCOMPARE(cleared.count(), 0);
+    QVERIFY(im.viewImage().isNull());
+    QCOMPARE(hBar(im)->maximum(), 0);
+    QCOMPARE(vBar(im)->maximum(), 0);
+}
+
+void TestIm::zoomSteps_data()
+{
+    QTest::addColumn<Steps>("deltas");
+    QTest::addColumn<float>("expected");
+
+    QTest::newRow("three out") << Steps {-120, -120, -120} << 0.125f;
+    QTest::newRow("fourth out ignored") << Steps {-120, -120, -120, -120} << 0.125f;
+    QTest::newRow("five in") << Steps {120, 120, 120, 120, 120} << 32.0f;
+    QTest::newRow("sixth in ignored") << Steps {120, 120, 120, 120, 120, 120} << 32.0f;
+    QTest::newRow("delta 0 zooms in") << Steps {0} << 2.0f;
+    QTest::newRow("small delta counts") << Steps {-1} << 0.5f;
+    QTest::newRow("back from the limit") << Steps {-120, -120, -120, -120, 120} << 0.25f;
+}
+
+void TestIm::zoomSteps()
+{
+    QFETCH(Steps, deltas);
+    QFETCH(float, expected);
+
+    Im im;
+    showViewer(im);
+    im.setImage(plane({1000, 1000}));
+    zoom(im, deltas);
+    QCOMPARE(im.zoom(), expected);
+}
+
+void TestIm::wheelOutsideZoomCell_data()
+{
+    // Position relative to the zoom label cell's top-left corner.
+    QTest::addColumn<QPoint>("offset");
+    QTest::addColumn<float>("expected");
+
+    QTest::newRow("cell corner itself") << QPoint(0, 0) << 2.0f;
+    QTest::newRow("left of the cell") << QPoint(-1, 0) << 1.0f;
+    QTest::newRow("above the cell") << QPoint(0, -1) << 1.0f;
+    QTest::newRow("over the view") << QPoint(-100, -80) << 1.0f;
+    QTest::newRow("over the horizontal bar") << QPoint(-100, 2) << 1.0f;
+    QTest::newRow("over the vertical bar") << QPoint(2, -80) << 1.0f;
+}
+
+void TestIm::wheelOutsideZoomCell()
+{
+    QFETCH(QPoint, offset);
+    QFETCH(float, expected);
+
+    Im im;
+    showViewer(im);
+    im.setImage(plane({1000, 1000}));
+    wheel(im, 120, zoomCell(im).topLeft() + offset);
+    QCOMPARE(im.zoom(), expected);
+}
+
+void TestIm::offsetsKeptAcrossSetImage()
+{
+    Im im;
+    showViewer(im);
+    im.setImage(randomImage({1000, 800}, QImage::Format_Mono, 1));
+    zoom(im, {120, 120});
+    hBar(im)->setValue(100);
+    vBar(im)->setValue(30);
+    QCOMPARE(im.viewOffset(), QPoint(100, 30));
+
+    const QImage next = randomImage({1000, 800}, QImage::Format_Mono, 2);
+    im.setImage(next);
+    QCOMPARE(im.zoom(), 4.0f);
+    QCOMPARE(im.viewOffset(), QPoint(100, 30));
+    QCOMPARE(im.viewImage(), literalView(next, viewCell(im).size(), 4, {100, 30}));
+}
+
+void TestIm::narrowImageFits()
+{
+    Im im;
+    showViewer(im);
+    im.setImage(plane({1000, 100}));
+    hBar(im)->setValue(50);
+    QCOMPARE(im.viewOffset().x(), 50);
+
+    im.setImage(plane({100, 100}, true));
+    QCOMPARE(hBar(im)->minimum(), 0);
+    QCOMPARE(hBar(im)->maximum(), 0);
+    QCOMPARE(im.viewOffset().x(), 0);
+    QCOMPARE(im.viewImage().pixel(50, 10), qRgb(0, 0, 0));
+    QCOMPARE(im.viewImage().pixel(150, 10), 0u); // transparent, not the plane's white
+    QCOMPARE(im.viewImage().pixel(50, 150), 0u);
+}
+
+void TestIm::zoomOutClampsOffset_data()
+{
+    // Image width as a multiple of the view cell's width.
+    QTest::addColumn<double>("widthInCells");
+    QTest::addColumn<bool>("fitsAfter");
+
+    QTest::newRow("still scrollable") << 3.0 << false;
+    QTest::newRow("fits after zooming out") << 0.9 << true;
+}
+
+void TestIm::zoomOutClampsOffset()
+{
+    QFETCH(double, widthInCells);
+    QFETCH(bool, fitsAfter);
+
+    Im im;
+    showViewer(im);
+    const int cellW = viewCell(im).width();
+    const int width = int(cellW * widthInCells);
+    im.setImage(plane({width, 100}));
+    zoom(im, {120});
+    hBar(im)->setValue(hBar(im)->maximum());
+    QCOMPARE(im.viewOffset().x(), width - qRound(cellW / 2.0));
+
+    zoom(im, {-120});
+    const int expected = fitsAfter ? 0 : width - cellW;
+    QCOMPARE(hBar(im)->maximum(), expected);
+    QCOMPARE(im.viewOffset().x(), expected);
+    QCOMPARE(im.viewImage(), literalView(im.image(), viewCell(im).size(), 1, im.viewOffset()));
+}
+
+void TestIm::gridLines_data()
+{
+    QTest::addColumn<QPoint>("pixel");
+    QTest::addColumn<bool>("line");
+
+    // White 105 x 105 plane at scale 2: whole blocks end at 200 screen pixels.
+    QTest::newRow("left edge") << QPoint(0, 5) << false;
+    QTest::newRow("inside first block") << QPoint(10, 5) << false;
+    QTest::newRow("first vertical line") << QPoint(20, 5) << true;
+    QTest::newRow("right of first line") << QPoint(21, 5) << false;
+    QTest::newRow("second vertical line") << QPoint(40, 5) << true;
+    QTest::newRow("last whole block") << QPoint(200, 5) << true;
+    QTest::newRow("partial block") << QPoint(210, 5) << false;
+    QTest::newRow("top edge") << QPoint(5, 0) << false;
+    QTest::newRow("first horizontal line") << QPoint(5, 20) << true;
+    QTest::newRow("horizontal line ends at last block") << QPoint(205, 20) << false;
+}
+
+void TestIm::gridLines()
+{
+    QFETCH(QPoint, pixel);
+    QFETCH(bool, line);
+
+    Im im;
+    showViewer(im);
+    im.setImage(plane({105, 105}));
+    zoom(im, {120});
+    QCOMPARE(im.zoom(), 2.0f);
+    const QImage shot = im.grab().toImage();
+    QCOMPARE(isGridPixel(shot.pixel(pixel)), line);
+}
+
+void TestIm::gridSuppressed_data()
+{
+    QTest::addColumn<bool>("showGrid");
+    QTest::addColumn<Steps>("deltas");
+    QTest::addColumn<bool>("drawn");
+
+    QTest::newRow("grid at scale 1") << true << Steps {} << true;
+    QTest::newRow("scale 0.5") << true << Steps {-120} << false;
+    QTest::newRow("grid off at scale 2") << false << Steps {120} << false;
+}
+
+void TestIm::gridSuppressed()
+{
+    QFETCH(bool, showGrid);
+    QFETCH(Steps, deltas);
+    QFETCH(bool, drawn);
+
+    Im im;
+    im.showGrid = showGrid;
+    showViewer(im);
+    im.setImage(plane({300, 300}));
+    zoom(im, deltas);
+
+    QSignalSpy cleared(&im, &Im::clearShowGridFlag);
+    im.repaint();
+    im.repaint();
+    QCOMPARE(cleared.count(), drawn ? 0 : 2);
+    const QImage shot = im.grab().toImage();
+    QCOMPARE(isGridPixel(shot.pixel(20, 5)), drawn);
+}
+
+void TestIm::takeMouse_data()
+{
+    QTest::addColumn<QSize>("imageSize");
+    QTest::addColumn<bool>("showGrid");
+    QTest::addColumn<Steps>("deltas");
+    QTest::addColumn<QPoint>("press"); // (-1, -1): over the zoom label
+    QTest::addColumn<bool>("reported");
+    QTest::addColumn<QPoint>("imagePoint");
+
+    QTest::newRow("rounded at scale 4")
+        << QSize(200, 200) << true << Steps {120, 120} << QPoint(3, 1) << true << QPoint(1, 0);
+    QTest::newRow("last whole block column")
+        << QSize(105, 100) << true << Steps {} << QPoint(100, 0) << true << QPoint(100, 0);
+    QTest::newRow("past last whole block column")
+        << QSize(105, 100) << true << Steps {} << QPoint(101, 0) << false << QPoint();
+    QTest::newRow("past last whole block row")
+        << QSize(100, 105) << true << Steps {} << QPoint(0, 101) << false << QPoint();
+    QTest::newRow("grid off") << QSize(200, 200) << false << Steps {} << QPoint(3, 1) << false
+                              << QPoint();
+    QTest::newRow("outside the view")
+        << QSize(200, 200) << true << Steps {} << QPoint(-1, -1) << false << QPoint();
+    QTest::newRow("no image") << QSize() << true << Steps {} << QPoint(0, 0) << false << QPoint();
+}
+
+void TestIm::takeMouse()
+{
+    QFETCH(QSize, imageSize);
+    QFETCH(bool, showGrid);
+    QFETCH(Steps, deltas);
+    QFETCH(QPoint, press);
+    QFETCH(bool, reported);
+    QFETCH(QPoint, imagePoint);
+
+    Im im;
+    im.showGrid = showGrid;
+    showViewer(im);
+    if (imageSize.isValid())
+        im.setImage(plane(imageSize));
+    zoom(im, deltas);
+    if (press == QPoint(-1, -1))
+        press = zoomCell(im).center();
+
+    QSignalSpy taken(&im, &Im::takeMouse);
+    QTest::mousePress(&im, Qt::LeftButton, {}, press);
+    QCOMPARE(taken.count(), reported ? 1 : 0);
+    if (reported) {
+        const QList<QVariant> arguments = taken.takeFirst();
+        QCOMPARE(arguments.at(0).toPoint(), imagePoint);
+        QCOMPARE(arguments.at(1).toPoint(), press);
+    }
+}
+
+void TestIm::shownPixelsMatchLiteral_data()
+{
+    QTest::addColumn<QImage::Format>("format");
+    QTest::addColumn<QSize>("imageSize");
+    QTest::addColumn<Steps>("deltas");
+    QTest::addColumn<QPoint>("offset"); // asked of the scroll bars, which clamp it
+
+    const QImage::Format mono = QImage::Format_Mono;
+    QTest::newRow("1:1 scrolled") << mono << QSize(700, 500) << Steps {} << QPoint(13, 7);
+    QTest::newRow("x2 scrolled") << mono << QSize(700, 500) << Steps {120} << QPoint(101, 33);
+    QTest::newRow("x4 at the far corner")
+        << mono << QSize(700, 500) << Steps {120, 120} << QPoint(9999, 9999);
+    QTest::newRow("x32") << mono << QSize(300, 200) << Steps {120, 120, 120, 120, 120}
+                         << QPoint(77, 41);
+    QTest::newRow("1/2 odd offset") << mono << QSize(1201, 901) << Steps {-120} << QPoint(3, 5);
+    QTest::newRow("1/4 odd offset")
+        << mono << QSize(2001, 1501) << Steps {-120, -120} << QPoint(7, 3);
+    QTest::newRow("1/8 scrolled") << mono << QSize(4003, 2001) << Steps {-120, -120, -120}
+                                  << QPoint(5, 2);
+    QTest::newRow("1/8 whole image in sight")
+        << mono << QSize(1203, 907) << Steps {-120, -120, -120} << QPoint();
+    QTest::newRow("1/2 past both edges") << mono << QSize(301, 211) << Steps {-120} << QPoint();
+    QTest::newRow("1:1 past both edges") << mono << QSize(101, 51) << Steps {} << QPoint();
+    QTest::newRow("x4 past both edges") << mono << QSize(37, 23) << Steps {120, 120} << QPoint();
+    QTest::newRow("x2 scrolled, past the bottom")
+        << mono << QSize(1000, 40) << Steps {120} << QPoint(55, 0);
+    QTest::newRow("1/4 scrolled, past the right")
+        << mono << QSize(300, 3000) << Steps {-120, -120} << QPoint(0, 11);
+    QTest::newRow("grey 1/4") << QImage::Format_Grayscale8 << QSize(999, 777) << Steps {-120, -120}
+                              << QPoint(3, 1);
+    QTest::newRow("translucent x2 past edges")
+        << QImage::Format_ARGB32 << QSize(60, 50) << Steps {120} << QPoint();
+    QTest::newRow("indexed translucent 1/8")
+        << QImage::Format_Indexed8 << QSize(2500, 1000) << Steps {-120, -120, -120} << QPoint(9, 4);
+}
+
+void TestIm::shownPixelsMatchLiteral()
+{
+    QFETCH(QImage::Format, format);
+    QFETCH(QSize, imageSize);
+    QFETCH(Steps, deltas);
+    QFETCH(QPoint, offset);
+
+    Im im;
+    showViewer(im);
+    const QImage image = randomImage(imageSize, format, 7);
+    im.setImage(image);
+    QCOMPARE(im.image().cacheKey(), image.cacheKey()); // kept as given, not converted whole
+    zoom(im, deltas);
+    hBar(im)->setValue(offset.x());
+    vBar(im)->setValue(offset.y());
+
+    const QImage expected = literalView(image, viewCell(im).size(), im.zoom(), im.viewOffset());
+    QCOMPARE(im.viewImage().format(), expected.format());
+    QCOMPARE(im.viewImage(), expected);
+}
+
+QTEST_MAIN(TestIm)
+#include "tst_im.moc"
