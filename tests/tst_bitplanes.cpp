@@ -101,16 +101,20 @@ void tst_BitPlanes::greyLevels()
 void tst_BitPlanes::planeFormat()
 {
     QImage grey(5, 4, QImage::Format_Grayscale8);
-    grey.fill(0);
+    grey.fill(Qt::white);
     const QList<QImage> planes = BitPlanes::split(grey);
     QCOMPARE(planes.size(), 8);
     for (const QImage &plane : planes) {
         QCOMPARE(plane.size(), QSize(5, 4));
         QCOMPARE(plane.format(), QImage::Format_Mono);
         QCOMPARE(plane.colorTable(), (QList<QRgb> {0xffffffff, 0xff000000}));
-        // Padding bits of each scan line stay clear.
-        for (int y = 0; y < 4; ++y)
-            QCOMPARE(plane.constScanLine(y)[0], uchar(0));
+        // Five black pixels, then clear padding to the end of each scan line.
+        for (int y = 0; y < 4; ++y) {
+            const uchar *line = plane.constScanLine(y);
+            QCOMPARE(line[0], uchar(0xf8));
+            for (qsizetype i = 1; i < plane.bytesPerLine(); ++i)
+                QCOMPARE(line[i], uchar(0));
+        }
     }
 }
 
