@@ -119,7 +119,7 @@ QList<QImage> BitPlanes::split(const QImage &picture)
         direct = isIdentity(table);
     }
 
-    std::vector<uchar> levels(size_t(width));
+    std::vector<uchar> levels(static_cast<size_t>(width));
     const qsizetype usedBytes = (width + 7) / 8;
     const qsizetype lineBytes = planes.first().bytesPerLine();
     std::array<uchar *, count> bases {};
