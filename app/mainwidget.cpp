@@ -65,8 +65,8 @@ void MainWidget::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::LanguageChange) {
         ui->retranslateUi(this);
-        // The form refills the picture list on every retranslation; the choice starts over
-        // with "выбери изображение". No signal of the user's kind (textActivated) is sent.
+        // retranslateUi only renames the four pictures; like a refilled list, the choice starts
+        // over at "выбери изображение". No textActivated is sent, so nothing is loaded.
         ui->comboBox->setCurrentIndex(0);
     }
 }
