@@ -1,0 +1,3 @@
+#include "mainwidget.h"
+
+void MainWidget::onApplay(bool) { }

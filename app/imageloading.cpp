@@ -1,0 +1,7 @@
+#include "mainwidget.h"
+
+void MainWidget::onActivateCombo(const QString &) { }
+
+void MainWidget::onReview(bool) { }
+
+void MainWidget::onDialChange(int) { }

@@ -1,0 +1,16 @@
+#include "mainwidget.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    const QApplication application(argc, argv);
+    int result = 0;
+    {
+        // The window must go before the application object.
+        MainWidget window;
+        window.show();
+        result = QApplication::exec();
+    }
+    return result;
+}

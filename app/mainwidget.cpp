@@ -1,0 +1,72 @@
+#include "mainwidget.h"
+
+#include "im.h"
+#include "qswitch.h"
+#include "ui_mainwidget.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QTableWidgetItem>
+
+MainWidget::MainWidget(QWidget *parent)
+    : QWidget(parent)
+    , ui(std::make_unique<Ui_MainWidget>())
+{
+    modalDialogs.messageBox = [this](const QString &title, const QString &text) {
+        QMessageBox::information(this, title, text, QMessageBox::Ok, QMessageBox::NoButton);
+    };
+    modalDialogs.openFileName
+        = [this](const QString &caption, const QString &dir, const QString &filter) {
+              return QFileDialog::getOpenFileName(this, caption, dir, filter);
+          };
+
+    // Also connects the dial to the LCD, before the dial's slot below: the analysis reads the
+    // plane number from the LCD.
+    ui->setupUi(this);
+
+    viewer = new Im(this);
+    viewer->showGrid = false;
+    viewer->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    ui->verticalLayout_6->insertWidget(0, viewer, 0);
+
+    // {0,19} rather than {,19}: PCRE2 reads "{,19}" as literal text, not as a repeat count.
+    // The capitals А-Я do not include Ё; ё is listed apart, as it lies outside а-я.
+    const QRegularExpression namePattern("[А-Я][а-яё]{0,19} [А-Я][а-яё]{0,19} [А-Я][а-яё]{0,19}");
+    ui->lineEdit->setValidator(new QRegularExpressionValidator(namePattern, this));
+    const QRegularExpression countersPattern("[0-9]{1,2}(,[0-9]{1,2}){0,59}");
+    ui->lineEdit_2->setValidator(new QRegularExpressionValidator(countersPattern, this));
+
+    modeSwitch = new QSwitch(this);
+    ui->gridLayout->addWidget(modeSwitch, 0, 1, 1, 1);
+    modeSwitch->setType(QSwitch::Horizontal);
+
+    // The homework check decides whether the built-in pictures are offered.
+    ui->comboBox->setVisible(false);
+    planeIndex = ui->dial->value() - 1;
+
+    ui->tableWidget->setColumnCount(5);
+    for (int column = 0; column < 5; ++column)
+        ui->tableWidget->setHorizontalHeaderItem(column, new QTableWidgetItem(QString()));
+
+    connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(onApplay(bool)));
+    connect(ui->comboBox, SIGNAL(textActivated(QString)), this, SLOT(onActivateCombo(QString)));
+    connect(ui->dial, SIGNAL(valueChanged(int)), this, SLOT(onDialChange(int)));
+    connect(ui->pushButton_2, SIGNAL(clicked(bool)), this, SLOT(onReview(bool)));
+    connect(ui->pushButton_3, SIGNAL(clicked(bool)), this, SLOT(onCheck(bool)));
+    connect(ui->pushButton_4, SIGNAL(clicked(bool)), this, SLOT(onGetScroll(bool)));
+}
+
+MainWidget::~MainWidget() = default;
+
+void MainWidget::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        ui->retranslateUi(this);
+        // retranslateUi only renames the four pictures; like a refilled list, the choice starts
+        // over at "выбери изображение". No textActivated is sent, so nothing is loaded.
+        ui->comboBox->setCurrentIndex(0);
+    }
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "bitblock.h"
+
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class Im;
+class QEvent;
+class QSwitch;
+class Ui_MainWidget;
+
+// The program's only window: the homework tab and the lab tab with the plane viewer, the
+// results table and the report. The slots are spread over homework.cpp, imageloading.cpp and
+// planeanalysis.cpp; this file's .cpp only builds and tears down the window.
+class MainWidget : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Every modal dialog goes through these, so tests can answer them without a nested event
+    // loop. The defaults open the real dialogs, parented to the window.
+    struct Dialogs
+    {
+        std::function<void(const QString &title, const QString &text)> messageBox;
+        std::function<QString(const QString &caption, const QString &dir, const QString &filter)>
+            openFileName;
+    };
+
+    explicit MainWidget(QWidget *parent = nullptr);
+    ~MainWidget() override;
+
+    Dialogs &dialogs() { return modalDialogs; }
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private slots:
+    void onApplay(bool v);
+    void onActivateCombo(const QString &text);
+    void onDialChange(int value);
+    void onReview(bool v);
+    void onCheck(bool v);
+    void onGetScroll(bool v);
+
+private:
+    void splitPlanes();
+    void analysePlane();
+
+    std::unique_ptr<Ui_MainWidget> ui;
+    Im *viewer = nullptr;
+    QSwitch *modeSwitch = nullptr;
+    QHash<QChar, int> letterCounts;
+    QList<float> letterProbabilities;
+    QImage currentImage;
+    std::array<QImage, 8> planes;
+    int planeIndex = 0;
+    QHash<BitBlock, int> blockCounts;
+    QList<QString> blockCodes;
+
+    Dialogs modalDialogs;
+};

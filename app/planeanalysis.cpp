@@ -1,0 +1,5 @@
+#include "mainwidget.h"
+
+void MainWidget::onCheck(bool) { }
+
+void MainWidget::onGetScroll(bool) { }

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Regenerates the screenshots in docs/ (offscreen, no display needed).
+#   scripts/screenshots.sh            build dir: build/ (or $BUILD_DIR)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=${BUILD_DIR:-build}
+
+[ -f "$build_dir/build.ninja" ] || cmake -S . -B "$build_dir" -G Ninja
+cmake --build "$build_dir" --target screenshots
+mkdir -p docs
+QT_QPA_PLATFORM=offscreen QT_QPA_FONTDIR=/usr/share/fonts/truetype/dejavu \
+    "$build_dir/app/screenshots" docs

@@ -1,0 +1,137 @@
+#include "bitplanes.h"
+#include "testpictures.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace TestPictures;
+
+class tst_BitPlanes : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void matchesLiteralSplit_data();
+    void matchesLiteralSplit();
+    void greyLevels_data();
+    void greyLevels();
+    void planeFormat();
+    void nullPicture();
+    void builtInPicture();
+
+private:
+    static void comparePlanes(const QList<QImage> &actual, const QList<QImage> &expected);
+};
+
+void tst_BitPlanes::comparePlanes(const QList<QImage> &actual, const QList<QImage> &expected)
+{
+    QCOMPARE(actual.size(), 8);
+    for (int k = 0; k < 8; ++k) {
+        const QImage &a = actual.at(k);
+        const QImage &e = expected.at(k);
+        QCOMPARE(a.format(), QImage::Format_Mono);
+        QCOMPARE(a.colorTable(), planeTable());
+        QCOMPARE(a.size(), e.size());
+        for (int y = 0; y < a.height(); ++y) {
+            for (int x = 0; x < a.width(); ++x) {
+                if (a.pixelIndex(x, y) != e.pixelIndex(x, y)) {
+                    QFAIL(qPrintable(
+                        QStringLiteral("plane %1 differs at (%2, %3)").arg(k).arg(x).arg(y)));
+                }
+            }
+        }
+        QVERIFY(a == e);
+    }
+}
+
+void tst_BitPlanes::matchesLiteralSplit_data()
+{
+    QTest::addColumn<QImage>("picture");
+
+    const QList<QSize> sizes = {{1, 1}, {2, 1}, {1, 3}, {7, 1}, {8, 2}, {9, 9}, {10, 7}, {15, 4},
+        {16, 16}, {17, 5}, {31, 33}, {40, 40}};
+    quint32 seed = 1;
+    for (const Kind kind : allKinds()) {
+        for (const QSize &size : sizes) {
+            const QByteArray name = QByteArray(kindName(kind)) + " noise "
+                + QByteArray::number(size.width()) + "x" + QByteArray::number(size.height());
+            QTest::newRow(name.constData())
+                << picture(kind, size.width(), size.height(), Content::Noise, seed++);
+        }
+        QTest::newRow((QByteArray(kindName(kind)) + " white 11x4").constData())
+            << picture(kind, 11, 4, Content::White, seed++);
+        QTest::newRow((QByteArray(kindName(kind)) + " black 11x4").constData())
+            << picture(kind, 11, 4, Content::Black, seed++);
+    }
+}
+
+void tst_BitPlanes::matchesLiteralSplit()
+{
+    QFETCH(QImage, picture);
+    comparePlanes(BitPlanes::split(picture), referencePlanes(picture));
+}
+
+void tst_BitPlanes::greyLevels_data()
+{
+    QTest::addColumn<int>("level");
+
+    QTest::newRow("0 white everywhere") << 0;
+    QTest::newRow("255 black everywhere") << 255;
+    QTest::newRow("128 only the top plane") << 128;
+    QTest::newRow("1 only the bottom plane") << 1;
+    QTest::newRow("odd 0b10100101") << 0xa5;
+}
+
+void tst_BitPlanes::greyLevels()
+{
+    QFETCH(int, level);
+
+    QImage grey(3, 2, QImage::Format_Grayscale8);
+    grey.fill(0);
+    grey.setPixel(1, 1, qRgb(level, level, level));
+    const QList<QImage> planes = BitPlanes::split(grey);
+    QCOMPARE(planes.size(), 8);
+    for (int k = 0; k < 8; ++k) {
+        const bool set = level & (128 >> k);
+        QCOMPARE(planes.at(k).pixel(1, 1), set ? 0xff000000 : 0xffffffff);
+        QCOMPARE(planes.at(k).pixel(0, 0), 0xffffffffu);
+    }
+}
+
+void tst_BitPlanes::planeFormat()
+{
+    QImage grey(5, 4, QImage::Format_Grayscale8);
+    grey.fill(Qt::white);
+    const QList<QImage> planes = BitPlanes::split(grey);
+    QCOMPARE(planes.size(), 8);
+    for (const QImage &plane : planes) {
+        QCOMPARE(plane.size(), QSize(5, 4));
+        QCOMPARE(plane.format(), QImage::Format_Mono);
+        QCOMPARE(plane.colorTable(), (QList<QRgb> {0xffffffff, 0xff000000}));
+        // Five black pixels, then clear padding to the end of each scan line.
+        for (int y = 0; y < 4; ++y) {
+            const uchar *line = plane.constScanLine(y);
+            QCOMPARE(line[0], uchar(0xf8));
+            for (qsizetype i = 1; i < plane.bytesPerLine(); ++i)
+                QCOMPARE(line[i], uchar(0));
+        }
+    }
+}
+
+void tst_BitPlanes::nullPicture()
+{
+    QVERIFY(BitPlanes::split(QImage()).isEmpty());
+}
+
+void tst_BitPlanes::builtInPicture()
+{
+    const QString path = QStringLiteral("/work/shared/pictures/lena.bmp");
+    if (!QFile::exists(path))
+        QSKIP("lena.bmp is not on this machine");
+    const QImage lena(path);
+    QVERIFY(!lena.isNull());
+    comparePlanes(BitPlanes::split(lena), referencePlanes(lena));
+}
+
+QTEST_GUILESS_MAIN(tst_BitPlanes)
+#include "tst_bitplanes.moc"

@@ -1,0 +1,317 @@
+#include "im.h"
+#include "mainwidget.h"
+#include "qswitch.h"
+
+#include <QComboBox>
+#include <QDial>
+#include <QGridLayout>
+#include <QLCDNumber>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QVBoxLayout>
+#include <QValidator>
+
+namespace {
+
+// The one object of that name under `scope`. Names can repeat: the viewer's own form also has
+// a "gridLayout", so an ambiguous look-up is an error rather than a silent first match.
+template<typename T>
+T *child(const QObject &scope, const char *name)
+{
+    const QList<T *> found = scope.findChildren<T *>(QString::fromLatin1(name));
+    if (found.size() != 1)
+        qFatal("%lld objects named %s", qlonglong(found.size()), name);
+    return found.first();
+}
+
+QStringList messages;
+
+void collect(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    messages << message;
+}
+
+// The receivers of one signal of `sender`, in the order they are called, as QObject's own
+// connection dump lists them ("--> Class::objectName slot(args)").
+QStringList receiversOf(const QObject *sender, const QByteArray &signal)
+{
+    messages.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(collect);
+    sender->dumpObjectInfo();
+    qInstallMessageHandler(previous);
+
+    QStringList receivers;
+    bool inSignal = false;
+    for (const QString &line : std::as_const(messages)) {
+        const QString text = line.trimmed();
+        if (text.startsWith(QLatin1String("signal: "))) {
+            inSignal = text == QLatin1String("signal: ") + QLatin1String(signal);
+        } else if (text.startsWith(QLatin1String("SIGNALS IN"))) {
+            break;
+        } else if (inSignal) {
+            receivers << text;
+        }
+    }
+    return receivers;
+}
+
+QString repeat(const QString &text, int count, const QString &separator)
+{
+    QStringList parts;
+    for (int i = 0; i < count; ++i)
+        parts << text;
+    return parts.join(separator);
+}
+
+} // namespace
+
+class TestMainWidget : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void nameField_data();
+    void nameField();
+    void countersField_data();
+    void countersField();
+    void startState();
+    void customWidgetsInPlace();
+    void slotConnections_data();
+    void slotConnections();
+    void dialDrivesLcd_data();
+    void dialDrivesLcd();
+    void changeEvent_data();
+    void changeEvent();
+};
+
+void TestMainWidget::nameField_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QValidator::State>("state");
+
+    const QString word20 = QString("Б") + QString(19, QChar(u'а'));
+    QTest::newRow("three words") << "Иванов Иван Иванович" << QValidator::Acceptable;
+    QTest::newRow("one-letter words") << "Я Ю Э" << QValidator::Acceptable;
+    QTest::newRow("ё inside words") << "Семёнов Пётр Фёдорович" << QValidator::Acceptable;
+    QTest::newRow("20-letter words") << repeat(word20, 3, " ") << QValidator::Acceptable;
+    QTest::newRow("21-letter word") << word20 + "а Иван Иванович" << QValidator::Invalid;
+    QTest::newRow("Ё first") << "Ёлкин Иван Иванович" << QValidator::Invalid;
+    QTest::newRow("Latin word") << "Ivanov Иван Иванович" << QValidator::Invalid;
+    QTest::newRow("Latin a inside") << "Иванов Ивaн Иванович" << QValidator::Invalid;
+    QTest::newRow("small first letter") << "иванов Иван Иванович" << QValidator::Invalid;
+    QTest::newRow("capital inside") << "ИвАнов Иван Иванович" << QValidator::Invalid;
+    QTest::newRow("two spaces") << "Иванов  Иван Иванович" << QValidator::Invalid;
+    QTest::newRow("fourth word") << "Иванов Иван Иванович Петров" << QValidator::Invalid;
+    QTest::newRow("trailing space") << "Иванов " << QValidator::Intermediate;
+    QTest::newRow("two words") << "Иванов Иван" << QValidator::Intermediate;
+    QTest::newRow("empty") << "" << QValidator::Intermediate;
+}
+
+void TestMainWidget::nameField()
+{
+    QFETCH(QString, input);
+    QFETCH(QValidator::State, state);
+    const MainWidget window;
+    const QValidator *validator = child<QLineEdit>(window, "lineEdit")->validator();
+    QVERIFY(validator);
+    int position = int(input.size());
+    QCOMPARE(validator->validate(input, position), state);
+}
+
+void TestMainWidget::countersField_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QValidator::State>("state");
+
+    QTest::newRow("1,2,3") << "1,2,3" << QValidator::Acceptable;
+    QTest::newRow("07,99") << "07,99" << QValidator::Acceptable;
+    QTest::newRow("one number") << "0" << QValidator::Acceptable;
+    QTest::newRow("60 numbers") << repeat("12", 60, ",") << QValidator::Acceptable;
+    QTest::newRow("61 numbers") << repeat("12", 61, ",") << QValidator::Invalid;
+    QTest::newRow("three digits") << "1,123" << QValidator::Invalid;
+    QTest::newRow("space") << "1, 2" << QValidator::Invalid;
+    QTest::newRow("two commas") << "1,,2" << QValidator::Invalid;
+    QTest::newRow("leading comma") << ",1" << QValidator::Invalid;
+    QTest::newRow("letter") << "1,a" << QValidator::Invalid;
+    QTest::newRow("trailing comma") << "1,2," << QValidator::Intermediate;
+    QTest::newRow("empty") << "" << QValidator::Intermediate;
+}
+
+void TestMainWidget::countersField()
+{
+    QFETCH(QString, input);
+    QFETCH(QValidator::State, state);
+    const MainWidget window;
+    const QValidator *validator = child<QLineEdit>(window, "lineEdit_2")->validator();
+    QVERIFY(validator);
+    int position = int(input.size());
+    QCOMPARE(validator->validate(input, position), state);
+}
+
+void TestMainWidget::startState()
+{
+    MainWidget window;
+    QCOMPARE(window.size(), QSize(600, 684));
+    QCOMPARE(window.windowTitle(),
+        "Лабораторная работа №__ Эффективное кодирование и цифровое представление изображений");
+    const QList<QSize> iconSizes = window.windowIcon().availableSizes();
+    QVERIFY(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
+
+    const auto *tabs = child<QTabWidget>(window, "tabWidget");
+    QCOMPARE(tabs->currentIndex(), 0);
+    QVERIFY(tabs->isTabEnabled(0));
+    QVERIFY(!child<QWidget>(window, "tab_2")->isEnabled());
+
+    const auto *combo = child<QComboBox>(window, "comboBox");
+    QVERIFY(combo->isHidden());
+    QCOMPARE(combo->count(), 4);
+    QCOMPARE(combo->currentIndex(), 0);
+    QCOMPARE(combo->currentText(), "выбери изображение");
+    QVERIFY(!child<QLineEdit>(window, "lineEdit_3")->isHidden());
+    QVERIFY(child<QLineEdit>(window, "lineEdit_3")->isReadOnly());
+
+    const auto *dial = child<QDial>(window, "dial");
+    const auto *lcd = child<QLCDNumber>(window, "lcdNumber");
+    QCOMPARE(dial->value(), 1);
+    QCOMPARE(lcd->intValue(), 1);
+    QCOMPARE(lcd->toolTip(), "Номер отображаемой плоскости");
+
+    const auto *table = child<QTableWidget>(window, "tableWidget");
+    QCOMPARE(table->columnCount(), 5);
+    QCOMPARE(table->rowCount(), 0);
+    for (int column = 0; column < 5; ++column) {
+        const QTableWidgetItem *header = table->horizontalHeaderItem(column);
+        QVERIFY2(header, qPrintable(QString::number(column)));
+        QVERIFY(header->text().isEmpty());
+    }
+
+    // Slots call these; an empty std::function would throw instead of opening a dialog.
+    QVERIFY(window.dialogs().messageBox);
+    QVERIFY(window.dialogs().openFileName);
+}
+
+void TestMainWidget::customWidgetsInPlace()
+{
+    const MainWidget window;
+    const auto *viewers = child<QVBoxLayout>(window, "verticalLayout_6");
+    const auto *viewer = qobject_cast<Im *>(viewers->itemAt(0)->widget());
+    QVERIFY(viewer);
+    QVERIFY(!viewer->showGrid);
+    QCOMPARE(viewer->sizePolicy().verticalPolicy(), QSizePolicy::Expanding);
+    QCOMPARE(viewer->parentWidget(), child<QWidget>(window, "groupBox_3"));
+
+    const auto *grid = child<QGridLayout>(*child<QWidget>(window, "tab"), "gridLayout");
+    const auto *modeSwitch = window.findChild<QSwitch *>();
+    QVERIFY(modeSwitch);
+    int row = -1, column = -1, rowSpan = -1, columnSpan = -1;
+    grid->getItemPosition(grid->indexOf(modeSwitch), &row, &column, &rowSpan, &columnSpan);
+    QCOMPARE(QList<int>({row, column, rowSpan, columnSpan}), QList<int>({0, 1, 1, 1}));
+    QCOMPARE(modeSwitch->type(), QSwitch::Horizontal);
+    QCOMPARE(modeSwitch->value(), false);
+}
+
+void TestMainWidget::slotConnections_data()
+{
+    QTest::addColumn<QString>("sender");
+    QTest::addColumn<QByteArray>("signal");
+    QTest::addColumn<QStringList>("receivers");
+
+    const QString window = "--> MainWidget::MainWidget ";
+    QTest::newRow("homework button")
+        << "pushButton" << QByteArray("clicked(bool)") << QStringList {window + "onApplay(bool)"};
+    QTest::newRow("picture list") << "comboBox" << QByteArray("textActivated(QString)")
+                                  << QStringList {window + "onActivateCombo(QString)"};
+    // The LCD first: the analysis started by onDialChange reads the plane number from it.
+    QTest::newRow("dial") << "dial" << QByteArray("valueChanged(int)")
+                          << QStringList {"--> QLCDNumber::lcdNumber display(int)",
+                                 window + "onDialChange(int)"};
+    QTest::newRow("browse button")
+        << "pushButton_2" << QByteArray("clicked(bool)") << QStringList {window + "onReview(bool)"};
+    QTest::newRow("check button") << "pushButton_3" << QByteArray("clicked(bool)")
+                                  << QStringList {window + "onCheck(bool)"};
+    QTest::newRow("output button") << "pushButton_4" << QByteArray("clicked(bool)")
+                                   << QStringList {window + "onGetScroll(bool)"};
+}
+
+void TestMainWidget::slotConnections()
+{
+    QFETCH(QString, sender);
+    QFETCH(QByteArray, signal);
+    QFETCH(QStringList, receivers);
+    const MainWidget window;
+    QCOMPARE(receiversOf(child<QWidget>(window, qPrintable(sender)), signal), receivers);
+}
+
+void TestMainWidget::dialDrivesLcd_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<int>("plane");
+
+    QTest::newRow("1 -> 2 by step") << 1 << int(QAbstractSlider::SliderSingleStepAdd) << 2;
+    QTest::newRow("1 -> 2 by page") << 1 << int(QAbstractSlider::SliderPageStepAdd) << 2;
+    QTest::newRow("3 -> 2 by page") << 3 << int(QAbstractSlider::SliderPageStepSub) << 2;
+    QTest::newRow("to the end") << 1 << int(QAbstractSlider::SliderToMaximum) << 8;
+    QTest::newRow("no wrap past 8") << 8 << int(QAbstractSlider::SliderSingleStepAdd) << 8;
+    QTest::newRow("no wrap below 1") << 1 << int(QAbstractSlider::SliderSingleStepSub) << 1;
+}
+
+void TestMainWidget::dialDrivesLcd()
+{
+    QFETCH(int, start);
+    QFETCH(int, action);
+    QFETCH(int, plane);
+    const MainWidget window;
+    auto *dial = child<QDial>(window, "dial");
+    const auto *lcd = child<QLCDNumber>(window, "lcdNumber");
+    dial->setValue(start);
+
+    QList<int> shownWhenChanged;
+    connect(dial, &QDial::valueChanged, this, [&] { shownWhenChanged << lcd->intValue(); });
+    dial->triggerAction(QAbstractSlider::SliderAction(action));
+
+    QCOMPARE(dial->value(), plane);
+    QCOMPARE(lcd->intValue(), plane);
+    if (plane != start)
+        QCOMPARE(shownWhenChanged, QList<int> {plane});
+}
+
+void TestMainWidget::changeEvent_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("retranslated");
+
+    QTest::newRow("language change") << int(QEvent::LanguageChange) << true;
+    QTest::newRow("font change") << int(QEvent::FontChange) << false;
+}
+
+void TestMainWidget::changeEvent()
+{
+    QFETCH(int, type);
+    QFETCH(bool, retranslated);
+    MainWidget window;
+    auto *label = child<QLabel>(window, "label_3");
+    auto *tabs = child<QTabWidget>(window, "tabWidget");
+    auto *combo = child<QComboBox>(window, "comboBox");
+    label->setText("x");
+    tabs->setTabText(1, "y");
+    combo->setCurrentIndex(2);
+    QSignalSpy activated(combo, &QComboBox::textActivated);
+
+    QEvent event(static_cast<QEvent::Type>(type));
+    QCoreApplication::sendEvent(&window, &event);
+
+    QCOMPARE(label->text(), retranslated ? "ПРОВЕРИТЬ домашнее задание" : "x");
+    QCOMPARE(tabs->tabText(1), retranslated ? "Лабораторное задание" : "y");
+    QCOMPARE(combo->count(), 4);
+    QCOMPARE(combo->currentIndex(), retranslated ? 0 : 2);
+    QCOMPARE(combo->itemText(3), "Золотой холм");
+    QCOMPARE(activated.count(), 0);
+}
+
+QTEST_MAIN(TestMainWidget)
+#include "tst_mainwidget.moc"
