@@ -2,15 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <functional>
 #include <numeric>
 
 QList<SymbolLength> HuffmanCoder::codeLengths(QList<float> probabilities)
 {
     HuffmanCoder coder(probabilities);
     coder.buildTree();
-    if (coder.waiting.empty())
-        return {};
-    return coder.nodes.at(coder.waiting.front().position).symbols;
+    return coder.symbols;
 }
 
 QStringList HuffmanCoder::canonicalCodes(QList<SymbolLength> lengths)
@@ -39,80 +39,109 @@ HuffmanCoder::HuffmanCoder(const QList<float> &probabilities)
     nodes.reserve(count > 0 ? 2 * count - 1 : 0);
     waiting.reserve(count);
     for (int i = 0; i < count; ++i) {
-        nodes.append(HuffmanNode {{SymbolLength {i, 0}}, probabilities.at(i)});
-        waiting.push_back({probabilities.at(i), i});
+        nodes.append(HuffmanNode {probabilities.at(i)});
+        waiting.push_back(takeOrder(probabilities.at(i), i));
     }
-    std::make_heap(waiting.begin(), waiting.end(), takenLater);
+    std::make_heap(waiting.begin(), waiting.end(), std::greater<>());
 }
 
 HuffmanCoder::HuffmanCoder(const QList<SymbolLength> &lengths)
-{
-    nodes.append(HuffmanNode {lengths, 1.0f});
-}
+    : symbols(lengths)
+{ }
 
-// The node of least probability; among equals the one nearest the end of nodes, so a merged node
-// goes before an input symbol of the same probability, and a later symbol before an earlier one.
-// Nodes of 1.0 or more and NaN come last but are still taken when nothing else is left: with a
-// probability that rounds to 1.0, or with arbitrary input, the tree must still be completed.
-bool HuffmanCoder::takenLater(const Waiting &a, const Waiting &b)
+// takeMin takes the node of least probability; among equals the one nearest the end of nodes, so
+// a merged node goes before an input symbol of the same probability and a later symbol before an
+// earlier one. Nodes of 1.0 or more and NaN come last but are still taken when nothing else is
+// left: a probability may round to 1.0 beside other symbols, and any input must give a full tree.
+// The key packs that order into one integer, smallest first: the float's bits made to sort as
+// unsigned (+0 and -0 as one, every NaN above +inf), then the position reversed.
+quint64 HuffmanCoder::takeOrder(float probability, int position)
 {
-    const bool aNan = std::isnan(a.probability);
-    const bool bNan = std::isnan(b.probability);
-    if (aNan != bNan)
-        return aNan;
-    if (!aNan && a.probability != b.probability)
-        return a.probability > b.probability;
-    return a.position < b.position;
+    quint32 bits = 0xffffffffu;
+    if (!std::isnan(probability)) {
+        if (probability == 0.0f)
+            probability = 0.0f;
+        std::memcpy(&bits, &probability, sizeof bits);
+        bits = (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
+    }
+    return (quint64(bits) << 32) | quint32(~quint32(position));
 }
 
 void HuffmanCoder::enqueue(int position)
 {
-    waiting.push_back({nodes.at(position).probability, position});
-    std::push_heap(waiting.begin(), waiting.end(), takenLater);
+    waiting.push_back(takeOrder(nodes.at(position).probability, position));
+    std::push_heap(waiting.begin(), waiting.end(), std::greater<>());
 }
 
-HuffmanCoder::HuffmanNode HuffmanCoder::takeMin()
+int HuffmanCoder::takeMin()
 {
-    std::pop_heap(waiting.begin(), waiting.end(), takenLater);
-    const int position = waiting.back().position;
+    std::pop_heap(waiting.begin(), waiting.end(), std::greater<>());
+    const int position = int(~quint32(waiting.back()));
     waiting.pop_back();
-    return std::move(nodes[position]);
+    return position;
 }
 
-// Stable merge of the two length-sorted lists, every length one deeper; at equal length the
-// entries of upper (the node taken second) stay ahead of those of lower.
-HuffmanCoder::HuffmanNode HuffmanCoder::mergeNodes(HuffmanNode upper, HuffmanNode lower)
+HuffmanCoder::HuffmanNode HuffmanCoder::mergeNodes(int upper, int lower) const
 {
-    HuffmanNode merged;
-    merged.probability = upper.probability + lower.probability;
-    merged.symbols.resize(upper.symbols.size() + lower.symbols.size());
-    SymbolLength *out = merged.symbols.data();
-    const SymbolLength *u = upper.symbols.constData();
-    const SymbolLength *const uEnd = u + upper.symbols.size();
-    const SymbolLength *l = lower.symbols.constData();
-    const SymbolLength *const lEnd = l + lower.symbols.size();
-    while (u != uEnd) {
-        const SymbolLength *next = (l != lEnd && l->length < u->length) ? l++ : u++;
-        *out++ = {next->symbol, next->length + 1};
-    }
-    for (; l != lEnd; ++l)
-        *out++ = {l->symbol, l->length + 1};
-    return merged;
+    return {nodes.at(upper).probability + nodes.at(lower).probability, upper, lower};
 }
 
 void HuffmanCoder::buildTree()
 {
     while (waiting.size() >= 2) {
-        HuffmanNode first = takeMin();
-        HuffmanNode second = takeMin();
-        nodes.append(mergeNodes(std::move(second), std::move(first)));
+        const int first = takeMin();
+        const int second = takeMin();
+        nodes.append(mergeNodes(second, first));
         enqueue(int(nodes.size()) - 1);
     }
+    if (!waiting.empty())
+        computeSymbols(int(nodes.size()) - 1);
+}
+
+// Hand-worked codes merge the two nodes' lists of (symbol, length) at every join: a stable merge
+// by length, every length one deeper, the entries of upper ahead of those of lower at equal
+// length. The root's list is therefore its leaves sorted stably by depth, taken in the order
+// "upper subtree before lower subtree" at every join. Reading that off the finished tree gives
+// the same list without copying lists at each join.
+void HuffmanCoder::computeSymbols(int root)
+{
+    std::vector<int> depth(nodes.size(), 0);
+    int deepest = 0;
+    for (int position = root; position >= 0; --position) { // children precede their parent
+        const HuffmanNode &node = nodes.at(position);
+        if (node.upper < 0)
+            continue;
+        depth[node.upper] = depth[node.lower] = depth[position] + 1;
+        deepest = std::max(deepest, depth[position] + 1);
+    }
+
+    std::vector<int> leaves; // input symbols, upper subtrees first
+    leaves.reserve((nodes.size() + 1) / 2);
+    std::vector<int> pending {root};
+    while (!pending.empty()) {
+        const int position = pending.back();
+        pending.pop_back();
+        const HuffmanNode &node = nodes.at(position);
+        if (node.upper < 0) {
+            leaves.push_back(position);
+        } else {
+            pending.push_back(node.lower);
+            pending.push_back(node.upper);
+        }
+    }
+
+    std::vector<qsizetype> next(deepest + 2, 0); // first free slot of each depth
+    for (const int leaf : leaves)
+        ++next[depth[leaf] + 1];
+    std::partial_sum(next.begin(), next.end(), next.begin());
+    symbols.resize(qsizetype(leaves.size()));
+    for (const int leaf : leaves)
+        symbols[next[depth[leaf]]++] = {leaf, depth[leaf]};
 }
 
 void HuffmanCoder::computeLengthCounts()
 {
-    const QList<SymbolLength> &list = nodes.first().symbols;
+    const QList<SymbolLength> &list = symbols;
     lengthCounts.clear();
     if (list.size() == 1) {
         lengthCounts.append(1);
@@ -123,23 +152,24 @@ void HuffmanCoder::computeLengthCounts()
         longest = std::max(longest, entry.length);
     lengthCounts.fill(0, longest);
     for (const SymbolLength &entry : list) {
-        if (entry.length >= 1) // a multi-symbol code has no empty codeword
+        if (entry.length >= 1) // a code of several symbols has no empty codeword
             ++lengthCounts[entry.length - 1];
     }
 }
 
-// The codeword is kept as a string of bits, not an integer: trees of skewed statistics are deeper
-// than any machine word.
+// The codeword is kept as a string of bits, not as an integer: trees of skewed statistics are
+// deeper than any machine word.
 void HuffmanCoder::computeCodes()
 {
-    const QList<SymbolLength> &list = nodes.first().symbols;
+    const QList<SymbolLength> &list = symbols;
     const int count = int(list.size());
-    // codeLengths delivers ascending lengths; any other list is coded in that order too, so
-    // every entry still gets its codeword.
+    // codeLengths delivers ascending lengths; any other list is coded in that order as well, so
+    // that every entry still gets its codeword.
+    const auto shorter = [&list](int a, int b) { return list.at(a).length < list.at(b).length; };
     std::vector<int> order(count);
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-        [&list](int a, int b) { return list.at(a).length < list.at(b).length; });
+    if (!std::is_sorted(order.begin(), order.end(), shorter))
+        std::stable_sort(order.begin(), order.end(), shorter);
 
     codes.clear();
     codes.resize(count);
@@ -158,6 +188,6 @@ void HuffmanCoder::computeCodes()
         if (bit >= 0)
             code[bit] = '1';
         else
-            code.prepend('1'); // more codewords than the lengths allow; keep counting upwards
+            code.prepend('1'); // more codewords than the lengths allow: keep counting upwards
     }
 }

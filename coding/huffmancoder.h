@@ -12,8 +12,8 @@ struct SymbolLength
     int length = 0;
 };
 
-// Huffman code construction by merging length-sorted symbol lists.
-// Tie rules are fixed (see takeMin/mergeNodes) so that students can reproduce every code by hand.
+// Huffman code construction with fixed tie rules (see takeMin and computeSymbols), so that
+// students can reproduce every code by hand.
 class HuffmanCoder
 {
 public:
@@ -25,35 +25,33 @@ public:
     static QList<int> lengthCounters(QList<SymbolLength> lengths);
 
 private:
+    // A node of the code tree: an input symbol (no children) or the join of two nodes, where
+    // upper is the node taken second and lower the node taken first.
     struct HuffmanNode
     {
-        QList<SymbolLength> symbols; // ordered by non-decreasing length
         float probability = 0.0f;
-    };
-
-    // A node not yet taken: its probability and its position in nodes.
-    struct Waiting
-    {
-        float probability;
-        int position;
+        int upper = -1; // positions in nodes
+        int lower = -1;
     };
 
     explicit HuffmanCoder(const QList<float> &probabilities);
     explicit HuffmanCoder(const QList<SymbolLength> &lengths);
 
-    HuffmanNode takeMin();
-    static HuffmanNode mergeNodes(HuffmanNode upper, HuffmanNode lower);
+    int takeMin();
+    HuffmanNode mergeNodes(int upper, int lower) const;
     void buildTree();
+    void computeSymbols(int root);
     void computeLengthCounts();
     void computeCodes();
 
-    static bool takenLater(const Waiting &a, const Waiting &b);
+    static quint64 takeOrder(float probability, int position);
     void enqueue(int position);
 
-    // Nodes in the order they came into being (input symbols first, then merged nodes);
-    // a taken node stays in place, emptied, so positions keep that order.
+    // Nodes in the order they came into being (input symbols first, at their input positions,
+    // then merged nodes); a taken node stays in place, so positions keep that order.
     QList<HuffmanNode> nodes;
-    std::vector<Waiting> waiting; // heap: the node takeMin returns next is at the front
+    std::vector<quint64> waiting; // takeOrder of the nodes not yet taken, a min-heap
+    QList<SymbolLength> symbols; // the finished list of (symbol, length), shortest first
     QStringList codes;
     QList<int> lengthCounts;
 };
