@@ -2,8 +2,14 @@
 
 #include <QtEndian>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <array>
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -36,12 +42,32 @@ inline void storeGroup(uchar *const *rows, int group, quint64 levels)
         rows[7 - b][group] = uchar(bits >> (8 * b));
 }
 
+// Packs the full groups of a row; load(g) gives group g as storeGroup takes it.
+template<typename Load>
+void packGroups(int groups, uchar *const *rows, Load load)
+{
+    int g = 0;
+#if defined(__SSE2__)
+    // Two groups at a time: the sign bits of the 16 levels are one plane's two bytes, and
+    // doubling the levels brings the next bit up.
+    for (; g + 2 <= groups; g += 2) {
+        __m128i levels = _mm_set_epi64x(qint64(load(g + 1)), qint64(load(g)));
+        for (int k = 0; k < BitPlanes::count; ++k) {
+            qToLittleEndian(quint16(_mm_movemask_epi8(levels)), rows[k] + g);
+            levels = _mm_add_epi8(levels, levels);
+        }
+    }
+#endif
+    for (; g < groups; ++g)
+        storeGroup(rows, g, load(g));
+}
+
 // Packs one row of 8-bit levels into the eight plane rows; the padding bits stay clear.
 void packLevels(const uchar *levels, int width, uchar *const *rows)
 {
     const int fullGroups = width / 8;
-    for (int g = 0; g < fullGroups; ++g)
-        storeGroup(rows, g, qFromBigEndian<quint64>(levels + 8 * g));
+    packGroups(
+        fullGroups, rows, [levels](int g) { return qFromBigEndian<quint64>(levels + 8 * g); });
     if (const int rest = width % 8) {
         uchar tail[8] = {};
         std::memcpy(tail, levels + 8 * fullGroups, size_t(rest));
@@ -52,13 +78,13 @@ void packLevels(const uchar *levels, int width, uchar *const *rows)
 void packIndexed(const uchar *indices, int width, const LevelTable &table, uchar *const *rows)
 {
     const int fullGroups = width / 8;
-    for (int g = 0; g < fullGroups; ++g) {
+    packGroups(fullGroups, rows, [indices, &table](int g) {
         const uchar *s = indices + 8 * g;
         quint64 x = 0;
         for (int i = 0; i < 8; ++i)
             x = (x << 8) | table[s[i]];
-        storeGroup(rows, g, x);
-    }
+        return x;
+    });
     if (const int rest = width % 8) {
         const uchar *s = indices + 8 * fullGroups;
         quint64 x = 0;
@@ -87,6 +113,48 @@ bool isIdentity(const LevelTable &table)
     return true;
 }
 
+void releaseStore(void *store)
+{
+    delete static_cast<QImage *>(store);
+}
+
+// The eight planes share one allocation: one large block is reused by the allocator from one
+// split to the next, where eight blocks of 1.5 MB (4000 x 3000) are handed back to the system
+// and fault in afresh every time, which costs more than the split itself.
+QList<QImage> allocatePlanes(int width, int height)
+{
+    QList<QImage> planes;
+    planes.reserve(BitPlanes::count);
+    const QImage store = height <= std::numeric_limits<int>::max() / BitPlanes::count
+        ? QImage(width, height * BitPlanes::count, QImage::Format_Mono)
+        : QImage();
+    if (!store.isNull()) {
+        const qsizetype lineBytes = store.bytesPerLine();
+        // const_cast: the store is not shared yet, and each plane writes only its own part.
+        auto *bits = const_cast<uchar *>(store.constBits());
+        for (int k = 0; k < BitPlanes::count; ++k) {
+            // Each plane keeps the store alive; the cleanup function owns that reference.
+            auto keeper = std::make_unique<QImage>(store);
+            QImage plane(bits + k * height * lineBytes, width, height, lineBytes,
+                QImage::Format_Mono, releaseStore, keeper.get());
+            if (plane.isNull())
+                return {};
+            keeper.release();
+            planes.append(plane);
+        }
+    } else {
+        for (int k = 0; k < BitPlanes::count; ++k) {
+            const QImage plane(width, height, QImage::Format_Mono);
+            if (plane.isNull())
+                return {};
+            planes.append(plane);
+        }
+    }
+    for (QImage &plane : planes)
+        plane.setColorTable(BitPlanes::colorTable());
+    return planes;
+}
+
 } // namespace
 
 QList<QRgb> BitPlanes::colorTable()
@@ -101,15 +169,9 @@ QList<QImage> BitPlanes::split(const QImage &picture)
     const int width = picture.width();
     const int height = picture.height();
 
-    QList<QImage> planes;
-    planes.reserve(count);
-    for (int k = 0; k < count; ++k) {
-        QImage plane(width, height, QImage::Format_Mono);
-        if (plane.isNull())
-            return {}; // out of memory
-        plane.setColorTable(colorTable());
-        planes.append(plane);
-    }
+    QList<QImage> planes = allocatePlanes(width, height);
+    if (planes.isEmpty())
+        return {}; // out of memory
 
     const QImage::Format format = picture.format();
     LevelTable table {};

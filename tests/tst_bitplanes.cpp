@@ -16,6 +16,7 @@ private slots:
     void greyLevels_data();
     void greyLevels();
     void planeFormat();
+    void indexPastColorTable();
     void nullPicture();
     void builtInPicture();
 
@@ -115,6 +116,21 @@ void tst_BitPlanes::planeFormat()
             for (qsizetype i = 1; i < plane.bytesPerLine(); ++i)
                 QCOMPARE(line[i], uchar(0));
         }
+    }
+}
+
+void tst_BitPlanes::indexPastColorTable()
+{
+    // A damaged file may hold indices past its palette; QImage::pixel reads them as 0.
+    QImage picture(2, 1, QImage::Format_Indexed8);
+    picture.setColorTable({qRgb(200, 200, 200)});
+    picture.scanLine(0)[0] = 0;
+    picture.scanLine(0)[1] = 250;
+    const QList<QImage> planes = BitPlanes::split(picture);
+    QCOMPARE(planes.size(), 8);
+    for (int k = 0; k < 8; ++k) {
+        QCOMPARE(planes.at(k).pixelIndex(0, 0), (200 >> (7 - k)) & 1);
+        QCOMPARE(planes.at(k).pixelIndex(1, 0), 0);
     }
 }
 

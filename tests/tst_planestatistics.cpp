@@ -23,6 +23,7 @@ private slots:
     void gridSize_data();
     void gridSize();
     void edgeBlocksAreZeroFilled();
+    void indexPastColorTable();
     void singleType_data();
     void singleType();
     void tiesInOrderOfFirstAppearance();
@@ -202,6 +203,18 @@ void tst_PlaneStatistics::edgeBlocksAreZeroFilled()
     const int column = 1 | 8 | 64;
     const int row = 1 | 2 | 4;
     QCOMPARE(types, (QList<QPair<int, int>> {{511, 6}, {row, 3}, {column, 2}, {1, 1}}));
+}
+
+void tst_PlaneStatistics::indexPastColorTable()
+{
+    // Entry 0 is black, so the edge fill is black; index 250 lies past the table and reads as 0.
+    QImage image(2, 1, QImage::Format_Indexed8);
+    image.setColorTable({0xff000000});
+    image.scanLine(0)[0] = 0;
+    image.scanLine(0)[1] = 250;
+    const PlaneStatistics stats = PlaneStatistics::of(image);
+    QCOMPARE(stats.types.size(), 1);
+    QCOMPARE(stats.types.first().pattern, 511 & ~2);
 }
 
 void tst_PlaneStatistics::singleType_data()

@@ -1,0 +1,117 @@
+// Speed of the bit-plane analysis cores: the split into eight planes and the block statistics
+// (counting, ranking, probabilities, Huffman code) of one plane.
+//
+//   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+//   cmake --build build --target bench_analysis
+//   build/bench/bench_analysis [picture.bmp] [runs]
+//
+// The 512 x 512 figures use the given picture (e.g. lena.bmp); without one, a synthetic picture.
+
+#include "bitplanes.h"
+#include "blockhistogram.h"
+#include "planestatistics.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// Smooth gradients and waves plus noise, as an 8-bit picture with a grey palette.
+QImage naturalPicture(int width, int height, quint32 seed)
+{
+    QImage image(width, height, QImage::Format_Indexed8);
+    QList<QRgb> grey;
+    for (int i = 0; i < 256; ++i)
+        grey.append(qRgb(i, i, i));
+    image.setColorTable(grey);
+    QRandomGenerator random(seed);
+    for (int y = 0; y < height; ++y) {
+        uchar *line = image.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            const double smooth = 128.0 + 60.0 * std::sin(x * 0.004) * std::cos(y * 0.006)
+                + 40.0 * (double(x) / width - double(y) / height);
+            const int noise = int(random.bounded(9)) - 4;
+            line[x] = uchar(std::clamp(int(smooth) + noise, 0, 255));
+        }
+    }
+    return image;
+}
+
+template<typename Work>
+double medianMs(int runs, Work work)
+{
+    std::vector<double> times;
+    times.reserve(size_t(runs));
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+volatile int sink = 0; // keeps the work from being optimised away
+
+void report(const char *what, double ms, double target)
+{
+    std::printf("%-52s median %8.3f ms   (target %.1f ms)\n", what, ms, target);
+}
+
+void benchStatistics(const char *label, const QImage &plane, int runs, double target)
+{
+    const double histogramMs
+        = medianMs(runs, [&] { sink = sink + BlockHistogram::of(plane).firstSeen.size(); });
+    const double statisticsMs
+        = medianMs(runs, [&] { sink = sink + int(PlaneStatistics::of(plane).types.size()); });
+    const PlaneStatistics stats = PlaneStatistics::of(plane);
+    std::printf("%s: %lld block types\n", label, qlonglong(stats.types.size()));
+    report("  block histogram only", histogramMs, target);
+    report("  block statistics (count, rank, p, Huffman)", statisticsMs, target);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const QString picturePath = args.size() > 1 ? args.at(1) : QString();
+    const int runs = args.size() > 2 ? qMax(1, args.at(2).toInt()) : 30;
+
+    std::printf("bench_analysis, median of %d runs each; reproduce with:\n  %s %s %d\n\n", runs,
+        qPrintable(args.at(0)), picturePath.isEmpty() ? "\"\"" : qPrintable(picturePath), runs);
+
+    const QImage large = naturalPicture(4000, 3000, 1);
+    const double splitMs
+        = medianMs(runs, [&] { sink = sink + int(BitPlanes::split(large).size()); });
+    std::printf("4000 x 3000 Indexed8 grey picture\n");
+    report("  split into eight planes", splitMs, 10.0);
+
+    const QList<QImage> largePlanes = BitPlanes::split(large);
+    benchStatistics("4000 x 3000 plane 1", largePlanes.at(0), runs, 5.0);
+    benchStatistics("4000 x 3000 plane 8", largePlanes.at(7), runs, 5.0);
+
+    QImage small;
+    if (!picturePath.isEmpty())
+        small = QImage(picturePath);
+    const bool synthetic = small.isNull();
+    if (synthetic)
+        small = naturalPicture(512, 512, 2);
+    std::printf("\n512 x 512 %s\n", synthetic ? "synthetic picture" : qPrintable(picturePath));
+    const double smallSplitMs
+        = medianMs(runs * 10, [&] { sink = sink + int(BitPlanes::split(small).size()); });
+    report("  split into eight planes", smallSplitMs, 0.3);
+    const QList<QImage> smallPlanes = BitPlanes::split(small);
+    benchStatistics("512 x 512 plane 1", smallPlanes.at(0), runs * 10, 0.3);
+    benchStatistics("512 x 512 plane 8", smallPlanes.at(7), runs * 10, 0.3);
+    return 0;
+}
