@@ -51,6 +51,9 @@ private slots:
     void onGetScroll(bool v);
 
 private:
+    // Lets unit tests put a plane in place without going through a picture file.
+    friend struct MainWidgetTestAccess;
+
     void splitPlanes();
     void analysePlane();
 
