@@ -64,7 +64,13 @@ void MainWidget::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::LanguageChange) {
+        // The form's texts include the two input fields, which it empties; what the student
+        // typed must survive a change of language.
+        const QString name = ui->lineEdit->text();
+        const QString counters = ui->lineEdit_2->text();
         ui->retranslateUi(this);
+        ui->lineEdit->setText(name);
+        ui->lineEdit_2->setText(counters);
         // retranslateUi only renames the four pictures; like a refilled list, the choice starts
         // over at "выбери изображение". No textActivated is sent, so nothing is loaded.
         ui->comboBox->setCurrentIndex(0);

@@ -56,6 +56,9 @@ private:
 
     void splitPlanes();
     void analysePlane();
+    // The homework verdict for label_6: two centred lines in large type, in the given colour
+    // (six lower-case hex digits).
+    static QString resultHtml(const QString &title, const QString &status, const QString &color);
 
     std::unique_ptr<Ui_MainWidget> ui;
     Im *viewer = nullptr;
