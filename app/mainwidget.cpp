@@ -50,6 +50,8 @@ MainWidget::MainWidget(QWidget *parent)
     for (int column = 0; column < 5; ++column)
         ui->tableWidget->setHorizontalHeaderItem(column, new QTableWidgetItem(QString()));
 
+    describeControls();
+
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(onApplay(bool)));
     connect(ui->comboBox, SIGNAL(textActivated(QString)), this, SLOT(onActivateCombo(QString)));
     connect(ui->dial, SIGNAL(valueChanged(int)), this, SLOT(onDialChange(int)));

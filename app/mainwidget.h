@@ -54,6 +54,7 @@ private:
     // Lets unit tests put a plane in place without going through a picture file.
     friend struct MainWidgetTestAccess;
 
+    void describeControls();
     void splitPlanes();
     void analysePlane();
     // The homework verdict for label_6: two centred lines in large type, in the given colour
