@@ -1,8 +1,10 @@
 #pragma once
 
 #include "bitblock.h"
+#include "planestatistics.h"
 
 #include <QHash>
+#include <QIcon>
 #include <QImage>
 #include <QList>
 #include <QString>
@@ -60,6 +62,9 @@ private:
     // The homework verdict for label_6: two centred lines in large type, in the given colour
     // (six lower-case hex digits).
     static QString resultHtml(const QString &title, const QString &status, const QString &color);
+    // Puts one plane's statistics into the table, blockCounts, blockCodes and the report.
+    void showStatistics(const PlaneStatistics &stats);
+    const QIcon &blockIcon(const BlockType &type);
 
     std::unique_ptr<Ui_MainWidget> ui;
     Im *viewer = nullptr;
@@ -71,6 +76,10 @@ private:
     int planeIndex = 0;
     QHash<BitBlock, int> blockCounts;
     QList<QString> blockCodes;
+    // What the last analysis computed; the entropy output reads its probabilities from here.
+    PlaneStatistics planeStatistics;
+    // Table icons by 9-bit pattern, made on first use: there are only 512 block pictures.
+    std::array<QIcon, 512> blockIcons;
 
     Dialogs modalDialogs;
 };
