@@ -56,8 +56,12 @@ private:
     // Lets unit tests put a plane in place without going through a picture file.
     friend struct MainWidgetTestAccess;
 
+    void describeControls();
     void splitPlanes();
     void analysePlane();
+    // The homework verdict for label_6: two centred lines in large type, in the given colour
+    // (six lower-case hex digits).
+    static QString resultHtml(const QString &title, const QString &status, const QString &color);
     // Puts one plane's statistics into the table, blockCounts, blockCodes and the report.
     void showStatistics(const PlaneStatistics &stats);
     const QIcon &blockIcon(const BlockType &type);
