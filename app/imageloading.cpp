@@ -62,6 +62,9 @@ void MainWidget::onReview(bool)
     }
 
     ui->lineEdit_3->setText(fileName);
+    // The built-in picture chosen earlier is no longer the one in view: the report must name the
+    // file, and it names the combo box's choice unless that is "выбери изображение".
+    ui->comboBox->setCurrentIndex(0);
     ui->label_5->setPixmap(previewOf(result.image));
     currentImage = result.image;
     splitPlanes();
