@@ -1,0 +1,276 @@
+// A whole lab session driven the way a student drives it: keys, clicks and the file dialog only.
+// Every expected value is worked out here from the picture itself, by the plain literal reading
+// and the hand construction of the Huffman code, never taken from the window.
+#include "im.h"
+#include "mainwidget.h"
+#include "qswitch.h"
+#include "referencehuffman.h"
+#include "testpictures.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDial>
+#include <QLCDNumber>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+template<typename T>
+T *child(const QObject &scope, const char *name)
+{
+    const QList<T *> found = scope.findChildren<T *>(QString::fromLatin1(name));
+    if (found.size() != 1)
+        qFatal("%lld objects named %s", qlonglong(found.size()), name);
+    return found.first();
+}
+
+// Key presses carrying text, as a keyboard layout delivers Cyrillic letters.
+void typeKeys(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(widget, &release);
+    }
+}
+
+// What a student should find for one plane, computed from scratch.
+struct Expected
+{
+    QList<int> counts; // most frequent first
+    QList<float> probabilities;
+    QList<SymbolLength> lengths;
+    QStringList codes;
+    int blocks = 0;
+    QString summary; // the report's third paragraph
+};
+
+QString number(float value)
+{
+    return QString::number(double(value), 'g', 6);
+}
+
+Expected expectedFor(const QImage &plane)
+{
+    const TestPictures::ReferenceHistogram histogram = TestPictures::referenceHistogram(plane);
+    QList<int> order = histogram.firstSeen; // first appearance breaks ties
+    std::stable_sort(order.begin(), order.end(), [&histogram](int a, int b) {
+        return histogram.counts[size_t(a)] > histogram.counts[size_t(b)];
+    });
+
+    Expected expected;
+    expected.blocks = histogram.blocks;
+    for (const int pattern : std::as_const(order)) {
+        const int count = histogram.counts[size_t(pattern)];
+        expected.counts << count;
+        expected.probabilities << float(count) / float(histogram.blocks);
+    }
+    if (!ReferenceHuffman::listMergingLengths(expected.probabilities, &expected.lengths))
+        qFatal("the hand construction does not terminate for this plane");
+    expected.codes = ReferenceHuffman::canonicalCodes(expected.lengths);
+
+    float average = 0;
+    float entropy = 0;
+    int longest = 0;
+    for (int i = 0; i < expected.probabilities.size(); ++i) {
+        const float p = expected.probabilities.at(i);
+        average = average + p * float(expected.lengths.at(i).length);
+        entropy = float(entropy + std::log(double(p)) * p / -0.6931471805599453);
+        longest = std::max(longest, expected.lengths.at(i).length);
+    }
+    const float bits = float(plane.width() * plane.height());
+    expected.summary = QStringLiteral("Средняя длина кода = %1 бит\n"
+                                      "Количество блоков в плоскости = %2\n"
+                                      "Длина списка счетчиков кодов = %3\n"
+                                      "Исходный размер плоскости = %4 бит = %5 Кбайт\n"
+                                      "Энтропия плоскости = %6 бит/блок\n\n\n")
+                           .arg(number(average))
+                           .arg(histogram.blocks)
+                           .arg(std::max(longest, 1))
+                           .arg(QString::number(double(bits), 'f', 0))
+                           .arg(number(bits * 0.0001220703125f))
+                           .arg(number(entropy))
+        + QString(65, QLatin1Char('_'));
+    return expected;
+}
+
+// The report's paragraphs, as the document holds them.
+QStringList paragraphs(const QTextEdit *report)
+{
+    return report->toPlainText().split(QLatin1Char('\n'));
+}
+
+QImage asPlane(const QImage &image)
+{
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// A cell of the table typed into as a student does: select it, F2, the code, Return.
+void typeIntoCell(QTableWidget *table, int row, int column, const QString &text)
+{
+    table->setFocus();
+    table->setCurrentCell(row, column);
+    QTest::keyClick(table, Qt::Key_F2);
+    auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+}
+
+} // namespace
+
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void studentSession();
+};
+
+void TestEndToEnd::studentSession()
+{
+    MainWidget window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QStringList messages;
+    QString fileToOpen;
+    window.dialogs().messageBox = [&messages](const QString &title, const QString &text) {
+        messages << title + QLatin1Char('|') + text;
+    };
+    window.dialogs().openFileName
+        = [&fileToOpen](const QString &, const QString &, const QString &) { return fileToOpen; };
+
+    // Homework: name and counters typed, CHECK chosen, the button pressed.
+    auto *lever = window.findChild<QSwitch *>();
+    typeKeys(child<QLineEdit>(window, "lineEdit"), "Мама Мыла Раму");
+    QTest::keyClicks(child<QLineEdit>(window, "lineEdit_2"), "0,3,0,4");
+    QTest::mouseClick(lever, Qt::LeftButton);
+    QTest::mouseClick(lever, Qt::LeftButton);
+    QVERIFY(!lever->value());
+    QTest::mouseClick(child<QPushButton>(window, "pushButton"), Qt::LeftButton);
+    QVERIFY(child<QLabel>(window, "label_6")->text().contains("55aa7f"));
+    QVERIFY(child<QWidget>(window, "tab_2")->isEnabled());
+
+    // The lab tab, "Лена" picked in the combo box with the keyboard.
+    auto *tabs = child<QTabWidget>(window, "tabWidget");
+    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
+    QCOMPARE(tabs->currentIndex(), 1);
+    auto *combo = child<QComboBox>(window, "comboBox");
+    QVERIFY(combo->isVisible());
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Down);
+    QCOMPARE(combo->currentText(), "Лена");
+
+    const QImage lena(":/images/images/lena.bmp");
+    const QList<QImage> planes = TestPictures::referencePlanes(lena);
+    auto *viewer = window.findChild<Im *>();
+    auto *table = child<QTableWidget>(window, "tableWidget");
+    auto *report = child<QTextEdit>(window, "textEdit");
+    auto *dial = child<QDial>(window, "dial");
+    auto *lcd = child<QLCDNumber>(window, "lcdNumber");
+    QVERIFY(!child<QLabel>(window, "label_5")->pixmap().isNull());
+
+    // The dial through all eight planes: each shown, counted and reported.
+    Expected expected;
+    for (int planeNumber = 1; planeNumber <= 8; ++planeNumber) {
+        if (planeNumber > 1) {
+            dial->setFocus();
+            QTest::keyClick(dial, Qt::Key_Right);
+        }
+        QCOMPARE(dial->value(), planeNumber);
+        QCOMPARE(lcd->intValue(), planeNumber);
+        QCOMPARE(asPlane(viewer->image()), asPlane(planes.at(planeNumber - 1)));
+
+        expected = expectedFor(planes.at(planeNumber - 1));
+        QCOMPARE(table->rowCount(), expected.counts.size());
+        for (int row = 0; row < table->rowCount(); ++row) {
+            QCOMPARE(table->item(row, 1)->text(), QString::number(expected.counts.at(row)));
+            QCOMPARE(table->item(row, 2)->text(), number(expected.probabilities.at(row)));
+            QCOMPARE(table->item(row, 4)->text(), QString::number(expected.lengths.at(row).length));
+            QCOMPARE(table->item(row, 3)->text(), row < 5 ? QString() : expected.codes.at(row));
+        }
+        const QStringList lines = paragraphs(report);
+        const QStringList summary = expected.summary.split(QLatin1Char('\n'));
+        const QStringList last = lines.mid(lines.size() - summary.size() - 3);
+        QCOMPARE(
+            last.value(0), QStringLiteral("Изображение: Лена. Плоскость №%1").arg(planeNumber));
+        QCOMPARE(last.value(1), "Ширина блока= 3\tВысота блока = 3");
+        QCOMPARE(last.value(2),
+            QStringLiteral("Всего найдено %1 типов блоков!").arg(expected.counts.size()));
+        QCOMPARE(last.mid(3), summary);
+    }
+    QCOMPARE(paragraphs(report).filter(QStringLiteral("Изображение: ")).size(), 8);
+
+    // The five hidden codes, typed and checked: green; one changed: all red.
+    auto *check = child<QPushButton>(window, "pushButton_3");
+    for (int row = 0; row < 5; ++row)
+        typeIntoCell(table, row, 3, expected.codes.at(row));
+    QTest::mouseClick(check, Qt::LeftButton);
+    for (int row = 0; row < 5; ++row)
+        QCOMPARE(table->item(row, 3)->background().color(), QColor(0x55, 0xaa, 0x7f));
+    typeIntoCell(table, 2, 3, expected.codes.at(2) + QLatin1Char('0'));
+    QTest::mouseClick(check, Qt::LeftButton);
+    for (int row = 0; row < 5; ++row)
+        QCOMPARE(table->item(row, 3)->background().color(), QColor(0xff, 0x00, 0x00));
+
+    // The probabilities for the entropy, one line per row with a decimal comma.
+    const int before = paragraphs(report).size();
+    QTest::mouseClick(child<QPushButton>(window, "pushButton_4"), Qt::LeftButton);
+    const QStringList output = paragraphs(report).mid(before);
+    QCOMPARE(output.size(), expected.probabilities.size());
+    for (int row = 0; row < output.size(); ++row) {
+        QString line = output.at(row);
+        QVERIFY2(!line.contains('e') && !line.contains('.'), qPrintable(line));
+        QCOMPARE(line.replace(QLatin1Char(','), QLatin1Char('.')).toFloat(),
+            expected.probabilities.at(row));
+    }
+
+    // SKIP: the student's own picture through the file dialog.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QImage own(10, 7, QImage::Format_Grayscale8);
+    for (int y = 0; y < own.height(); ++y) {
+        for (int x = 0; x < own.width(); ++x)
+            own.setPixelColor(x, y, QColor::fromHsv(0, 0, (x * 37 + y * 91) % 256));
+    }
+    fileToOpen = dir.filePath("моя картинка.bmp");
+    QVERIFY(own.save(fileToOpen));
+    tabs->setCurrentIndex(0);
+    QTest::mouseClick(lever, Qt::LeftButton);
+    QVERIFY(lever->value());
+    QTest::mouseClick(child<QPushButton>(window, "pushButton"), Qt::LeftButton);
+    QVERIFY(child<QLabel>(window, "label_6")->text().contains("0055ff"));
+    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
+    QVERIFY(!combo->isVisible());
+    QTest::mouseClick(child<QPushButton>(window, "pushButton_2"), Qt::LeftButton);
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(child<QLineEdit>(window, "lineEdit_3")->text(), fileToOpen);
+
+    const QImage ownPlane = TestPictures::referencePlanes(QImage(fileToOpen)).at(7);
+    QCOMPARE(asPlane(viewer->image()), asPlane(ownPlane));
+    expected = expectedFor(ownPlane);
+    QCOMPARE(table->rowCount(), expected.counts.size());
+    const QStringList lines = paragraphs(report);
+    const QStringList summary = expected.summary.split(QLatin1Char('\n'));
+    const QStringList last = lines.mid(lines.size() - summary.size() - 3);
+    QCOMPARE(last.value(0), QStringLiteral("Изображение: %1. Плоскость №8").arg(fileToOpen));
+    QCOMPARE(last.mid(3), summary);
+}
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
