@@ -190,14 +190,15 @@ inline QString check(const Decoded &input, const QList<SymbolLength> &lengths,
 
     if (counters.size() != longest)
         return QStringLiteral("counters do not reach the longest length");
+    std::vector<qint64> have(size_t(longest) + 1, 0);
+    for (const SymbolLength &entry : lengths)
+        ++have[size_t(entry.length)];
     // Kraft's sum is exactly 1 (a full tree): pair the nodes up from the deepest level.
     qint64 nodes = 0;
     for (int length = longest; length >= 1; --length) {
-        const qsizetype have = std::count_if(lengths.cbegin(), lengths.cend(),
-            [length](const SymbolLength &e) { return e.length == length; });
-        if (counters.at(length - 1) != have)
+        if (counters.at(length - 1) != have[size_t(length)])
             return QStringLiteral("counter %1 is not the number of codewords").arg(length);
-        nodes += have;
+        nodes += have[size_t(length)];
         if (nodes % 2)
             return QStringLiteral("Kraft sum is not 1");
         nodes /= 2;
