@@ -1,7 +1,93 @@
 #include "mainwidget.h"
 
-void MainWidget::onActivateCombo(const QString &) { }
+#include "bitplanes.h"
+#include "im.h"
+#include "picturereader.h"
+#include "ui_mainwidget.h"
 
-void MainWidget::onReview(bool) { }
+#include <QPixmap>
 
-void MainWidget::onDialChange(int) { }
+#include <algorithm>
+
+namespace {
+
+QString builtInPicturePath(const QString &comboText)
+{
+    if (comboText == QStringLiteral("Лена"))
+        return QStringLiteral(":/images/images/lena.bmp");
+    if (comboText == QStringLiteral("Барбара"))
+        return QStringLiteral(":/images/images/barbara.bmp");
+    if (comboText == QStringLiteral("Золотой холм"))
+        return QStringLiteral(":/images/images/goldhill.bmp");
+    return {}; // "выбери изображение" and anything else: no picture
+}
+
+// The decoded picture as it is: a pixmap in the screen's format would cost a 32-bit copy of a
+// camera photo (48 MB for 4000 x 3000) to show the few hundred pixels the scroll area reveals.
+QPixmap previewOf(const QImage &picture)
+{
+    return QPixmap::fromImage(picture, Qt::NoFormatConversion);
+}
+
+} // namespace
+
+void MainWidget::onActivateCombo(const QString &text)
+{
+    const QString path = builtInPicturePath(text);
+    const QImage picture = path.isEmpty() ? QImage() : PictureReader::read(path).image;
+    ui->label_5->setPixmap(previewOf(picture));
+    currentImage = picture;
+    splitPlanes();
+    analysePlane();
+}
+
+void MainWidget::onReview(bool)
+{
+    // Brackets rather than case variants: GTK's file chooser matches patterns case-sensitively,
+    // and cameras write IMG_0001.JPG.
+    const QString fileName
+        = dialogs().openFileName(QStringLiteral("Выбери файл для открытия"), QStringLiteral("../"),
+            QStringLiteral("Изображения (*.[Bb][Mm][Pp] *.[Jj][Pp][Gg] *.[Jj][Pp][Ee][Gg])"));
+    if (fileName.isEmpty())
+        return;
+
+    // A file that cannot be read changes nothing: the last picture, its plane, table and report
+    // stay as they are, together with the name they belong to.
+    const PictureReader::Result result = PictureReader::read(fileName);
+    if (!result.ok()) {
+        dialogs().messageBox(QStringLiteral("Обзор"),
+            QStringLiteral("Не удалось прочитать изображение\n%1\n%2")
+                .arg(fileName, result.reason));
+        return;
+    }
+
+    ui->lineEdit_3->setText(fileName);
+    ui->label_5->setPixmap(previewOf(result.image));
+    currentImage = result.image;
+    splitPlanes();
+    analysePlane();
+}
+
+void MainWidget::onDialChange(int value)
+{
+    if (value < 1 || value > int(planes.size()))
+        return;
+    planeIndex = value - 1;
+    currentImage = planes[size_t(planeIndex)];
+    viewer->setImage(currentImage);
+    analysePlane();
+}
+
+void MainWidget::splitPlanes()
+{
+    // A colour picture, and a 1-bit one (which Qt does not call greyscale), is shown and analysed
+    // as it is; the planes of the last greyscale picture stay for the dial.
+    if (currentImage.isNull() || !currentImage.isGrayscale()) {
+        viewer->setImage(currentImage);
+        return;
+    }
+    const QList<QImage> split = BitPlanes::split(currentImage);
+    std::copy(split.cbegin(), split.cend(), planes.begin());
+    currentImage = planes[size_t(planeIndex)];
+    viewer->setImage(currentImage);
+}

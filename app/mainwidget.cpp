@@ -50,6 +50,8 @@ MainWidget::MainWidget(QWidget *parent)
     for (int column = 0; column < 5; ++column)
         ui->tableWidget->setHorizontalHeaderItem(column, new QTableWidgetItem(QString()));
 
+    describeControls();
+
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(onApplay(bool)));
     connect(ui->comboBox, SIGNAL(textActivated(QString)), this, SLOT(onActivateCombo(QString)));
     connect(ui->dial, SIGNAL(valueChanged(int)), this, SLOT(onDialChange(int)));
@@ -64,7 +66,13 @@ void MainWidget::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::LanguageChange) {
+        // The form's texts include the two input fields, which it empties; what the student
+        // typed must survive a change of language.
+        const QString name = ui->lineEdit->text();
+        const QString counters = ui->lineEdit_2->text();
         ui->retranslateUi(this);
+        ui->lineEdit->setText(name);
+        ui->lineEdit_2->setText(counters);
         // retranslateUi only renames the four pictures; like a refilled list, the choice starts
         // over at "выбери изображение". No textActivated is sent, so nothing is loaded.
         ui->comboBox->setCurrentIndex(0);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "bitblock.h"
+#include "planestatistics.h"
 
 #include <QHash>
+#include <QIcon>
 #include <QImage>
 #include <QList>
 #include <QString>
@@ -54,8 +56,15 @@ private:
     // Lets unit tests put a plane in place without going through a picture file.
     friend struct MainWidgetTestAccess;
 
+    void describeControls();
     void splitPlanes();
     void analysePlane();
+    // The homework verdict for label_6: two centred lines in large type, in the given colour
+    // (six lower-case hex digits).
+    static QString resultHtml(const QString &title, const QString &status, const QString &color);
+    // Puts one plane's statistics into the table, blockCounts, blockCodes and the report.
+    void showStatistics(const PlaneStatistics &stats);
+    const QIcon &blockIcon(const BlockType &type);
 
     std::unique_ptr<Ui_MainWidget> ui;
     Im *viewer = nullptr;
@@ -67,6 +76,10 @@ private:
     int planeIndex = 0;
     QHash<BitBlock, int> blockCounts;
     QList<QString> blockCodes;
+    // What the last analysis computed; the entropy output reads its probabilities from here.
+    PlaneStatistics planeStatistics;
+    // Table icons by 9-bit pattern, made on first use: there are only 512 block pictures.
+    std::array<QIcon, 512> blockIcons;
 
     Dialogs modalDialogs;
 };

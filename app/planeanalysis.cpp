@@ -1,5 +1,142 @@
 #include "mainwidget.h"
 
-void MainWidget::onCheck(bool) { }
+#include "planereport.h"
+#include "ui_mainwidget.h"
 
-void MainWidget::onGetScroll(bool) { }
+#include <QColor>
+#include <QPixmap>
+#include <QTableWidgetItem>
+
+namespace {
+
+constexpr int hiddenCodes = 5; // the codes the student works out
+const QColor hiddenColour = QColor::fromRgba(0xffff0000);
+const QColor rightColour = QColor::fromRgba(0xff55aa7f);
+const QColor wrongColour = QColor::fromRgba(0xffff0000);
+
+enum Column { BlockColumn, CountColumn, ProbabilityColumn, CodeColumn, LengthColumn };
+
+// Switches a widget's updates off for one scope and restores what it had.
+class UpdatesOff
+{
+public:
+    explicit UpdatesOff(QWidget *widget)
+        : widget(widget)
+        , wasEnabled(widget->updatesEnabled())
+    {
+        widget->setUpdatesEnabled(false);
+    }
+    ~UpdatesOff() { widget->setUpdatesEnabled(wasEnabled); }
+    UpdatesOff(const UpdatesOff &) = delete;
+    UpdatesOff &operator=(const UpdatesOff &) = delete;
+
+private:
+    QWidget *const widget;
+    const bool wasEnabled;
+};
+
+} // namespace
+
+void MainWidget::analysePlane()
+{
+    if (currentImage.isNull())
+        return;
+    showStatistics(PlaneStatistics::of(currentImage));
+}
+
+const QIcon &MainWidget::blockIcon(const BlockType &type)
+{
+    QIcon &icon = blockIcons[size_t(type.pattern & 511)];
+    if (icon.isNull())
+        icon = QIcon(QPixmap::fromImage(type.block.toImage()));
+    return icon;
+}
+
+void MainWidget::showStatistics(const PlaneStatistics &stats)
+{
+    planeStatistics = stats;
+    blockCounts = stats.blockCounts();
+
+    const QString noPicture = QStringLiteral("выбери изображение");
+    const QString name = ui->comboBox->currentText() == noPicture ? ui->lineEdit_3->text()
+                                                                  : ui->comboBox->currentText();
+    ui->textEdit->append(PlaneReport::imageParagraph(name, ui->lcdNumber->value()));
+    ui->textEdit->append(PlaneReport::blockTypesParagraph(blockCounts.size()));
+
+    QTableWidget *const table = ui->tableWidget;
+    const QStringList headers
+        = {QStringLiteral("тип блока"), QStringLiteral("количество"), QStringLiteral("вероятность"),
+            QStringLiteral("код Хаффмана"), QStringLiteral("длина кода")};
+    for (int column = 0; column < headers.size(); ++column) {
+        if (QTableWidgetItem *header = table->horizontalHeaderItem(column))
+            header->setText(headers.at(column));
+        else
+            table->setHorizontalHeaderItem(column, new QTableWidgetItem(headers.at(column)));
+    }
+
+    // Sorting would move rows while they are filled, and the rows must stay in code order.
+    const bool wasSorting = table->isSortingEnabled();
+    table->setSortingEnabled(false);
+    {
+        const UpdatesOff quiet(table);
+        const int rows = int(stats.types.size());
+        table->setRowCount(rows);
+        blockCodes.clear();
+        blockCodes.reserve(rows);
+        for (int row = 0; row < rows; ++row) {
+            const BlockType &type = stats.types.at(row);
+            auto *picture = new QTableWidgetItem(QString());
+            picture->setData(Qt::DecorationRole, blockIcon(type));
+            table->setItem(row, BlockColumn, picture);
+            table->setItem(row, CountColumn, new QTableWidgetItem(QString::number(type.count)));
+            table->setItem(row, ProbabilityColumn,
+                new QTableWidgetItem(PlaneReport::probabilityText(stats.probabilities.at(row))));
+
+            const QString code = stats.codes.value(row);
+            blockCodes.append(code);
+            if (row < hiddenCodes) {
+                auto *hidden = new QTableWidgetItem(QString());
+                hidden->setData(Qt::BackgroundRole, hiddenColour);
+                table->setItem(row, CodeColumn, hidden);
+            } else {
+                table->setItem(row, CodeColumn, new QTableWidgetItem(code));
+            }
+            const int length = row < stats.lengths.size() ? stats.lengths.at(row).length : 0;
+            table->setItem(row, LengthColumn, new QTableWidgetItem(QString::number(length)));
+        }
+    }
+    table->setSortingEnabled(wasSorting);
+
+    ui->textEdit->append(PlaneReport::summaryParagraph(stats));
+}
+
+void MainWidget::onCheck(bool)
+{
+    if (blockCodes.isEmpty())
+        return;
+    QTableWidget *const table = ui->tableWidget;
+    // A plane with fewer than five block types has fewer hidden cells; only those are checked.
+    const int rows
+        = int(qMin<qsizetype>(qMin<qsizetype>(hiddenCodes, blockCodes.size()), table->rowCount()));
+    bool right = true;
+    for (int row = 0; row < rows && right; ++row) {
+        const QTableWidgetItem *cell = table->item(row, CodeColumn);
+        const QString typed = cell ? cell->data(Qt::DisplayRole).toString() : QString();
+        right = typed == blockCodes.at(row);
+    }
+    const QColor colour = right ? rightColour : wrongColour;
+    for (int row = 0; row < rows; ++row) {
+        if (QTableWidgetItem *cell = table->item(row, CodeColumn))
+            cell->setData(Qt::BackgroundRole, colour);
+    }
+}
+
+void MainWidget::onGetScroll(bool)
+{
+    // The lines come from the probabilities themselves, written out in plain decimals: the
+    // table's 'g' texts of small values are in exponent form and 1 has no point at all.
+    const qsizetype rows
+        = qMin<qsizetype>(ui->tableWidget->rowCount(), planeStatistics.probabilities.size());
+    for (qsizetype row = 0; row < rows; ++row)
+        ui->textEdit->append(PlaneReport::entropyLine(planeStatistics.probabilities.at(row)));
+}

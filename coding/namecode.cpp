@@ -15,7 +15,7 @@ NameStatistics NameCode::analyse(const QString &fullName)
     for (const QChar c : fullName) {
         if (!c.isPrint())
             continue;
-        ++statistics.letterCounts[c.toLower()];
+        addLetter(statistics.letterCounts, c.toLower());
         ++total;
     }
     if (total == 0)

@@ -18,4 +18,6 @@ class NameCode
 public:
     static NameStatistics analyse(const QString &fullName);
     static QString countersText(const QString &fullName) { return analyse(fullName).countersText; }
+    // One more occurrence of a character, inserted with 1 when it is new.
+    static void addLetter(QHash<QChar, int> &letterCounts, QChar letter) { ++letterCounts[letter]; }
 };

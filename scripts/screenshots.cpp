@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPainter>
+#include <QPushButton>
 #include <QTabWidget>
 
 namespace {
@@ -49,6 +51,12 @@ int main(int argc, char *argv[])
     MainWidget window;
     window.show();
     bool ok = save(framed(window), dir, "homework.png");
+
+    // The worked example, checked: the green verdict.
+    window.findChild<QLineEdit *>("lineEdit")->setText(QStringLiteral("Мама Мыла Раму"));
+    window.findChild<QLineEdit *>("lineEdit_2")->setText(QStringLiteral("0,3,0,4"));
+    window.findChild<QPushButton *>("pushButton")->click();
+    ok = save(framed(window), dir, "homework-checked.png") && ok;
 
     // The lab tab as it opens after the homework is skipped: file controls, empty results.
     window.findChild<QWidget *>("tab_2")->setEnabled(true);

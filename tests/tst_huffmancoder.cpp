@@ -1,4 +1,5 @@
 #include "huffmancoder.h"
+#include "referencehuffman.h"
 
 #include <QTest>
 
@@ -65,58 +66,6 @@ quint64 optimalCost(const QList<quint32> &counts)
     return cost;
 }
 
-// The hand-worked construction taken literally: search the least node from the end, merge the
-// two length-sorted lists entry by entry. False when it finds no node below 1.0 while two or more
-// are left, which it cannot handle.
-bool listMergingLengths(const QList<float> &probabilities, QList<SymbolLength> *result)
-{
-    struct Node
-    {
-        QList<SymbolLength> symbols;
-        float probability;
-    };
-    QList<Node> nodes;
-    for (int i = 0; i < probabilities.size(); ++i)
-        nodes.append({{{i, 0}}, probabilities.at(i)});
-    const auto takeMin = [&nodes](Node *taken) {
-        float least = 1.0f;
-        qsizetype chosen = -1;
-        for (qsizetype i = nodes.size() - 1; i >= 0; --i) {
-            if (least > nodes.at(i).probability) {
-                least = nodes.at(i).probability;
-                chosen = i;
-            }
-        }
-        if (chosen < 0)
-            return false;
-        *taken = nodes.takeAt(chosen);
-        return true;
-    };
-    while (nodes.size() >= 2) {
-        Node lower, upper;
-        if (!takeMin(&lower) || !takeMin(&upper))
-            return false;
-        upper.probability += lower.probability;
-        for (qsizetype j = 0; j < upper.symbols.size(); ++j) {
-            if (!lower.symbols.isEmpty()
-                && lower.symbols.constFirst().length < upper.symbols.at(j).length) {
-                SymbolLength entry = lower.symbols.takeFirst();
-                ++entry.length;
-                upper.symbols.insert(j, entry);
-            } else {
-                ++upper.symbols[j].length;
-            }
-        }
-        for (SymbolLength entry : std::as_const(lower.symbols)) {
-            ++entry.length;
-            upper.symbols.append(entry);
-        }
-        nodes.append(upper);
-    }
-    *result = nodes.isEmpty() ? QList<SymbolLength>() : nodes.constFirst().symbols;
-    return true;
-}
-
 // Everything a code for n >= 2 symbols must be, checked without trusting lengthCounters.
 void verifyCode(const QList<SymbolLength> &list, int symbolCount)
 {
@@ -163,7 +112,7 @@ void verifyCode(const QList<SymbolLength> &list, int symbolCount)
 void compareWithHandConstruction(const QList<float> &probabilities, const QList<SymbolLength> &list)
 {
     QList<SymbolLength> byHand;
-    if (listMergingLengths(probabilities, &byHand)) {
+    if (ReferenceHuffman::listMergingLengths(probabilities, &byHand)) {
         QCOMPARE(symbolsOf(list), symbolsOf(byHand));
         QCOMPARE(lengthsOf(list), lengthsOf(byHand));
     }

@@ -300,6 +300,8 @@ void TestMainWidget::changeEvent()
     label->setText("x");
     tabs->setTabText(1, "y");
     combo->setCurrentIndex(2);
+    child<QLineEdit>(window, "lineEdit")->setText("Мама Мыла Раму");
+    child<QLineEdit>(window, "lineEdit_2")->setText("0,3,0,4");
     QSignalSpy activated(combo, &QComboBox::textActivated);
 
     QEvent event(static_cast<QEvent::Type>(type));
@@ -311,6 +313,9 @@ void TestMainWidget::changeEvent()
     QCOMPARE(combo->currentIndex(), retranslated ? 0 : 2);
     QCOMPARE(combo->itemText(3), "Золотой холм");
     QCOMPARE(activated.count(), 0);
+    // Whatever the student typed survives.
+    QCOMPARE(child<QLineEdit>(window, "lineEdit")->text(), "Мама Мыла Раму");
+    QCOMPARE(child<QLineEdit>(window, "lineEdit_2")->text(), "0,3,0,4");
 }
 
 QTEST_MAIN(TestMainWidget)

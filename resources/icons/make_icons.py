@@ -6,7 +6,9 @@ Python 3 standard library only (zlib and struct), so anyone can regenerate the i
     python3 resources/icons/make_icons.py [--preview DIR]
 
 Writes icons/images/QuarnelClass.ico (32 x 32 and 16 x 16, 32 bpp BMP entries with AND masks),
-icons/images/Check.png, icons/images/Output.png and actions/Resources/zoom.png (16 x 16 RGBA).
+icons/images/Check.png, icons/images/Output.png and actions/Resources/zoom.png (16 x 16 RGBA),
+and the window icon as desktop/huffman-lab-16.png and -32.png for the desktop's menu (its
+scalable twin, desktop/huffman-lab.svg, is drawn by hand after the same layers).
 --preview DIR also writes enlarged copies on a checkerboard, for looking at them.
 Output is deterministic: the same script gives the same bytes.
 """
@@ -284,6 +286,11 @@ def main(argv):
     (icons / "QuarnelClass.ico").write_bytes(ico_bytes([window32, window16]))
     for path, pixels in pngs.items():
         path.write_bytes(png_bytes(pixels))
+    # The same window icon for the desktop's menu (installed into the hicolor theme).
+    desktop = RESOURCES / "desktop"
+    desktop.mkdir(parents=True, exist_ok=True)
+    (desktop / "huffman-lab-16.png").write_bytes(png_bytes(window16))
+    (desktop / "huffman-lab-32.png").write_bytes(png_bytes(window32))
 
     if preview_dir:
         shots = {"QuarnelClass32": window32, "QuarnelClass16": window16}

@@ -1,0 +1,144 @@
+#include "im.h"
+#include "mainwidget.h"
+#include "qswitch.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+QWidget *control(const MainWidget &window, const QString &name)
+{
+    if (name == QLatin1String("switch"))
+        return window.findChild<QSwitch *>();
+    if (name == QLatin1String("viewer"))
+        return window.findChild<Im *>();
+    const QList<QWidget *> found = window.findChildren<QWidget *>(name);
+    return found.size() == 1 ? found.first() : nullptr;
+}
+
+// What a screen reader gets for the widget.
+QString announced(QWidget *widget, QAccessible::Text what)
+{
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(widget);
+    return face ? face->text(what) : QString();
+}
+
+bool isRussian(const QString &text)
+{
+    static const QRegularExpression cyrillic(QStringLiteral("[А-Яа-яЁё]{3}"));
+    return text.contains(cyrillic);
+}
+
+QString focusName()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus)
+        return QStringLiteral("(none)");
+    if (qobject_cast<QSwitch *>(focus))
+        return QStringLiteral("switch");
+    return focus->objectName();
+}
+
+} // namespace
+
+class TestAccessibility : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void namesAndDescriptions_data();
+    void namesAndDescriptions();
+    void switchAnnouncesItsPosition();
+    void tabOrder_data();
+    void tabOrder();
+};
+
+void TestAccessibility::namesAndDescriptions_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char *name : {"tabWidget", "lineEdit", "lineEdit_2", "switch", "pushButton",
+             "label_6", "comboBox", "label_5", "lineEdit_3", "pushButton_2", "dial", "lcdNumber",
+             "viewer", "tableWidget", "pushButton_3", "pushButton_4", "textEdit"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestAccessibility::namesAndDescriptions()
+{
+    QFETCH(QString, name);
+    MainWidget window;
+    QWidget *widget = control(window, name);
+    QVERIFY2(widget, qPrintable(name));
+    QVERIFY2(isRussian(announced(widget, QAccessible::Name)),
+        qPrintable(announced(widget, QAccessible::Name)));
+    QVERIFY2(isRussian(announced(widget, QAccessible::Description)),
+        qPrintable(announced(widget, QAccessible::Description)));
+}
+
+void TestAccessibility::switchAnnouncesItsPosition()
+{
+    MainWidget window;
+    auto *lever = window.findChild<QSwitch *>();
+    QVERIFY(announced(lever, QAccessible::Description).contains("проверить"));
+    QTest::keyClick(lever, Qt::Key_Space);
+    QVERIFY(lever->value());
+    QVERIFY(announced(lever, QAccessible::Description).contains("пропустить"));
+}
+
+void TestAccessibility::tabOrder_data()
+{
+    QTest::addColumn<bool>("skip");
+    QTest::addColumn<QStringList>("labOrder");
+    QTest::newRow("built-in pictures")
+        << false
+        << QStringList({"comboBox", "dial", "tableWidget", "pushButton_3", "pushButton_4"});
+    QTest::newRow("own file") << true
+                              << QStringList({"lineEdit_3", "pushButton_2", "dial", "tableWidget",
+                                     "pushButton_3", "pushButton_4"});
+}
+
+void TestAccessibility::tabOrder()
+{
+    QFETCH(bool, skip);
+    QFETCH(QStringList, labOrder);
+
+    MainWidget window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    // Homework by keyboard alone: name, counters, the switch (Space flips it), the button.
+    auto *name = window.findChild<QLineEdit *>("lineEdit");
+    name->setFocus();
+    QStringList homework {focusName()};
+    name->setText("Мама Мыла Раму");
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        homework << focusName();
+        if (focusName() == QLatin1String("lineEdit_2"))
+            QTest::keyClicks(QApplication::focusWidget(), "0,3,0,4");
+        if (focusName() == QLatin1String("switch") && skip)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    }
+    QCOMPARE(homework, QStringList({"lineEdit", "lineEdit_2", "switch", "pushButton"}));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space); // presses the button
+    QVERIFY(window.findChild<QWidget *>("tab_2")->isEnabled());
+
+    window.findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
+    QWidget *first = window.findChild<QWidget *>(labOrder.first());
+    first->setFocus();
+    QStringList lab {focusName()};
+    for (int i = 1; i < labOrder.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        lab << focusName();
+    }
+    QCOMPARE(lab, labOrder);
+}
+
+QTEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"

@@ -1,0 +1,553 @@
+#include "im.h"
+#include "mainwidget.h"
+
+#include <QBuffer>
+#include <QComboBox>
+#include <QDial>
+#include <QDir>
+#include <QFile>
+#include <QLCDNumber>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+
+struct MainWidgetTestAccess
+{
+    static QImage currentImage(const MainWidget &window) { return window.currentImage; }
+    static int planeIndex(const MainWidget &window) { return window.planeIndex; }
+    // Identity of the stored planes: equal keys, same pixels without being rebuilt.
+    static QList<qint64> planeKeys(const MainWidget &window)
+    {
+        QList<qint64> keys;
+        for (const QImage &plane : window.planes)
+            keys << plane.cacheKey();
+        return keys;
+    }
+};
+
+namespace {
+
+using Access = MainWidgetTestAccess;
+
+// The one object of that name under `scope` (the viewer's own form repeats some names).
+template<typename T>
+T *child(const QObject &scope, const char *name)
+{
+    const QList<T *> found = scope.findChildren<T *>(QString::fromLatin1(name));
+    if (found.size() != 1)
+        qFatal("%lld objects named %s", qlonglong(found.size()), name);
+    return found.first();
+}
+
+const QRgb white = 0xffffffff;
+const QRgb black = 0xff000000;
+
+// The window with its lab tab unlocked, and a file dialog and message box that answer at once.
+struct Lab
+{
+    Lab()
+    {
+        child<QWidget>(window, "tab_2")->setEnabled(true);
+        window.dialogs().openFileName
+            = [this](const QString &caption, const QString &dir, const QString &filter) {
+                  dialogCaption = caption;
+                  dialogDir = dir;
+                  dialogFilter = filter;
+                  ++dialogs;
+                  return chosenFile;
+              };
+        window.dialogs().messageBox = [this](const QString &title, const QString &text) {
+            messages << title + QLatin1Char('|') + text;
+        };
+    }
+
+    void choose(const QString &text)
+    {
+        combo->setCurrentIndex(combo->findText(text));
+        emit combo->textActivated(text);
+    }
+
+    void open(const QString &file)
+    {
+        chosenFile = file;
+        QTest::mouseClick(browse, Qt::LeftButton);
+    }
+
+    // What the student sees and what the analysis works on, to compare before and after.
+    struct Snapshot
+    {
+        QString path;
+        qint64 preview;
+        QImage shown;
+        QImage current;
+        QList<qint64> planes;
+        int rows;
+        QString report;
+
+        bool operator==(const Snapshot &other) const
+        {
+            return path == other.path && preview == other.preview && shown == other.shown
+                && current == other.current && planes == other.planes && rows == other.rows
+                && report == other.report;
+        }
+    };
+
+    Snapshot snapshot() const
+    {
+        return {path->text(), preview->pixmap().cacheKey(), viewer->image(),
+            Access::currentImage(window), Access::planeKeys(window), table->rowCount(),
+            report->toPlainText()};
+    }
+
+    // True when the report kept `before` and had a new analysis appended to it.
+    bool reportGrewFrom(const QString &before) const
+    {
+        const QString now = report->toPlainText();
+        return now.size() > before.size() + 1 && now.startsWith(before);
+    }
+
+    MainWidget window;
+    Im *const viewer = window.findChild<Im *>();
+    QComboBox *const combo = child<QComboBox>(window, "comboBox");
+    QDial *const dial = child<QDial>(window, "dial");
+    QLabel *const preview = child<QLabel>(window, "label_5");
+    QLineEdit *const path = child<QLineEdit>(window, "lineEdit_3");
+    QPushButton *const browse = child<QPushButton>(window, "pushButton_2");
+    QTableWidget *const table = child<QTableWidget>(window, "tableWidget");
+    QTextEdit *const report = child<QTextEdit>(window, "textEdit");
+
+    QString chosenFile;
+    QString dialogCaption;
+    QString dialogDir;
+    QString dialogFilter;
+    int dialogs = 0;
+    QStringList messages;
+};
+
+QImage greyPicture(const QList<int> &levels, int width)
+{
+    const int height = int(levels.size()) / width;
+    QImage image(width, height, QImage::Format_Indexed8);
+    QList<QRgb> ramp;
+    for (int i = 0; i < 256; ++i)
+        ramp << qRgb(i, i, i);
+    image.setColorTable(ramp);
+    for (int i = 0; i < levels.size(); ++i)
+        image.setPixel(i % width, i / width, uint(levels.at(i)));
+    return image;
+}
+
+QImage gradient(int width, int height)
+{
+    QList<int> levels;
+    for (int i = 0; i < width * height; ++i)
+        levels << (i * 37 + i / width * 11) % 256;
+    return greyPicture(levels, width);
+}
+
+QString save(const QTemporaryDir &dir, const QString &name, const QImage &image, const char *format)
+{
+    const QString path = dir.filePath(name);
+    if (!image.save(path, format, 100))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QString write(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+// True when `plane` is black exactly where the picture's grey level has the bit of dial `dial`.
+bool isPlaneOf(const QImage &plane, const QImage &picture, int dial)
+{
+    if (plane.size() != picture.size() || plane.format() != QImage::Format_Mono)
+        return false;
+    const int mask = 0x80 >> (dial - 1);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb expected = qGray(picture.pixel(x, y)) & mask ? black : white;
+            if (plane.pixel(x, y) != expected)
+                return false;
+        }
+    }
+    return true;
+}
+
+QImage rgb(const QImage &image)
+{
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+class TestImageLoading : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void builtInPicture_data();
+    void builtInPicture();
+    void extremeLevels_data();
+    void extremeLevels();
+    void dialSwapsStoredPlanes();
+    void sameItemAgain();
+    void noPictureChosen();
+    void shownUnsplit_data();
+    void shownUnsplit();
+    void opensFiles_data();
+    void opensFiles();
+    void dialogFilter_data();
+    void dialogFilter();
+    void cancelledDialog();
+    void unreadableFile_data();
+    void unreadableFile();
+
+private:
+    QTemporaryDir dir;
+};
+
+void TestImageLoading::initTestCase()
+{
+    QVERIFY(dir.isValid());
+}
+
+void TestImageLoading::builtInPicture_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("resource");
+    QTest::addColumn<int>("dial");
+
+    QTest::newRow("Лена, plane 1 (128 and up)") << "Лена"
+                                                << ":/images/images/lena.bmp" << 1;
+    QTest::newRow("Лена, plane 8 (odd levels)") << "Лена"
+                                                << ":/images/images/lena.bmp" << 8;
+    QTest::newRow("Барбара, plane 4") << "Барбара"
+                                      << ":/images/images/barbara.bmp" << 4;
+    QTest::newRow("Золотой холм, plane 2") << "Золотой холм"
+                                           << ":/images/images/goldhill.bmp" << 2;
+}
+
+void TestImageLoading::builtInPicture()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, resource);
+    QFETCH(int, dial);
+
+    Lab lab;
+    lab.dial->setValue(dial);
+    lab.choose(text);
+
+    const QImage picture(resource);
+    QVERIFY(isPlaneOf(lab.viewer->image(), picture, dial));
+    QCOMPARE(Access::currentImage(lab.window), lab.viewer->image());
+    QCOMPARE(Access::planeIndex(lab.window), dial - 1);
+    QCOMPARE(rgb(lab.preview->pixmap().toImage()), rgb(picture));
+    QVERIFY(lab.table->rowCount() > 5);
+    QVERIFY(lab.report->toPlainText().contains(text));
+}
+
+void TestImageLoading::extremeLevels_data()
+{
+    QTest::addColumn<int>("dial");
+    for (int dial = 1; dial <= 8; ++dial)
+        QTest::addRow("plane %d", dial) << dial;
+}
+
+void TestImageLoading::extremeLevels()
+{
+    QFETCH(int, dial);
+
+    // Levels 0 and 255 and the neighbours of every bit's edge.
+    const QList<int> levels = {0, 255, 127, 128, 1, 254, 63, 64, 0, 255, 31, 32};
+    const QString file = save(dir, "levels.bmp", greyPicture(levels, 4), "bmp");
+    Lab lab;
+    lab.dial->setValue(dial);
+    lab.open(file);
+
+    const QImage plane = lab.viewer->image();
+    QCOMPARE(plane.size(), QSize(4, 3));
+    for (int i = 0; i < levels.size(); ++i) {
+        const QRgb expected = levels.at(i) & (0x80 >> (dial - 1)) ? black : white;
+        QCOMPARE(plane.pixel(i % 4, i / 4), expected);
+    }
+    QCOMPARE(plane.pixel(0, 0), white);
+    QCOMPARE(plane.pixel(1, 0), black);
+}
+
+void TestImageLoading::dialSwapsStoredPlanes()
+{
+    const QImage picture = gradient(40, 30);
+    const QString file = save(dir, "gradient.bmp", picture, "bmp");
+    Lab lab;
+    lab.open(file);
+    QVERIFY(QFile::remove(file)); // a reread would now fail
+    const QImage first = lab.viewer->image();
+    const QList<qint64> planes = Access::planeKeys(lab.window);
+
+    for (const int dial : {3, 1, 8, 2}) {
+        const QString before = lab.report->toPlainText();
+        lab.dial->setValue(dial);
+        QVERIFY2(isPlaneOf(lab.viewer->image(), picture, dial), qPrintable(QString::number(dial)));
+        QCOMPARE(Access::currentImage(lab.window), lab.viewer->image());
+        QCOMPARE(Access::planeIndex(lab.window), dial - 1);
+        QVERIFY(lab.reportGrewFrom(before));
+    }
+    QCOMPARE(Access::planeKeys(lab.window), planes);
+    QCOMPARE(lab.path->text(), file);
+    lab.dial->setValue(1);
+    QCOMPARE(lab.viewer->image(), first);
+    QVERIFY(lab.messages.isEmpty());
+}
+
+void TestImageLoading::sameItemAgain()
+{
+    Lab lab;
+    lab.choose("Лена");
+    const int rows = lab.table->rowCount();
+    const QString firstReport = lab.report->toPlainText();
+    QVERIFY(!firstReport.isEmpty());
+
+    lab.choose("Лена");
+    QCOMPARE(lab.report->toPlainText(), firstReport + QLatin1Char('\n') + firstReport);
+    QCOMPARE(lab.table->rowCount(), rows);
+}
+
+void TestImageLoading::noPictureChosen()
+{
+    Lab lab;
+    lab.dial->setValue(2);
+    lab.choose("Лена");
+    const QList<qint64> planes = Access::planeKeys(lab.window);
+    const int rows = lab.table->rowCount();
+    const QString report = lab.report->toPlainText();
+
+    lab.choose("выбери изображение");
+    QVERIFY(lab.preview->pixmap().isNull());
+    QVERIFY(lab.viewer->image().isNull());
+    QVERIFY(Access::currentImage(lab.window).isNull());
+    QCOMPARE(Access::planeKeys(lab.window), planes);
+    QCOMPARE(lab.table->rowCount(), rows);
+    QCOMPARE(lab.report->toPlainText(), report);
+
+    // The stored planes come back with the dial.
+    lab.dial->setValue(3);
+    QVERIFY(isPlaneOf(lab.viewer->image(), QImage(":/images/images/lena.bmp"), 3));
+
+    // An unknown text is no picture either.
+    lab.choose("Лена");
+    emit lab.combo->textActivated("Мона Лиза");
+    QVERIFY(lab.preview->pixmap().isNull());
+    QVERIFY(lab.viewer->image().isNull());
+}
+
+void TestImageLoading::shownUnsplit_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QImage>("picture");
+    QTest::addColumn<bool>("lenaFirst");
+
+    QImage colour(30, 20, QImage::Format_RGB32);
+    for (int y = 0; y < colour.height(); ++y) {
+        for (int x = 0; x < colour.width(); ++x)
+            colour.setPixel(x, y, qRgb(8 * x, 12 * y, 200));
+    }
+    QImage mono = gradient(30, 20).convertToFormat(QImage::Format_Mono);
+    mono.setColorTable({white, black});
+
+    QTest::newRow("colour jpeg after Лена") << "colour.jpg" << colour << true;
+    QTest::newRow("colour jpeg first") << "colour.jpg" << colour << false;
+    QTest::newRow("1-bit bmp after Лена") << "mono.bmp" << mono << true;
+    QTest::newRow("1-bit bmp first") << "mono.bmp" << mono << false;
+}
+
+void TestImageLoading::shownUnsplit()
+{
+    QFETCH(QString, name);
+    QFETCH(QImage, picture);
+    QFETCH(bool, lenaFirst);
+
+    const QString file
+        = save(dir, name, picture, name.endsWith(QLatin1String("jpg")) ? "jpg" : "bmp");
+    const QImage decoded(file);
+    Lab lab;
+    lab.dial->setValue(5);
+    if (lenaFirst)
+        lab.choose("Лена");
+    const QList<qint64> planes = Access::planeKeys(lab.window);
+    const QString report = lab.report->toPlainText();
+
+    lab.open(file);
+    QCOMPARE(lab.path->text(), file);
+    QCOMPARE(rgb(lab.viewer->image()), rgb(decoded));
+    QCOMPARE(rgb(Access::currentImage(lab.window)), rgb(decoded));
+    QCOMPARE(rgb(lab.preview->pixmap().toImage()), rgb(decoded));
+    QCOMPARE(Access::planeKeys(lab.window), planes);
+    QVERIFY(lab.reportGrewFrom(report)); // analysed as it is
+
+    lab.dial->setValue(6);
+    if (lenaFirst)
+        QVERIFY(isPlaneOf(lab.viewer->image(), QImage(":/images/images/lena.bmp"), 6));
+    else
+        QVERIFY(lab.viewer->image().isNull());
+}
+
+void TestImageLoading::opensFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("format"); // written as
+
+    QTest::newRow("camera name IMG_0001.JPG") << "IMG_0001.JPG" << QByteArray("jpg");
+    QTest::newRow("photo.jpeg") << "photo.jpeg" << QByteArray("jpg");
+    QTest::newRow("photo.Jpeg") << "photo.Jpeg" << QByteArray("jpg");
+    QTest::newRow("bmp named .jpg") << "scan.jpg" << QByteArray("bmp");
+    QTest::newRow("jpeg named .bmp") << "scan.bmp" << QByteArray("jpg");
+    QTest::newRow("name with spaces and Cyrillic")
+        << "мои снимки/портрет 1.bmp" << QByteArray("bmp");
+}
+
+void TestImageLoading::opensFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, format);
+
+    QVERIFY(QDir(dir.path()).mkpath(QFileInfo(dir.filePath(name)).path()));
+    const QImage picture = gradient(33, 21).convertToFormat(QImage::Format_Grayscale8);
+    const QString file = save(dir, name, picture, format.constData());
+    QImage decoded;
+    {
+        QFile in(file);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QVERIFY(decoded.loadFromData(in.readAll()));
+    }
+
+    Lab lab;
+    lab.dial->setValue(2);
+    lab.open(file);
+    QVERIFY2(lab.messages.isEmpty(), qPrintable(lab.messages.join(';')));
+    QCOMPARE(lab.path->text(), file);
+    QVERIFY(isPlaneOf(lab.viewer->image(), decoded, 2));
+    QVERIFY(lab.report->toPlainText().contains(file));
+}
+
+void TestImageLoading::dialogFilter_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("offered");
+
+    QTest::newRow("lena.bmp") << "lena.bmp" << true;
+    QTest::newRow("SCAN.BMP") << "SCAN.BMP" << true;
+    QTest::newRow("a.jpg") << "a.jpg" << true;
+    QTest::newRow("IMG_0001.JPG") << "IMG_0001.JPG" << true;
+    QTest::newRow("photo.jpeg") << "photo.jpeg" << true;
+    QTest::newRow("photo.Jpeg") << "photo.Jpeg" << true;
+    QTest::newRow("PHOTO.JPEG") << "PHOTO.JPEG" << true;
+    QTest::newRow("notes.txt") << "notes.txt" << false;
+    QTest::newRow("bmp.txt") << "bmp.txt" << false;
+    QTest::newRow("archive.jpg.zip") << "archive.jpg.zip" << false;
+}
+
+void TestImageLoading::dialogFilter()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, offered);
+
+    Lab lab;
+    lab.open(QString());
+    QCOMPARE(lab.dialogs, 1);
+    QCOMPARE(lab.dialogCaption, QStringLiteral("Выбери файл для открытия"));
+    QCOMPARE(lab.dialogDir, QStringLiteral("../"));
+
+    // "Title (pattern pattern ...)", each pattern matched as GTK's file chooser does: whole
+    // name, case-sensitive.
+    const QRegularExpression form(QStringLiteral("^Изображения \\(([^()]+)\\)$"));
+    const QRegularExpressionMatch match = form.match(lab.dialogFilter);
+    QVERIFY2(match.hasMatch(), qPrintable(lab.dialogFilter));
+    bool matched = false;
+    for (const QString &pattern : match.captured(1).split(QLatin1Char(' '))) {
+        const QRegularExpression glob(QRegularExpression::wildcardToRegularExpression(pattern));
+        matched = matched || glob.match(name).hasMatch();
+    }
+    QCOMPARE(matched, offered);
+}
+
+void TestImageLoading::cancelledDialog()
+{
+    const QString file = save(dir, "before.bmp", gradient(20, 20), "bmp");
+    Lab lab;
+    lab.open(file);
+    const Lab::Snapshot before = lab.snapshot();
+    QCOMPARE(before.path, file);
+
+    lab.open(QString());
+    QCOMPARE(lab.dialogs, 2);
+    QVERIFY(lab.snapshot() == before);
+    QVERIFY(lab.messages.isEmpty());
+}
+
+void TestImageLoading::unreadableFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QByteArray cutBmp;
+    {
+        QBuffer buffer(&cutBmp);
+        buffer.open(QIODevice::WriteOnly);
+        gradient(64, 64).save(&buffer, "bmp");
+    }
+    QTest::newRow("cut-off bmp") << "cut.bmp" << cutBmp.left(cutBmp.size() / 2);
+    QTest::newRow("text named .jpg") << "notes.jpg" << QByteArray("not a picture at all");
+    QTest::newRow("zero bytes") << "empty.bmp" << QByteArray();
+    QTest::newRow("missing") << "" << QByteArray();
+    QTest::newRow("folder") << "folder" << QByteArray();
+}
+
+void TestImageLoading::unreadableFile()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+
+    QString file = dir.filePath(QStringLiteral("missing.bmp"));
+    if (name == QLatin1String("folder")) {
+        file = dir.filePath(name);
+        QVERIFY(QDir(dir.path()).mkpath(name));
+    } else if (!name.isEmpty()) {
+        file = write(dir, name, bytes);
+    }
+
+    for (const bool lenaFirst : {false, true}) {
+        const QString good = save(dir, "good.bmp", gradient(24, 24), "bmp");
+        Lab lab;
+        lab.dial->setValue(4);
+        if (lenaFirst)
+            lab.choose("Лена");
+        else
+            lab.open(good);
+        const Lab::Snapshot before = lab.snapshot();
+
+        lab.open(file);
+        QVERIFY(lab.snapshot() == before);
+        QCOMPARE(lab.messages.size(), 1);
+        const QStringList parts = lab.messages.first().split(QLatin1Char('|'));
+        QCOMPARE(parts.first(), QStringLiteral("Обзор"));
+        const QStringList lines = parts.last().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines.at(0), QStringLiteral("Не удалось прочитать изображение"));
+        QCOMPARE(lines.at(1), file);
+        QVERIFY(!lines.at(2).isEmpty());
+    }
+}
+
+QTEST_MAIN(TestImageLoading)
+#include "tst_imageloading.moc"
