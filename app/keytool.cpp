@@ -4,12 +4,12 @@
 
 #include "bitplanes.h"
 #include "namecode.h"
+#include "picturereader.h"
 #include "planereport.h"
 #include "planestatistics.h"
 
 #include <QCoreApplication>
 #include <QImage>
-#include <QImageReader>
 #include <QStringList>
 
 #include <cstdio>
@@ -18,9 +18,6 @@
 namespace {
 
 enum ExitCode { Success = 0, Unreadable = 1, BadArguments = 2 };
-
-// The allocation limit for one picture, in megabytes: generous for photographs, still bounded.
-constexpr int pictureAllocationLimit = 1024;
 
 // Bytes, not the locale's encoding: the answers are Russian and go to files and pipes as UTF-8.
 void write(FILE *stream, const QString &text)
@@ -53,8 +50,9 @@ QString help()
             "  или словами по отдельности: слова соединяются одним пробелом.\n"
             "\n"
             "picture ФАЙЛ [--plane N]\n"
-            "  Читает изображение (формат определяется по содержимому файла, а не по\n"
-            "  расширению). Полутоновое изображение делится на восемь битовых плоскостей\n"
+            "  Читает изображение BMP, JPEG или PNG так же, как программа (если содержимое\n"
+            "  файла не совпадает с его расширением, формат определяется по содержимому).\n"
+            "  Полутоновое изображение делится на восемь битовых плоскостей\n"
             "  (1 — старший бит); печатается плоскость N (от 1 до 8) или, без --plane, все\n"
             "  восемь. Для каждой плоскости:\n"
             "    строка \"# plane N\";\n"
@@ -131,17 +129,6 @@ QString pictureParagraph(const QString &path)
     return text;
 }
 
-QImage readPicture(const QString &path, QString *error)
-{
-    QImageReader::setAllocationLimit(pictureAllocationLimit);
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    const QImage image = reader.read();
-    if (image.isNull())
-        *error = reader.errorString();
-    return image;
-}
-
 int nameMode(const QStringList &words)
 {
     if (words.isEmpty())
@@ -197,14 +184,15 @@ int pictureMode(const QStringList &arguments)
     if (!havePath || path.isEmpty())
         return badArguments(QStringLiteral("не задан файл изображения"));
 
-    QString error;
-    const QImage picture = readPicture(path, &error);
-    if (picture.isNull()) {
+    // The window's own reader: whatever a student can open, the key covers, and no more.
+    const PictureReader::Result read = PictureReader::read(path);
+    if (!read.ok()) {
         write(stderr,
             QStringLiteral("huffman-lab-key: не удалось прочитать изображение ") + path
-                + QStringLiteral(": ") + error + QLatin1Char('\n'));
+                + QStringLiteral(": ") + read.reason + QLatin1Char('\n'));
         return Unreadable;
     }
+    const QImage &picture = read.image;
 
     if (!picture.isGrayscale()) {
         // The window analyses a colour picture whole, at whatever plane the dial shows.

@@ -277,6 +277,15 @@ void tst_KeyTool::unreadable_data()
     QTest::newRow("text") << "notes.bmp" << QByteArray("not a picture at all\n");
     QTest::newRow("bmp header only") << "header.bmp" << QByteArray("BM\x36\x00\x00\x00", 6);
     QTest::newRow("directory") << "." << QByteArray();
+    // Qt alone would hand out the missing rows as whatever memory held: the key would be random.
+    QFile grey(greyPath);
+    QVERIFY(grey.open(QIODevice::ReadOnly));
+    QTest::newRow("bmp cut off in the pixels") << "cut.bmp" << grey.readAll().chopped(20);
+    QTest::newRow("gif, which students cannot open")
+        << "one.gif"
+        << QByteArray("GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01"
+                      "\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;",
+               43);
 }
 
 void tst_KeyTool::unreadable()

@@ -1,11 +1,13 @@
 #pragma once
 
-// The road of a picture file's bytes through the program's cores: read, split, analyse, report.
+// The road of a picture file's bytes through the program's cores: read (PictureReader, as the
+// window does), split, analyse, report.
 // Shared by the fuzz harness and the regression test, so that a saved input replays exactly.
 // Each check returns a description of what went wrong, or an empty string.
 
 #include "bitblock.h"
 #include "bitplanes.h"
+#include "picturereader.h"
 #include "planereport.h"
 #include "planestatistics.h"
 #include "testpictures.h"
@@ -24,25 +26,33 @@ namespace PicturePath {
 constexpr qint64 maxPixels = qint64(4096) * 4096;
 // The literal per-pixel references are slow; the fast paths are compared with them below this.
 constexpr qint64 maxReferencePixels = 128 * 128;
-constexpr int allocationLimitMegabytes = 256;
 
-// Reads with the given format forced, or detected from the contents when format is empty.
-inline QImage read(const QByteArray &bytes, const QByteArray &format)
+// True when some decoder would see more than maxPixels in these bytes (sizes from the headers).
+inline bool tooLargeToAnalyse(const QByteArray &bytes)
 {
-    QImageReader::setAllocationLimit(allocationLimitMegabytes);
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
-    reader.setAutoDetectImageFormat(format.isEmpty());
-    reader.setDecideFormatFromContent(format.isEmpty());
-    const QSize size = reader.size();
-    if (!size.isValid() || qint64(size.width()) * size.height() > maxPixels)
+    for (const char *format : {"bmp", "jpeg", "png", ""}) {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer, format);
+        reader.setAutoDetectImageFormat(!*format);
+        const QSize size = reader.size();
+        if (size.isValid() && qint64(size.width()) * size.height() > maxPixels)
+            return true;
+    }
+    return false;
+}
+
+// The window's reader, the file named with the given format (empty: no name to go by).
+inline QImage read(const QByteArray &bytes, const QByteArray &format, QString *problem)
+{
+    const PictureReader::Result result = PictureReader::fromData(bytes, format);
+    if (result.ok() == result.image.isNull() || result.ok() == !result.reason.isEmpty()
+        || result.ok() == result.format.isEmpty())
+        *problem = QStringLiteral("reader result inconsistent");
+    if (qint64(result.image.width()) * result.image.height() > maxPixels)
         return {};
-    const QImage image = reader.read();
-    if (qint64(image.width()) * image.height() > maxPixels)
-        return {};
-    return image;
+    return result.image;
 }
 
 inline QString checkStatistics(const QImage &plane, const PlaneStatistics &stats)
@@ -154,13 +164,18 @@ inline QString checkPicture(const QImage &picture)
     return {};
 }
 
-// The bytes read as BMP, as JPEG and by detection; the first problem found, if any.
+// The bytes read as a .bmp file, as a .jpg file and with nothing but the contents to go by.
 inline QString check(const QByteArray &bytes)
 {
+    if (tooLargeToAnalyse(bytes))
+        return {};
     static const QByteArray formats[]
         = {QByteArrayLiteral("bmp"), QByteArrayLiteral("jpeg"), QByteArray()};
     for (const QByteArray &format : formats) {
-        const QString problem = checkPicture(read(bytes, format));
+        QString problem;
+        const QImage picture = read(bytes, format, &problem);
+        if (problem.isEmpty())
+            problem = checkPicture(picture);
         if (!problem.isEmpty())
             return (format.isEmpty() ? QStringLiteral("detected") : QString::fromLatin1(format))
                 + QStringLiteral(": ") + problem;
