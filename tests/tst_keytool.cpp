@@ -1,13 +1,26 @@
 // The teacher's key tool, run as a process: its output is what teachers compare with.
 
+#include "mainwidget.h"
+
 #include <QColor>
+#include <QComboBox>
+#include <QDial>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
+
+// The codes the window hides from the student.
+struct MainWidgetTestAccess
+{
+    static QList<QString> blockCodes(const MainWidget &window) { return window.blockCodes; }
+};
 
 namespace {
 
@@ -137,6 +150,8 @@ private slots:
     void badArguments();
     void help_data();
     void help();
+    void matchesTheWindow_data();
+    void matchesTheWindow();
 
 private:
     QTemporaryDir dir;
@@ -358,5 +373,72 @@ void tst_KeyTool::help()
     QVERIFY(run.out.contains(QStringLiteral("Плоскость №N")));
 }
 
-QTEST_GUILESS_MAIN(tst_KeyTool)
+void tst_KeyTool::matchesTheWindow_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("resource");
+    QTest::addColumn<int>("plane");
+
+    QTest::newRow("Лена, plane 1") << "Лена"
+                                   << ":/images/images/lena.bmp" << 1;
+    QTest::newRow("Барбара, plane 8") << "Барбара"
+                                      << ":/images/images/barbara.bmp" << 8;
+    QTest::newRow("Золотой холм, plane 4") << "Золотой холм"
+                                           << ":/images/images/goldhill.bmp" << 4;
+}
+
+// The key is only worth having if it is what the student's window computes, hidden codes
+// included: the same picture in the window and through the tool.
+void tst_KeyTool::matchesTheWindow()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, resource);
+    QFETCH(int, plane);
+
+    MainWidget window;
+    window.findChild<QDial *>(QStringLiteral("dial"))->setValue(plane);
+    // As a click on the item: it becomes current, then the combo box says so.
+    QComboBox *combo = window.findChild<QComboBox *>(QStringLiteral("comboBox"));
+    combo->setCurrentText(name);
+    QCOMPARE(combo->currentText(), name);
+    emit combo->textActivated(name);
+    const QTableWidget *table = window.findChild<QTableWidget *>(QStringLiteral("tableWidget"));
+    const QList<QString> codes = MainWidgetTestAccess::blockCodes(window);
+    QVERIFY(table->rowCount() > 5);
+    QCOMPARE(codes.size(), table->rowCount());
+
+    const QString path = dir.filePath(QFileInfo(resource).fileName());
+    QVERIFY(QFile::exists(path) || QFile::copy(resource, path));
+    const Run run = runTool(
+        {QStringLiteral("picture"), path, QStringLiteral("--plane"), QString::number(plane)});
+    QCOMPARE(run.exitCode, 0);
+
+    const qsizetype blank = run.out.indexOf(QStringLiteral("\n\n"));
+    QVERIFY(blank > 0);
+    const QStringList lines = run.out.left(blank).split(QLatin1Char('\n'));
+    QCOMPARE(lines.first(), QStringLiteral("# plane ") + QString::number(plane));
+    QCOMPARE(lines.size() - 1, table->rowCount());
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const QStringList fields = lines.at(row + 1).split(QLatin1Char('\t'));
+        QCOMPARE(fields.size(), 6);
+        QCOMPARE(fields.at(0), QString::number(row + 1));
+        QCOMPARE(fields.at(2), table->item(row, 1)->text());
+        QCOMPARE(fields.at(3), table->item(row, 2)->text());
+        QCOMPARE(fields.at(4), codes.at(row));
+        if (row >= 5)
+            QCOMPARE(fields.at(4), table->item(row, 3)->text());
+        QCOMPARE(fields.at(5), table->item(row, 4)->text());
+    }
+
+    // The window names a built-in picture by its combo text, the tool by the file's path.
+    QString report = run.out.mid(blank + 2);
+    report.replace(path, name);
+    const QString windowReport
+        = window.findChild<QTextEdit *>(QStringLiteral("textEdit"))->toPlainText();
+    QVERIFY(windowReport.startsWith(
+        QStringLiteral("Изображение: ") + name + QStringLiteral(". Плоскость №")));
+    QCOMPARE(report, windowReport + QLatin1Char('\n'));
+}
+
+QTEST_MAIN(tst_KeyTool)
 #include "tst_keytool.moc"
