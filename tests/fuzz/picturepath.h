@@ -30,7 +30,7 @@ constexpr qint64 maxReferencePixels = 128 * 128;
 // True when some decoder would see more than maxPixels in these bytes (sizes from the headers).
 inline bool tooLargeToAnalyse(const QByteArray &bytes)
 {
-    for (const char *format : {"bmp", "jpeg", "png", ""}) {
+    for (const char *format : {"bmp", "jpeg", ""}) { // PNG only when detected
         QBuffer buffer;
         buffer.setData(bytes);
         buffer.open(QIODevice::ReadOnly);
