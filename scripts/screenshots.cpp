@@ -2,12 +2,18 @@
 // offscreen window has no frame), so the pictures show the title and the icon too.
 #include "mainwidget.h"
 
+#include "im.h"
+
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
+#include <QWheelEvent>
 
 namespace {
 
@@ -62,5 +68,25 @@ int main(int argc, char *argv[])
     window.findChild<QWidget *>("tab_2")->setEnabled(true);
     window.findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
     ok = save(framed(window), dir, "lab.png") && ok;
+
+    // Лена chosen as a student does, at plane 1.
+    auto *combo = window.findChild<QComboBox *>("comboBox");
+    combo->setCurrentIndex(combo->findText(QStringLiteral("Лена")));
+    emit combo->textActivated(combo->currentText());
+    QApplication::processEvents(); // the preview's scroll area lays out its new size first
+    ok = save(framed(window), dir, "lab-lena-plane1.png") && ok;
+
+    // Zoomed in twice with the wheel over the viewer's corner label, scrolled to the face.
+    auto *viewer = window.findChild<Im *>();
+    const QLabel *zoomLabel = viewer->findChild<QLabel *>("label");
+    const QPointF at = zoomLabel->geometry().center();
+    for (int step = 0; step < 2; ++step) {
+        QWheelEvent wheel(at, viewer->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+            Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewer, &wheel);
+    }
+    viewer->findChild<QScrollBar *>("horizontalScrollBar")->setValue(230);
+    viewer->findChild<QScrollBar *>("verticalScrollBar")->setValue(230);
+    ok = save(framed(window), dir, "lab-zoomed.png") && ok;
     return ok ? 0 : 1;
 }
