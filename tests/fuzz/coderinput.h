@@ -4,6 +4,7 @@
 // code must have whatever the list. Shared by the fuzz harness and the regression test.
 
 #include "huffmancoder.h"
+#include "referencehuffman.h"
 
 #include <QByteArray>
 #include <QList>
@@ -205,6 +206,21 @@ inline QString check(const Decoded &input, const QList<SymbolLength> &lengths,
     }
     if (nodes != 1)
         return QStringLiteral("Kraft sum is not 1");
+
+    // Where the hand construction works (every node taken is below 1.0), the code is the one a
+    // student works out: the same lengths in the same order, the same codewords.
+    QList<SymbolLength> reference;
+    if (ReferenceHuffman::listMergingLengths(input.probabilities, &reference)) {
+        if (reference.size() != n)
+            return QStringLiteral("hand construction lost symbols");
+        for (qsizetype i = 0; i < n; ++i) {
+            if (reference.at(i).symbol != lengths.at(i).symbol
+                || reference.at(i).length != lengths.at(i).length)
+                return QStringLiteral("entry %1 differs from the hand construction").arg(i);
+        }
+        if (ReferenceHuffman::canonicalCodes(reference) != codes)
+            return QStringLiteral("codewords differ from the hand construction");
+    }
 
     if (!input.counts.empty()) {
         quint64 cost = 0;
