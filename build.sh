@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Set-up, build and run in one go, for a fresh Debian 12 / Ubuntu machine.
 #   ./build.sh run     install what is missing, build, start the program
-#   ./build.sh test    install what is missing, build, run the whole test suite headless
+#   ./build.sh test    install what is missing, then three stages: build + the whole test suite
+#                      headless; the same under AddressSanitizer/UBSan (build-asan); the fuzz
+#                      harnesses built with clang (build-fuzz), each run for FUZZ_SECONDS
+#                      (default 60 when CI=true, else 10) on a fresh copy of the seed corpus
 #   ./build.sh build   install what is missing and build only
 # Idempotent: installs nothing when every package is present and rebuilds only what changed.
 set -euo pipefail
@@ -9,6 +12,8 @@ cd "$(dirname "$0")"
 
 mode=${1:-run}
 build_dir=${BUILD_DIR:-build}
+asan_dir=${build_dir}-asan
+fuzz_dir=${build_dir}-fuzz
 
 packages=(
     g++ cmake ninja-build pkg-config
@@ -16,6 +21,10 @@ packages=(
     fonts-dejavu-core
     xvfb xauth
 )
+# The fuzz stage: clang, and libFuzzer with the sanitizer runtimes (libclang-rt-14-dev on Debian 12).
+if [ "$mode" = test ]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
 
 install_missing() {
     local missing=()
@@ -39,8 +48,81 @@ configure_and_build() {
     cmake --build "$build_dir"
 }
 
+stage() {
+    echo
+    echo "==================== $* ===================="
+}
+
 install_missing
+if [ "$mode" = test ]; then stage "Stage 1/3: build and tests ($build_dir)"; fi
 configure_and_build
+
+# ctest's closing lines of each stage, repeated at the very end.
+summaries=()
+run_ctest() {
+    local dir=$1 label=$2 log
+    log="$dir/ctest-summary.log"
+    (cd "$dir" && ctest --output-on-failure -j"$(nproc)") | tee "$log"
+    while IFS= read -r line; do
+        summaries+=("$label: $line")
+    done < <(grep -E "tests passed|Total Test time" "$log")
+}
+
+sanitizer_environment() {
+    local suppressions
+    suppressions="$(pwd)/tests/sanitizers/lsan.supp"
+    export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:detect_stack_use_after_return=1
+    export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+    export LSAN_OPTIONS=suppressions=$suppressions:print_suppressions=0
+}
+
+stage_sanitize() {
+    stage "Stage 2/3: AddressSanitizer + UBSan build and tests ($asan_dir)"
+    local start=$SECONDS
+    if [ ! -f "$asan_dir/build.ninja" ]; then
+        cmake -S . -B "$asan_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DHUFFMAN_LAB_SANITIZE=ON -DHUFFMAN_LAB_BENCH=OFF
+    fi
+    cmake --build "$asan_dir"
+    sanitizer_environment
+    run_ctest "$asan_dir" "stage 2, sanitizers"
+    echo "Stage 2 took $((SECONDS - start)) s"
+}
+
+stage_fuzz() {
+    stage "Stage 3/3: fuzz harnesses ($fuzz_dir)"
+    local start=$SECONDS
+    if [ ! -f "$fuzz_dir/build.ninja" ]; then
+        CC=clang CXX=clang++ cmake -S . -B "$fuzz_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DHUFFMAN_LAB_FUZZ=ON -DBUILD_TESTING=OFF -DHUFFMAN_LAB_BENCH=OFF
+    fi
+    cmake --build "$fuzz_dir" --target fuzz_picture fuzz_coder
+    local seconds=${FUZZ_SECONDS:-}
+    if [ -z "$seconds" ]; then
+        if [ "${CI:-}" = true ]; then seconds=60; else seconds=10; fi
+    fi
+    sanitizer_environment
+    local harness corpus log stats
+    for harness in picture coder; do
+        corpus="$fuzz_dir/corpus/$harness"
+        log="$fuzz_dir/fuzz_$harness.log"
+        rm -rf "$corpus"
+        mkdir -p "$corpus" "$fuzz_dir/artifacts"
+        cp tests/fuzz/corpus/"$harness"/* "$corpus"/
+        echo "fuzz_$harness: $seconds s on a copy of tests/fuzz/corpus/$harness"
+        if ! "$fuzz_dir/tests/fuzz/fuzz_$harness" -max_total_time="$seconds" -timeout=10 \
+            -rss_limit_mb=2048 -print_final_stats=1 \
+            -artifact_prefix="$fuzz_dir/artifacts/$harness-" "$corpus" > "$log" 2>&1; then
+            tail -n 60 "$log"
+            echo "fuzz_$harness FAILED; the input is in $fuzz_dir/artifacts/ (full log: $log)." >&2
+            echo "Add it to tests/fuzz/regressions/$harness/ and fix the fault." >&2
+            exit 1
+        fi
+        stats="$(grep -E "^#[0-9]+[[:space:]]+DONE" "$log" | tail -n 1)"
+        summaries+=("stage 3, fuzz_$harness: no crash; ${stats:-see $log}")
+    done
+    echo "Stage 3 took $((SECONDS - start)) s"
+}
 
 case "$mode" in
     run)
@@ -48,8 +130,12 @@ case "$mode" in
     build)
         ;;
     test)
-        cd "$build_dir"
-        ctest --output-on-failure -j"$(nproc)" ;;
+        run_ctest "$build_dir" "stage 1, tests"
+        echo "Stage 1 took $SECONDS s"
+        stage_sanitize
+        stage_fuzz
+        stage "Summary"
+        printf '%s\n' "${summaries[@]}" ;;
     *)
         echo "usage: $0 run|test|build" >&2
         exit 2 ;;

@@ -1,0 +1,244 @@
+// huffman-lab-key: the answers the program hides from students, for the teacher.
+//   huffman-lab-key name "Мама Мыла Раму"          the homework's length counters
+//   huffman-lab-key picture FILE [--plane N]       the full results table and report of a plane
+
+#include "bitplanes.h"
+#include "namecode.h"
+#include "picturereader.h"
+#include "planereport.h"
+#include "planestatistics.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QStringList>
+
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+enum ExitCode { Success = 0, Unreadable = 1, BadArguments = 2 };
+
+// Bytes, not the locale's encoding: the answers are Russian and go to files and pipes as UTF-8.
+void write(FILE *stream, const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stream);
+}
+
+QString usage()
+{
+    return QStringLiteral("Использование:\n"
+                          "  huffman-lab-key name \"Фамилия Имя Отчество\"\n"
+                          "  huffman-lab-key picture ФАЙЛ [--plane N]\n"
+                          "  huffman-lab-key --help\n");
+}
+
+QString help()
+{
+    return QStringLiteral("huffman-lab-key — ответы к лабораторной работе «Эффективное кодирование "
+                          "и цифровое\n"
+                          "представление изображений» для преподавателя.\n"
+                          "\n")
+        + usage()
+        + QStringLiteral(
+            "\n"
+            "name ФИО\n"
+            "  Печатает список счетчиков длин кодов Хаффмана для символов полного имени в том\n"
+            "  виде, в каком его ждет проверка домашнего задания, например для\n"
+            "  \"Мама Мыла Раму\" — 0,3,0,4. Имя можно передать одним аргументом в кавычках\n"
+            "  или словами по отдельности: слова соединяются одним пробелом.\n"
+            "\n"
+            "picture ФАЙЛ [--plane N]\n"
+            "  Читает изображение BMP, JPEG или PNG так же, как программа (если содержимое\n"
+            "  файла не совпадает с его расширением, формат определяется по содержимому).\n"
+            "  Полутоновое изображение делится на восемь битовых плоскостей\n"
+            "  (1 — старший бит); печатается плоскость N (от 1 до 8) или, без --plane, все\n"
+            "  восемь. Для каждой плоскости:\n"
+            "    строка \"# plane N\";\n"
+            "    по строке на каждый тип блока 3 x 3, поля разделены табуляцией:\n"
+            "      ранг (1 — самый частый тип), образец (9 символов 0/1: верхняя строка блока\n"
+            "      слева направо, затем средняя и нижняя; 1 — черный пиксель), количество,\n"
+            "      вероятность (как в таблице программы), код Хаффмана (также для пяти\n"
+            "      скрытых от студента строк), длина кода;\n"
+            "    пустая строка;\n"
+            "    три абзаца отчета в точности так, как программа добавляет их в поле отчета;\n"
+            "      именем изображения служит путь к файлу в том виде, как он передан.\n"
+            "  Разделы нескольких плоскостей отделены друг от друга пустой строкой.\n"
+            "  Полутоновым, как и в программе, считается изображение без цветных точек или\n"
+            "  8-битное с палитрой, где цвет номер i — серый уровня i; остальные (в том\n"
+            "  числе черно-белые 1-битные) программа на плоскости не делит и\n"
+            "  анализирует целиком; тогда печатается один раздел под строкой \"# picture\".\n"
+            "  Первый абзац отчета в этом случае — \"Изображение: ФАЙЛ\" без номера\n"
+            "  плоскости; с --plane N он заканчивается \". Плоскость №N\", как в окне\n"
+            "  программы с регулятором плоскости на N.\n"
+            "\n"
+            "Вывод всегда в UTF-8, независимо от локали.\n"
+            "\n"
+            "Коды завершения:\n"
+            "  0 — успех;\n"
+            "  1 — файл изображения не удалось прочитать (сообщение в stderr);\n"
+            "  2 — неверные аргументы (подсказка по использованию в stderr).\n");
+}
+
+int badArguments(const QString &message)
+{
+    write(stderr, QStringLiteral("huffman-lab-key: ") + message + QLatin1Char('\n') + usage());
+    return BadArguments;
+}
+
+// Bit i of the pattern is the pixel (i % 3, i / 3): top row first, each row left to right.
+QString patternText(int pattern)
+{
+    QString text(9, QLatin1Char('0'));
+    for (int bit = 0; bit < 9; ++bit) {
+        if (pattern & (1 << bit))
+            text[bit] = QLatin1Char('1');
+    }
+    return text;
+}
+
+QString tableText(const PlaneStatistics &stats)
+{
+    QString text;
+    for (qsizetype row = 0; row < stats.types.size(); ++row) {
+        const QStringList fields {QString::number(row + 1),
+            patternText(stats.types.at(row).pattern), QString::number(stats.types.at(row).count),
+            PlaneReport::probabilityText(stats.probabilities.at(row)), stats.codes.value(row),
+            QString::number(stats.lengths.value(row).length)};
+        text += fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
+    return text;
+}
+
+// One analysed plane (or unsplit picture): heading, table, blank line, the three paragraphs.
+QString section(const QString &heading, const QImage &plane, const QString &firstParagraph)
+{
+    const PlaneStatistics stats = PlaneStatistics::of(plane);
+    return heading + QLatin1Char('\n') + tableText(stats) + QLatin1Char('\n') + firstParagraph
+        + QLatin1Char('\n') + PlaneReport::blockTypesParagraph(stats.types.size())
+        + QLatin1Char('\n') + PlaneReport::summaryParagraph(stats) + QLatin1Char('\n');
+}
+
+// The first paragraph for a picture analysed without a plane: the window's text up to the name.
+QString pictureParagraph(const QString &path)
+{
+    const QString planeSuffix = [] {
+        const QString unnamed = PlaneReport::imageParagraph(QString(), 1);
+        return unnamed.mid(unnamed.lastIndexOf(QLatin1Char('.')));
+    }();
+    QString text = PlaneReport::imageParagraph(path, 1);
+    text.chop(planeSuffix.size());
+    return text;
+}
+
+int nameMode(const QStringList &words)
+{
+    if (words.isEmpty())
+        return badArguments(QStringLiteral("не задано имя"));
+    const QString text = NameCode::countersText(words.join(QLatin1Char(' ')));
+    if (text.isEmpty())
+        return badArguments(QStringLiteral("в имени нет ни одного печатного символа"));
+    write(stdout, text + QLatin1Char('\n'));
+    return Success;
+}
+
+int pictureMode(const QStringList &arguments)
+{
+    QString path;
+    bool havePath = false;
+    std::optional<int> plane;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        QString planeText;
+        bool isPlane = false;
+        if (!optionsEnded && argument == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && argument == QLatin1String("--plane")) {
+            if (i + 1 >= arguments.size())
+                return badArguments(QStringLiteral("после --plane нужен номер плоскости"));
+            planeText = arguments.at(++i);
+            isPlane = true;
+        } else if (!optionsEnded && argument.startsWith(QLatin1String("--plane="))) {
+            planeText = argument.mid(8);
+            isPlane = true;
+        } else if (!optionsEnded && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
+            return badArguments(QStringLiteral("неизвестный параметр ") + argument);
+        }
+        if (isPlane) {
+            if (plane)
+                return badArguments(QStringLiteral("--plane задан дважды"));
+            bool ok = false;
+            const int number = planeText.toInt(&ok);
+            if (!ok || number < 1 || number > BitPlanes::count)
+                return badArguments(
+                    QStringLiteral("номер плоскости должен быть от 1 до 8, а не ") + planeText);
+            plane = number;
+            continue;
+        }
+        if (havePath)
+            return badArguments(QStringLiteral("лишний аргумент ") + argument);
+        path = argument;
+        havePath = true;
+    }
+    if (!havePath || path.isEmpty())
+        return badArguments(QStringLiteral("не задан файл изображения"));
+
+    // The window's own reader: whatever a student can open, the key covers, and no more.
+    const PictureReader::Result read = PictureReader::read(path);
+    if (!read.ok()) {
+        write(stderr,
+            QStringLiteral("huffman-lab-key: не удалось прочитать изображение ") + path
+                + QStringLiteral(": ") + read.reason + QLatin1Char('\n'));
+        return Unreadable;
+    }
+    const QImage &picture = read.image;
+
+    if (!picture.isGrayscale()) {
+        // The window analyses a colour picture whole, at whatever plane the dial shows.
+        const QString first
+            = plane ? PlaneReport::imageParagraph(path, *plane) : pictureParagraph(path);
+        write(stdout, section(QStringLiteral("# picture"), picture, first));
+        return Success;
+    }
+
+    const QList<QImage> planes = BitPlanes::split(picture);
+    const int from = plane ? *plane : 1;
+    const int to = plane ? *plane : BitPlanes::count;
+    for (int number = from; number <= to; ++number) {
+        if (number > from)
+            write(stdout, QStringLiteral("\n"));
+        write(stdout,
+            section(QStringLiteral("# plane ") + QString::number(number), planes.at(number - 1),
+                PlaneReport::imageParagraph(path, number)));
+    }
+    return Success;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const QCoreApplication application(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+
+    const QStringList options = arguments.mid(0, arguments.indexOf(QLatin1String("--")));
+    int result = BadArguments;
+    if (options.contains(QLatin1String("--help")) || options.contains(QLatin1String("-h"))) {
+        write(stdout, help());
+        result = Success;
+    } else if (arguments.isEmpty()) {
+        result = badArguments(QStringLiteral("не задан режим"));
+    } else if (arguments.first() == QLatin1String("name")) {
+        result = nameMode(arguments.mid(1));
+    } else if (arguments.first() == QLatin1String("picture")) {
+        result = pictureMode(arguments.mid(1));
+    } else {
+        result = badArguments(QStringLiteral("неизвестный режим ") + arguments.first());
+    }
+    std::fflush(stdout);
+    return result;
+}

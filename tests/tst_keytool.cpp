@@ -1,0 +1,444 @@
+// The teacher's key tool, run as a process: its output is what teachers compare with.
+
+#include "mainwidget.h"
+
+#include <QColor>
+#include <QComboBox>
+#include <QDial>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+
+// The codes the window hides from the student.
+struct MainWidgetTestAccess
+{
+    static QList<QString> blockCodes(const MainWidget &window) { return window.blockCodes; }
+};
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString out; // stdout decoded as UTF-8
+    QByteArray err;
+};
+
+// LC_ALL=C checks that the answers come out as UTF-8 whatever the teacher's locale.
+Run runTool(const QStringList &arguments, bool cLocale = false)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (cLocale) {
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        environment.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+    }
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(KEYTOOL_PATH), arguments);
+    Run run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+const QString separator = QString(65, QLatin1Char('_'));
+
+// An 18 x 3 greyscale picture of six 3 x 3 blocks. Marked pixels are level 200 (bits 7, 6 and
+// 3 set), the others level 1 (bit 0 only). In plane 1 the blocks have the patterns
+// 0, 1, 0, 3, 7, 511 (bit i = pixel (i % 3, i / 3)); plane 8 is the inverse.
+QImage greyPicture()
+{
+    const int patterns[6] = {0, 1, 0, 3, 7, 511};
+    QImage image(18, 3, QImage::Format_Indexed8);
+    QList<QRgb> grey;
+    for (int level = 0; level < 256; ++level)
+        grey.append(qRgb(level, level, level));
+    image.setColorTable(grey);
+    for (int block = 0; block < 6; ++block) {
+        for (int bit = 0; bit < 9; ++bit) {
+            const bool marked = patterns[block] & (1 << bit);
+            image.setPixel(3 * block + bit % 3, bit / 3, marked ? 200 : 1);
+        }
+    }
+    return image;
+}
+
+// 6 x 3: an opaque black block, then a red one.
+QImage blackAndRedPicture()
+{
+    QImage image(6, 3, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 3; ++x)
+            image.setPixel(x, y, qRgb(0, 0, 0));
+    }
+    return image;
+}
+
+QString paragraphs(const QString &first, int types, const QString &summaryNumbers)
+{
+    const QStringList n = summaryNumbers.split(QLatin1Char('|'));
+    return first + QStringLiteral("\n") + QStringLiteral("Ширина блока= 3\tВысота блока = 3\n")
+        + QStringLiteral("Всего найдено ") + QString::number(types)
+        + QStringLiteral(" типов блоков!\n") + QStringLiteral("Средняя длина кода = ") + n[0]
+        + QStringLiteral(" бит\nКоличество блоков в плоскости = ") + n[1]
+        + QStringLiteral("\nДлина списка счетчиков кодов = ") + n[2]
+        + QStringLiteral("\nИсходный размер плоскости = ") + n[3] + QStringLiteral(" бит = ") + n[4]
+        + QStringLiteral(" Кбайт\nЭнтропия плоскости = ") + n[5] + QStringLiteral(" бит/блок\n\n\n")
+        + separator + QStringLiteral("\n");
+}
+
+// Worked by hand. Plane 1: counts 2, 1, 1, 1, 1 of six blocks; Huffman on 1/3, 1/6 x 4 merges the
+// last two sixths first, so lengths 1, 3, 3, 3, 3 and codes 0, 100, 101, 110, 111. Average
+// 1/3 + 4/6 * 3 = 2.33333, entropy 1/3 log2 3 + 2/3 log2 6 = 2.25163; 54 bits = 0.0065918 KiB.
+const QString plane1Rows = QStringLiteral("1\t000000000\t2\t0.333333\t0\t1\n"
+                                          "2\t100000000\t1\t0.166667\t100\t3\n"
+                                          "3\t110000000\t1\t0.166667\t101\t3\n"
+                                          "4\t111000000\t1\t0.166667\t110\t3\n"
+                                          "5\t111111111\t1\t0.166667\t111\t3\n");
+const QString plane8Rows = QStringLiteral("1\t111111111\t2\t0.333333\t0\t1\n"
+                                          "2\t011111111\t1\t0.166667\t100\t3\n"
+                                          "3\t001111111\t1\t0.166667\t101\t3\n"
+                                          "4\t000111111\t1\t0.166667\t110\t3\n"
+                                          "5\t000000000\t1\t0.166667\t111\t3\n");
+const QString mixedNumbers = QStringLiteral("2.33333|6|3|54|0.0065918|2.25163");
+// Planes 3, 4, 6 and 7: every block white, one type of probability 1, the one-symbol code.
+const QString whiteRows = QStringLiteral("1\t000000000\t6\t1\t0\t0\n");
+const QString whiteNumbers = QStringLiteral("0|6|1|54|0.0065918|0");
+
+QString planeSection(int plane, const QString &path)
+{
+    const bool mixed = plane == 1 || plane == 2 || plane == 5;
+    const QString rows = plane == 8 ? plane8Rows : mixed ? plane1Rows : whiteRows;
+    const bool white = rows == whiteRows;
+    return QStringLiteral("# plane ") + QString::number(plane) + QStringLiteral("\n") + rows
+        + QStringLiteral("\n")
+        + paragraphs(QStringLiteral("Изображение: ") + path + QStringLiteral(". Плоскость №")
+                + QString::number(plane),
+            white ? 1 : 5, white ? whiteNumbers : mixedNumbers);
+}
+
+} // namespace
+
+class tst_KeyTool : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void name_data();
+    void name();
+    void picturePlane_data();
+    void picturePlane();
+    void pictureAllPlanes();
+    void formatFromContents();
+    void colourPicture_data();
+    void colourPicture();
+    void unreadable_data();
+    void unreadable();
+    void badArguments_data();
+    void badArguments();
+    void help_data();
+    void help();
+    void matchesTheWindow_data();
+    void matchesTheWindow();
+
+private:
+    QTemporaryDir dir;
+    QString greyPath;
+};
+
+void tst_KeyTool::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    QVERIFY(QFile::exists(QStringLiteral(KEYTOOL_PATH)));
+    greyPath = dir.filePath(QStringLiteral("серый.bmp"));
+    QVERIFY(greyPicture().save(greyPath, "BMP"));
+    const QImage back(greyPath);
+    QVERIFY(back.isGrayscale());
+    QCOMPARE(back.pixelIndex(3, 0), 200);
+}
+
+void tst_KeyTool::name_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("cLocale");
+    QTest::addColumn<QString>("out");
+
+    QTest::newRow("Мама Мыла Раму")
+        << QStringList {"name", "Мама Мыла Раму"} << false << "0,3,0,4\n";
+    QTest::newRow("words as separate arguments")
+        << QStringList {"name", "Мама", "Мыла", "Раму"} << false << "0,3,0,4\n";
+    QTest::newRow("C locale") << QStringList {"name", "Мама Мыла Раму"} << true << "0,3,0,4\n";
+    QTest::newRow("Иванов Иван Иванович")
+        << QStringList {"name", "Иванов Иван Иванович"} << false << "0,2,3,2\n";
+    QTest::newRow("single letter") << QStringList {"name", "А"} << false << "1\n";
+    QTest::newRow("letter and space") << QStringList {"name", "Ааа Ааа Ааа"} << false << "2\n";
+}
+
+void tst_KeyTool::name()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, cLocale);
+    QFETCH(QString, out);
+
+    const Run run = runTool(arguments, cLocale);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, out);
+}
+
+void tst_KeyTool::picturePlane_data()
+{
+    QTest::addColumn<int>("plane");
+    QTest::addColumn<bool>("cLocale");
+
+    QTest::newRow("plane 1") << 1 << false;
+    QTest::newRow("plane 2 (bit 6)") << 2 << false;
+    QTest::newRow("plane 3 (white)") << 3 << false;
+    QTest::newRow("plane 5 (bit 3)") << 5 << false;
+    QTest::newRow("plane 7 (white)") << 7 << false;
+    QTest::newRow("plane 8 (bit 0)") << 8 << false;
+    QTest::newRow("plane 1, C locale") << 1 << true;
+}
+
+void tst_KeyTool::picturePlane()
+{
+    QFETCH(int, plane);
+    QFETCH(bool, cLocale);
+
+    const Run run = runTool(
+        {QStringLiteral("picture"), greyPath, QStringLiteral("--plane"), QString::number(plane)},
+        cLocale);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, planeSection(plane, greyPath));
+
+    const Run joined = runTool(
+        {QStringLiteral("picture"), QStringLiteral("--plane=") + QString::number(plane), greyPath});
+    QCOMPARE(joined.out, run.out);
+}
+
+void tst_KeyTool::pictureAllPlanes()
+{
+    const Run run = runTool({QStringLiteral("picture"), greyPath});
+    QCOMPARE(run.exitCode, 0);
+    QStringList sections;
+    for (int plane = 1; plane <= 8; ++plane)
+        sections << planeSection(plane, greyPath);
+    QCOMPARE(run.out, sections.join(QLatin1Char('\n')));
+}
+
+// A BMP under a .jpg name is still read: the contents decide, not the name.
+void tst_KeyTool::formatFromContents()
+{
+    const QString path = dir.filePath(QStringLiteral("bmp-inside.jpg"));
+    QVERIFY(QFile::copy(greyPath, path));
+    const Run run = runTool(
+        {QStringLiteral("picture"), path, QStringLiteral("--plane"), QStringLiteral("8")});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, planeSection(8, path));
+}
+
+void tst_KeyTool::colourPicture_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("planeText");
+
+    QTest::newRow("bmp") << "BMP" << QStringList() << QString();
+    QTest::newRow("png") << "PNG" << QStringList() << QString();
+    QTest::newRow("bmp, plane as on the dial")
+        << "BMP" << QStringList {"--plane", "3"} << QStringLiteral(". Плоскость №3");
+}
+
+void tst_KeyTool::colourPicture()
+{
+    QFETCH(QString, format);
+    QFETCH(QStringList, options);
+    QFETCH(QString, planeText);
+
+    const QString path = dir.filePath(QStringLiteral("colour.") + format.toLower());
+    QVERIFY(blackAndRedPicture().save(path, format.toLatin1().constData()));
+    QVERIFY(!QImage(path).isGrayscale());
+
+    const Run run = runTool(QStringList {QStringLiteral("picture"), path} + options);
+    QCOMPARE(run.exitCode, 0);
+    // Only exactly opaque black counts as a set bit; the two types tie and keep their order.
+    const QString expected = QStringLiteral("# picture\n"
+                                            "1\t111111111\t1\t0.5\t0\t1\n"
+                                            "2\t000000000\t1\t0.5\t1\t1\n"
+                                            "\n")
+        + paragraphs(QStringLiteral("Изображение: ") + path + planeText, 2,
+            QStringLiteral("1|2|1|18|0.00219727|1"));
+    QCOMPARE(run.out, expected);
+}
+
+void tst_KeyTool::unreadable_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("contents"); // empty with no file name: no file at all
+
+    QTest::newRow("missing file") << "missing.bmp" << QByteArray();
+    QTest::newRow("empty file") << "empty.bmp" << QByteArray("");
+    QTest::newRow("text") << "notes.bmp" << QByteArray("not a picture at all\n");
+    QTest::newRow("bmp header only") << "header.bmp" << QByteArray("BM\x36\x00\x00\x00", 6);
+    QTest::newRow("directory") << "." << QByteArray();
+    // Qt alone would hand out the missing rows as whatever memory held: the key would be random.
+    QFile grey(greyPath);
+    QVERIFY(grey.open(QIODevice::ReadOnly));
+    QTest::newRow("bmp cut off in the pixels") << "cut.bmp" << grey.readAll().chopped(20);
+    QTest::newRow("gif, which students cannot open")
+        << "one.gif"
+        << QByteArray("GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01"
+                      "\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;",
+               43);
+}
+
+void tst_KeyTool::unreadable()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, contents);
+
+    const QString path = dir.filePath(fileName);
+    if (!contents.isNull()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+    }
+    const Run run = runTool({QStringLiteral("picture"), path});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY(QString::fromUtf8(run.err).contains(path));
+}
+
+void tst_KeyTool::badArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+
+    QTest::newRow("nothing") << QStringList();
+    QTest::newRow("unknown mode") << QStringList {"answers"};
+    QTest::newRow("name without a name") << QStringList {"name"};
+    QTest::newRow("name of nothing printable") << QStringList {"name", "\t"};
+    QTest::newRow("picture without a file") << QStringList {"picture"};
+    QTest::newRow("plane 0") << QStringList {"picture", "x.bmp", "--plane", "0"};
+    QTest::newRow("plane 9") << QStringList {"picture", "x.bmp", "--plane", "9"};
+    QTest::newRow("plane -1") << QStringList {"picture", "x.bmp", "--plane=-1"};
+    QTest::newRow("plane not a number") << QStringList {"picture", "x.bmp", "--plane", "один"};
+    QTest::newRow("plane without a value") << QStringList {"picture", "x.bmp", "--plane"};
+    QTest::newRow("plane twice") << QStringList {"picture", "x.bmp", "--plane", "1", "--plane=2"};
+    QTest::newRow("two files") << QStringList {"picture", "x.bmp", "y.bmp"};
+    QTest::newRow("unknown option") << QStringList {"picture", "x.bmp", "--planes", "1"};
+}
+
+// Bad arguments are rejected before any file is touched: x.bmp need not exist.
+void tst_KeyTool::badArguments()
+{
+    QFETCH(QStringList, arguments);
+
+    const Run run = runTool(arguments);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY(QString::fromUtf8(run.err).contains(QStringLiteral("Использование:")));
+}
+
+void tst_KeyTool::help_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("cLocale");
+
+    QTest::newRow("--help") << QStringList {"--help"} << false;
+    QTest::newRow("-h") << QStringList {"-h"} << false;
+    QTest::newRow("after the mode") << QStringList {"picture", "--help"} << false;
+    QTest::newRow("C locale") << QStringList {"--help"} << true;
+}
+
+void tst_KeyTool::help()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, cLocale);
+
+    const Run run = runTool(arguments, cLocale);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.out.contains(QStringLiteral("Использование:")));
+    QVERIFY(run.out.contains(QStringLiteral("# picture")));
+    QVERIFY(run.out.contains(QStringLiteral("Плоскость №N")));
+}
+
+void tst_KeyTool::matchesTheWindow_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("resource");
+    QTest::addColumn<int>("plane");
+
+    QTest::newRow("Лена, plane 1") << "Лена"
+                                   << ":/images/images/lena.bmp" << 1;
+    QTest::newRow("Барбара, plane 8") << "Барбара"
+                                      << ":/images/images/barbara.bmp" << 8;
+    QTest::newRow("Золотой холм, plane 4") << "Золотой холм"
+                                           << ":/images/images/goldhill.bmp" << 4;
+}
+
+// The key is only worth having if it is what the student's window computes, hidden codes
+// included: the same picture in the window and through the tool.
+void tst_KeyTool::matchesTheWindow()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, resource);
+    QFETCH(int, plane);
+
+    MainWidget window;
+    window.findChild<QDial *>(QStringLiteral("dial"))->setValue(plane);
+    // As a click on the item: it becomes current, then the combo box says so.
+    QComboBox *combo = window.findChild<QComboBox *>(QStringLiteral("comboBox"));
+    combo->setCurrentText(name);
+    QCOMPARE(combo->currentText(), name);
+    emit combo->textActivated(name);
+    const QTableWidget *table = window.findChild<QTableWidget *>(QStringLiteral("tableWidget"));
+    const QList<QString> codes = MainWidgetTestAccess::blockCodes(window);
+    QVERIFY(table->rowCount() > 5);
+    QCOMPARE(codes.size(), table->rowCount());
+
+    const QString path = dir.filePath(QFileInfo(resource).fileName());
+    QVERIFY(QFile::exists(path) || QFile::copy(resource, path));
+    const Run run = runTool(
+        {QStringLiteral("picture"), path, QStringLiteral("--plane"), QString::number(plane)});
+    QCOMPARE(run.exitCode, 0);
+
+    const qsizetype blank = run.out.indexOf(QStringLiteral("\n\n"));
+    QVERIFY(blank > 0);
+    const QStringList lines = run.out.left(blank).split(QLatin1Char('\n'));
+    QCOMPARE(lines.first(), QStringLiteral("# plane ") + QString::number(plane));
+    QCOMPARE(lines.size() - 1, table->rowCount());
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const QStringList fields = lines.at(row + 1).split(QLatin1Char('\t'));
+        QCOMPARE(fields.size(), 6);
+        QCOMPARE(fields.at(0), QString::number(row + 1));
+        QCOMPARE(fields.at(2), table->item(row, 1)->text());
+        QCOMPARE(fields.at(3), table->item(row, 2)->text());
+        QCOMPARE(fields.at(4), codes.at(row));
+        if (row >= 5)
+            QCOMPARE(fields.at(4), table->item(row, 3)->text());
+        QCOMPARE(fields.at(5), table->item(row, 4)->text());
+    }
+
+    // The window names a built-in picture by its combo text, the tool by the file's path.
+    QString report = run.out.mid(blank + 2);
+    report.replace(path, name);
+    const QString windowReport
+        = window.findChild<QTextEdit *>(QStringLiteral("textEdit"))->toPlainText();
+    QVERIFY(windowReport.startsWith(
+        QStringLiteral("Изображение: ") + name + QStringLiteral(". Плоскость №")));
+    QCOMPARE(report, windowReport + QLatin1Char('\n'));
+}
+
+QTEST_MAIN(tst_KeyTool)
+#include "tst_keytool.moc"
