@@ -21,9 +21,16 @@ packages=(
     fonts-dejavu-core
     xvfb xauth
 )
-# The fuzz stage: clang, and libFuzzer with the sanitizer runtimes (libclang-rt-14-dev on Debian 12).
+# The test stages: python3 drives the smoke test of the real window, desktop-file-validate checks
+# the menu entry, clang with libFuzzer and the sanitizer runtimes builds the fuzz harnesses
+# (libclang-rt-14-dev on Debian 12; older Ubuntu ships them in libclang-common-14-dev).
 if [ "$mode" = test ]; then
-    packages+=(clang libclang-rt-14-dev)
+    packages+=(python3 desktop-file-utils clang)
+    if apt-cache show libclang-rt-14-dev >/dev/null 2>&1; then
+        packages+=(libclang-rt-14-dev)
+    else
+        packages+=(libclang-common-14-dev)
+    fi
 fi
 
 install_missing() {
