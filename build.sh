@@ -22,15 +22,10 @@ packages=(
     xvfb xauth
 )
 # The test stages: python3 drives the smoke test of the real window, desktop-file-validate checks
-# the menu entry, clang with libFuzzer and the sanitizer runtimes builds the fuzz harnesses
-# (libclang-rt-14-dev on Debian 12; older Ubuntu ships them in libclang-common-14-dev).
+# the menu entry, clang builds the fuzz harnesses; libFuzzer comes below, from whichever package
+# the release ships it in (libclang-rt-N-dev on Debian 12, libclang-common-N-dev on older Ubuntu).
 if [ "$mode" = test ]; then
     packages+=(python3 desktop-file-utils clang)
-    if apt-cache show libclang-rt-14-dev >/dev/null 2>&1; then
-        packages+=(libclang-rt-14-dev)
-    else
-        packages+=(libclang-common-14-dev)
-    fi
 fi
 
 install_missing() {
@@ -61,6 +56,16 @@ stage() {
 }
 
 install_missing
+if [ "$mode" = test ] && [ ! -f "$(clang++ -print-runtime-dir)/libclang_rt.fuzzer-x86_64.a" ]; then
+    echo "Installing libFuzzer"
+    sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    clang_major=$(clang++ -dumpversion | cut -d. -f1)
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "libclang-rt-$clang_major-dev" || DEBIAN_FRONTEND=noninteractive "${sudo[@]}" \
+        apt-get install -y -qq --no-install-recommends "libclang-common-$clang_major-dev"
+fi
 if [ "$mode" = test ]; then stage "Stage 1/3: build and tests ($build_dir)"; fi
 configure_and_build
 
