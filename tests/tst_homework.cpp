@@ -1,5 +1,6 @@
 #include "mainwidget.h"
 #include "qswitch.h"
+#include "windowtesting.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -11,14 +12,8 @@
 
 namespace {
 
-template<typename T>
-T *child(const QObject &scope, const char *name)
-{
-    const QList<T *> found = scope.findChildren<T *>(QString::fromLatin1(name));
-    if (found.size() != 1)
-        qFatal("%lld objects named %s", qlonglong(found.size()), name);
-    return found.first();
-}
+using WindowTesting::child;
+using WindowTesting::typeKeys;
 
 // What label_6 shows: each non-empty line with the colour of its text.
 struct Verdict
@@ -73,18 +68,6 @@ public:
 private:
     MainWidget &window;
 };
-
-// Key presses carrying text, as a keyboard layout delivers Cyrillic letters (QTest::keyClicks
-// knows only ASCII).
-void typeKeys(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QCoreApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QCoreApplication::sendEvent(widget, &release);
-    }
-}
 
 const QColor green(0x55, 0xaa, 0x7f);
 const QColor red(0xff, 0x00, 0x00);

@@ -1,5 +1,6 @@
 #include "im.h"
 #include "mainwidget.h"
+#include "windowtesting.h"
 
 #include <QBuffer>
 #include <QComboBox>
@@ -32,17 +33,9 @@ struct MainWidgetTestAccess
 
 namespace {
 
-using Access = MainWidgetTestAccess;
+using WindowTesting::child;
 
-// The one object of that name under `scope` (the viewer's own form repeats some names).
-template<typename T>
-T *child(const QObject &scope, const char *name)
-{
-    const QList<T *> found = scope.findChildren<T *>(QString::fromLatin1(name));
-    if (found.size() != 1)
-        qFatal("%lld objects named %s", qlonglong(found.size()), name);
-    return found.first();
-}
+using Access = MainWidgetTestAccess;
 
 const QRgb white = 0xffffffff;
 const QRgb black = 0xff000000;

@@ -1,6 +1,7 @@
 #include "im.h"
 #include "mainwidget.h"
 #include "qswitch.h"
+#include "windowtesting.h"
 
 #include <QComboBox>
 #include <QDial>
@@ -17,16 +18,7 @@
 
 namespace {
 
-// The one object of that name under `scope`. Names can repeat: the viewer's own form also has
-// a "gridLayout", so an ambiguous look-up is an error rather than a silent first match.
-template<typename T>
-T *child(const QObject &scope, const char *name)
-{
-    const QList<T *> found = scope.findChildren<T *>(QString::fromLatin1(name));
-    if (found.size() != 1)
-        qFatal("%lld objects named %s", qlonglong(found.size()), name);
-    return found.first();
-}
+using WindowTesting::child;
 
 QStringList messages;
 

@@ -2,6 +2,7 @@
 #include "mainwidget.h"
 #include "planestatistics.h"
 #include "testpictures.h"
+#include "windowtesting.h"
 
 #include <QComboBox>
 #include <QLCDNumber>
@@ -33,17 +34,9 @@ struct MainWidgetTestAccess
 
 namespace {
 
-using Access = MainWidgetTestAccess;
+using WindowTesting::child;
 
-// The one object of that name under `scope` (the viewer's own form repeats some names).
-template<typename T>
-T *child(const QObject &scope, const char *name)
-{
-    const QList<T *> found = scope.findChildren<T *>(QString::fromLatin1(name));
-    if (found.size() != 1)
-        qFatal("%lld objects named %s", qlonglong(found.size()), name);
-    return found.first();
-}
+using Access = MainWidgetTestAccess;
 
 // The window with its lab tab unlocked, as after the homework, and the tab's widgets.
 struct Lab
