@@ -8,6 +8,10 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+#include <queue>
+#include <vector>
+
 namespace ReferenceHuffman {
 
 // The hand-worked construction taken literally: search the least node from the end, merge the
@@ -83,6 +87,24 @@ inline QStringList canonicalCodes(const QList<SymbolLength> &lengths)
         codes.append(code);
     }
     return codes;
+}
+
+// Least total of count x length over all prefix codes: plain Huffman on the integer counts.
+template<typename Counts>
+quint64 optimalCost(const Counts &counts)
+{
+    std::priority_queue<quint64, std::vector<quint64>, std::greater<>> queue(
+        counts.begin(), counts.end());
+    quint64 cost = 0;
+    while (queue.size() > 1) {
+        const quint64 a = queue.top();
+        queue.pop();
+        const quint64 b = queue.top();
+        queue.pop();
+        cost += a + b;
+        queue.push(a + b);
+    }
+    return cost;
 }
 
 } // namespace ReferenceHuffman

@@ -49,23 +49,6 @@ QList<float> fromCounts(const QList<quint32> &counts)
     return result;
 }
 
-// Least total of count x length over all prefix codes: plain Huffman on the integer counts.
-quint64 optimalCost(const QList<quint32> &counts)
-{
-    std::priority_queue<quint64, std::vector<quint64>, std::greater<>> queue(
-        counts.cbegin(), counts.cend());
-    quint64 cost = 0;
-    while (queue.size() > 1) {
-        const quint64 a = queue.top();
-        queue.pop();
-        const quint64 b = queue.top();
-        queue.pop();
-        cost += a + b;
-        queue.push(a + b);
-    }
-    return cost;
-}
-
 // Everything a code for n >= 2 symbols must be, checked without trusting lengthCounters.
 void verifyCode(const QList<SymbolLength> &list, int symbolCount)
 {
@@ -298,7 +281,7 @@ void tst_HuffmanCoder::generatedCounts()
         quint64 cost = 0;
         for (const SymbolLength &entry : list)
             cost += quint64(counts.at(entry.symbol)) * quint64(entry.length);
-        const quint64 optimal = optimalCost(counts);
+        const quint64 optimal = ReferenceHuffman::optimalCost(counts);
         // Float sums may break a near tie the other way; that costs next to nothing.
         QVERIFY2(cost >= optimal && double(cost - optimal) <= 1e-6 * double(optimal),
             qPrintable(QStringLiteral("%1 against %2").arg(cost).arg(optimal)));

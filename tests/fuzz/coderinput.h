@@ -125,25 +125,6 @@ inline QByteArray encodeRatios(const QList<std::pair<int, int>> &ratios)
     return bytes;
 }
 
-// The smallest possible total of count x length (Huffman's, with exact integer weights).
-inline quint64 optimalCost(const std::vector<quint64> &counts)
-{
-    if (counts.size() < 2)
-        return 0;
-    std::priority_queue<quint64, std::vector<quint64>, std::greater<>> queue(
-        counts.begin(), counts.end());
-    quint64 cost = 0;
-    while (queue.size() > 1) {
-        const quint64 a = queue.top();
-        queue.pop();
-        const quint64 b = queue.top();
-        queue.pop();
-        cost += a + b;
-        queue.push(a + b);
-    }
-    return cost;
-}
-
 // The code of any list: one codeword per symbol, prefix-free and complete, counters consistent.
 inline QString check(const Decoded &input, const QList<SymbolLength> &lengths,
     const QStringList &codes, const QList<int> &counters)
@@ -226,10 +207,10 @@ inline QString check(const Decoded &input, const QList<SymbolLength> &lengths,
         quint64 cost = 0;
         for (const SymbolLength &entry : lengths)
             cost += input.counts[size_t(entry.symbol)] * quint64(entry.length);
-        if (cost != optimalCost(input.counts))
+        if (cost != ReferenceHuffman::optimalCost(input.counts))
             return QStringLiteral("code is not optimal: %1 against %2")
                 .arg(cost)
-                .arg(optimalCost(input.counts));
+                .arg(ReferenceHuffman::optimalCost(input.counts));
     }
     return {};
 }
