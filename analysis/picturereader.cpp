@@ -204,6 +204,42 @@ Result checkBmp(QIODevice *device, qint64 start)
     return {};
 }
 
+// The sample precision in a JPEG's frame header, 0 when there is none before the scan. Qt's
+// libjpeg decodes 8 bits only and reports anything else as unreadable data.
+int jpegPrecision(QIODevice *device)
+{
+    ByteStream in(device);
+    uchar byte;
+    if (!in.next(byte) || byte != 0xff || !in.next(byte) || byte != 0xd8)
+        return 0;
+    for (;;) {
+        uchar marker;
+        if (!in.next(byte) || byte != 0xff || !in.next(marker))
+            return 0;
+        while (marker == 0xff) { // fill bytes
+            if (!in.next(marker))
+                return 0;
+        }
+        if (marker == 0x01 || (marker >= 0xd0 && marker <= 0xd7))
+            continue; // no length
+        if (marker == 0xda || marker == 0xd9)
+            return 0; // scan or end: no frame header before it
+        uchar high;
+        uchar low;
+        if (!in.next(high) || !in.next(low))
+            return 0;
+        const int length = high << 8 | low;
+        const bool frame = marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8
+            && marker != 0xcc;
+        if (frame) {
+            uchar precision;
+            return length >= 3 && in.next(precision) ? precision : 0;
+        }
+        if (length < 2 || !in.skip(length - 2))
+            return 0;
+    }
+}
+
 Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
 {
     QImageReader reader(device, format);
@@ -216,6 +252,15 @@ Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
         Result check = checkBmp(device, start);
         if (!check.ok())
             return check;
+    }
+    if (format == "jpeg") {
+        device->seek(start);
+        const int precision = jpegPrecision(device);
+        if (precision != 0 && precision != 8) {
+            return failed(Failure::UnsupportedFormat,
+                QStringLiteral("В этом JPEG %1 бит на отсчёт, а читаются только JPEG с 8 битами.")
+                    .arg(precision));
+        }
     }
 
     device->seek(start);
@@ -248,6 +293,8 @@ PictureReader::Result PictureReader::read(const QString &fileName)
         return failed(Failure::NotAFile, QStringLiteral("Это папка, а не файл."));
     if (!info.isFile())
         return failed(Failure::NotAFile, QStringLiteral("Это не обычный файл."));
+    if (!info.isReadable())
+        return failed(Failure::CannotOpen, QStringLiteral("Нет прав на чтение этого файла."));
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         return failed(Failure::CannotOpen,

@@ -1,108 +1,24 @@
 #include "picturereader.h"
+#include "testbmp.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
-
-#include <functional>
 
 using Failure = PictureReader::Failure;
 Q_DECLARE_METATYPE(PictureReader::Failure)
 
 namespace {
 
+using namespace TestBmp;
+
 // Grey level of the test pictures at (x, y); never 0x5a, the byte a poisoned heap would show.
 int level(int x, int y, int levels)
 {
     const int value = (x * 7 + y * 13) % levels;
     return value == 0x5a ? 0x5b : value;
-}
-
-using Levels = std::function<int(int x, int y)>;
-
-void put16(QByteArray &bytes, int value)
-{
-    char raw[2];
-    qToLittleEndian<quint16>(quint16(value), raw);
-    bytes.append(raw, 2);
-}
-
-void put32(QByteArray &bytes, qint64 value)
-{
-    char raw[4];
-    qToLittleEndian<quint32>(quint32(value), raw);
-    bytes.append(raw, 4);
-}
-
-// A BMP with a 40-byte header and a grey palette of 2^bits entries (none for 24 bits).
-QByteArray bmp(int width, int height, int bits, int compression, const QByteArray &pixelData)
-{
-    const int colours = bits <= 8 ? 1 << bits : 0;
-    const int offset = 14 + 40 + 4 * colours;
-    QByteArray bytes("BM");
-    put32(bytes, offset + pixelData.size());
-    put32(bytes, 0);
-    put32(bytes, offset);
-    put32(bytes, 40);
-    put32(bytes, width);
-    put32(bytes, height);
-    put16(bytes, 1);
-    put16(bytes, bits);
-    put32(bytes, compression);
-    put32(bytes, pixelData.size());
-    put32(bytes, 2835);
-    put32(bytes, 2835);
-    put32(bytes, colours);
-    put32(bytes, 0);
-    for (int i = 0; i < colours; ++i) {
-        const char grey = char(i * 255 / (colours - 1));
-        bytes.append(grey).append(grey).append(grey).append('\0');
-    }
-    return bytes + pixelData;
-}
-
-// Uncompressed rows, bottom-up, each padded to 32 bits.
-QByteArray packedRows(int width, int height, int bits, const Levels &levels)
-{
-    const int rowBytes = (width * bits + 31) / 32 * 4;
-    QByteArray data;
-    for (int y = height - 1; y >= 0; --y) {
-        QByteArray row(rowBytes, '\0');
-        for (int x = 0; x < width; ++x) {
-            const int v = levels(x, y);
-            if (bits == 24)
-                row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = char(v);
-            else if (bits == 8)
-                row[x] = char(v);
-            else if (bits == 4)
-                row[x / 2] = char(row[x / 2] | (x % 2 ? v : v << 4));
-            else if (bits == 1 && v)
-                row[x / 8] = char(row[x / 8] | 0x80 >> x % 8);
-        }
-        data += row;
-    }
-    return data;
-}
-
-// RLE8 or RLE4: one run per pixel (pairs of pixels for RLE4), an end of line after each row.
-QByteArray rleRows(int width, int height, int bits, const Levels &levels)
-{
-    QByteArray data;
-    for (int y = height - 1; y >= 0; --y) {
-        for (int x = 0; x < width; x += bits == 8 ? 1 : 2) {
-            if (bits == 8) {
-                data.append(char(1)).append(char(levels(x, y)));
-            } else {
-                const int second = x + 1 < width ? levels(x + 1, y) : 0;
-                data.append(char(x + 1 < width ? 2 : 1)).append(char(levels(x, y) << 4 | second));
-            }
-        }
-        data.append('\0').append('\0');
-    }
-    return data.append('\0').append('\1');
 }
 
 QByteArray encoded(const QImage &image, const char *format, int quality = -1)
