@@ -7,6 +7,7 @@
 #include "qswitch.h"
 #include "testbmp.h"
 #include "testpictures.h"
+#include "windowtesting.h"
 
 #include <QBuffer>
 #include <QComboBox>
@@ -51,25 +52,8 @@ Q_DECLARE_METATYPE(Kind)
 
 namespace {
 
-template<typename T>
-T *child(const QObject &scope, const char *name)
-{
-    const QList<T *> found = scope.findChildren<T *>(QString::fromLatin1(name));
-    if (found.size() != 1)
-        qFatal("%lld objects named %s", qlonglong(found.size()), name);
-    return found.first();
-}
-
-// Key presses carrying text, as a keyboard layout delivers Cyrillic letters.
-void typeKeys(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QCoreApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QCoreApplication::sendEvent(widget, &release);
-    }
-}
+using WindowTesting::child;
+using WindowTesting::typeKeys;
 
 QImage rgb(const QImage &image)
 {
