@@ -4,8 +4,13 @@
 
 QString PlaneReport::imageParagraph(const QString &imageName, double planeNumber)
 {
-    return QStringLiteral("Изображение: ") + imageName + QStringLiteral(". Плоскость №")
+    return imageParagraph(imageName) + QStringLiteral(". Плоскость №")
         + QString::number(planeNumber, 'g', 6);
+}
+
+QString PlaneReport::imageParagraph(const QString &imageName)
+{
+    return QStringLiteral("Изображение: ") + imageName;
 }
 
 QString PlaneReport::blockTypesParagraph(qsizetype typeCount)

@@ -10,6 +10,8 @@ class PlaneReport
 public:
     // "Изображение: <name>. Плоскость №<n>"
     static QString imageParagraph(const QString &imageName, double planeNumber);
+    // "Изображение: <name>", for a picture analysed as a whole rather than as one of its planes.
+    static QString imageParagraph(const QString &imageName);
     // Block size and the number of block types.
     static QString blockTypesParagraph(qsizetype typeCount);
     // Average code length, blocks, counter list length, plane size and entropy, then the

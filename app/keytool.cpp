@@ -120,18 +120,6 @@ QString section(const QString &heading, const QImage &plane, const QString &firs
         + QLatin1Char('\n') + PlaneReport::summaryParagraph(stats) + QLatin1Char('\n');
 }
 
-// The first paragraph for a picture analysed without a plane: the window's text up to the name.
-QString pictureParagraph(const QString &path)
-{
-    const QString planeSuffix = [] {
-        const QString unnamed = PlaneReport::imageParagraph(QString(), 1);
-        return unnamed.mid(unnamed.lastIndexOf(QLatin1Char('.')));
-    }();
-    QString text = PlaneReport::imageParagraph(path, 1);
-    text.chop(planeSuffix.size());
-    return text;
-}
-
 int nameMode(const QStringList &words)
 {
     if (words.isEmpty())
@@ -200,7 +188,7 @@ int pictureMode(const QStringList &arguments)
     if (!picture.isGrayscale()) {
         // The window analyses a colour picture whole, at whatever plane the dial shows.
         const QString first
-            = plane ? PlaneReport::imageParagraph(path, *plane) : pictureParagraph(path);
+            = plane ? PlaneReport::imageParagraph(path, *plane) : PlaneReport::imageParagraph(path);
         write(stdout, section(QStringLiteral("# picture"), picture, first));
         return Success;
     }
