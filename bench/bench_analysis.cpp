@@ -7,6 +7,7 @@
 //
 // The 512 x 512 figures use the given picture (e.g. lena.bmp); without one, a synthetic picture.
 
+#include "benchtiming.h"
 #include "bitplanes.h"
 #include "blockhistogram.h"
 #include "planestatistics.h"
@@ -42,21 +43,6 @@ QImage naturalPicture(int width, int height, quint32 seed)
         }
     }
     return image;
-}
-
-template<typename Work>
-double medianMs(int runs, Work work)
-{
-    std::vector<double> times;
-    times.reserve(size_t(runs));
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 volatile int sink = 0; // keeps the work from being optimised away

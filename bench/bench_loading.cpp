@@ -10,6 +10,7 @@
 // current; the repaint after each action is timed apart. The memory figures come from a fresh
 // child process (the same executable with --memory), so nothing measured before inflates them.
 
+#include "benchtiming.h"
 #include "bitplanes.h"
 #include "im.h"
 #include "mainwidget.h"
@@ -44,29 +45,6 @@ struct MainWidgetTestAccess
 };
 
 namespace {
-
-double median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-double msSince(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-double medianOf(int runs, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(msSince(timer));
-    }
-    return median(times);
-}
 
 // A camera-like greyscale photo: smooth shapes in the high bits, noise in the low ones.
 QImage photo(int width, int height)
@@ -241,7 +219,7 @@ int main(int argc, char *argv[])
     std::printf("\n4000 x 3000 greyscale JPEG (%lld bytes), medians of %d runs:\n",
         QFile(file).size(), slowRuns);
     {
-        const double decode = medianOf(slowRuns, [&] { PictureReader::read(file); });
+        const double decode = medianMs(slowRuns, [&] { PictureReader::read(file); });
         std::printf(
             "  %-44s median %8.2f ms (reported apart)\n", "decoding (PictureReader::read)", decode);
 
@@ -267,19 +245,19 @@ int main(int argc, char *argv[])
         const QImage picture = PictureReader::read(file).image;
         std::printf("  steps after decoding:\n");
         std::printf("    %-42s median %8.2f ms\n", "preview pixmap, as decoded",
-            medianOf(slowRuns, [&] { QPixmap::fromImage(picture, Qt::NoFormatConversion); }));
+            medianMs(slowRuns, [&] { QPixmap::fromImage(picture, Qt::NoFormatConversion); }));
         std::printf("    %-42s median %8.2f ms (not used)\n",
             "preview pixmap, converted to 32 bits",
-            medianOf(slowRuns, [&] { QPixmap::fromImage(picture); }));
+            medianMs(slowRuns, [&] { QPixmap::fromImage(picture); }));
         std::printf("    %-42s median %8.2f ms\n", "isGrayscale",
-            medianOf(slowRuns, [&] { (void)picture.isGrayscale(); }));
+            medianMs(slowRuns, [&] { (void)picture.isGrayscale(); }));
         QList<QImage> planes;
         std::printf("    %-42s median %8.2f ms\n", "BitPlanes::split",
-            medianOf(slowRuns, [&] { planes = BitPlanes::split(picture); }));
+            medianMs(slowRuns, [&] { planes = BitPlanes::split(picture); }));
         std::printf("    %-42s median %8.2f ms\n", "viewer setImage (with its repaint)",
-            medianOf(slowRuns, [&] { lab.viewer->setImage(planes.value(0)); }));
+            medianMs(slowRuns, [&] { lab.viewer->setImage(planes.value(0)); }));
         MainWidgetTestAccess::setCurrent(lab.window, planes.value(0));
-        std::printf("    %-42s median %8.2f ms\n", "analysePlane", medianOf(slowRuns, [&] {
+        std::printf("    %-42s median %8.2f ms\n", "analysePlane", medianMs(slowRuns, [&] {
             lab.trimReport();
             MainWidgetTestAccess::analyse(lab.window);
         }));

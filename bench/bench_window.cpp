@@ -8,6 +8,7 @@
 // Runs offscreen unless QT_QPA_PLATFORM says otherwise. The window is shown with the lab tab
 // current, as the student sees it; the repaint that follows an analysis is timed apart.
 
+#include "benchtiming.h"
 #include "bitplanes.h"
 #include "mainwidget.h"
 
@@ -32,17 +33,6 @@ struct MainWidgetTestAccess
 };
 
 namespace {
-
-double median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-double msSince(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
 
 // Random bits: every block is equally likely to be any of the 512 types.
 QImage noisePlane(int width, int height)
