@@ -1,7 +1,6 @@
 #include "bitplanes.h"
 #include "testpictures.h"
 
-#include <QFile>
 #include <QTest>
 
 using namespace TestPictures;
@@ -18,6 +17,7 @@ private slots:
     void planeFormat();
     void indexPastColorTable();
     void nullPicture();
+    void builtInPicture_data();
     void builtInPicture();
 
 private:
@@ -139,14 +139,20 @@ void tst_BitPlanes::nullPicture()
     QVERIFY(BitPlanes::split(QImage()).isEmpty());
 }
 
+void tst_BitPlanes::builtInPicture_data()
+{
+    QTest::addColumn<QString>("resource");
+    QTest::newRow("lena") << ":/images/images/lena.bmp";
+    QTest::newRow("barbara") << ":/images/images/barbara.bmp";
+    QTest::newRow("goldhill") << ":/images/images/goldhill.bmp";
+}
+
 void tst_BitPlanes::builtInPicture()
 {
-    const QString path = QStringLiteral("/work/shared/pictures/lena.bmp");
-    if (!QFile::exists(path))
-        QSKIP("lena.bmp is not on this machine");
-    const QImage lena(path);
-    QVERIFY(!lena.isNull());
-    comparePlanes(BitPlanes::split(lena), referencePlanes(lena));
+    QFETCH(QString, resource);
+    const QImage picture(resource);
+    QCOMPARE(picture.size(), QSize(512, 512));
+    comparePlanes(BitPlanes::split(picture), referencePlanes(picture));
 }
 
 QTEST_GUILESS_MAIN(tst_BitPlanes)
