@@ -12,8 +12,7 @@
 
 #include "benchtiming.h"
 #include "bitplanes.h"
-#include "im.h"
-#include "mainwidget.h"
+#include "lab.h"
 #include "picturereader.h"
 
 #include <QApplication>
@@ -38,12 +37,6 @@
 #include <memory>
 #include <vector>
 
-struct MainWidgetTestAccess
-{
-    static void analyse(MainWidget &window) { window.analysePlane(); }
-    static void setCurrent(MainWidget &window, const QImage &image) { window.currentImage = image; }
-};
-
 namespace {
 
 // A camera-like greyscale photo: smooth shapes in the high bits, noise in the low ones.
@@ -61,33 +54,23 @@ QImage photo(int width, int height)
     return image;
 }
 
-struct Lab
+// The tests' lab window, shown at the form's size with the lab tab current, as the student sees it.
+struct BenchLab : Lab
 {
-    Lab()
+    BenchLab()
     {
-        window.findChild<QWidget *>(QStringLiteral("tab_2"))->setEnabled(true);
-        window.findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(1);
-        window.dialogs().openFileName
-            = [this](const QString &, const QString &, const QString &) { return file; };
-        window.dialogs().messageBox = [](const QString &, const QString &text) {
-            std::printf("unexpected message: %s\n", qPrintable(text));
-        };
+        WindowTesting::child<QTabWidget>(window, "tabWidget")->setCurrentIndex(1);
         window.resize(600, 684);
         window.show();
         QApplication::processEvents();
     }
-
-    void choose(const QString &text)
+    ~BenchLab()
     {
-        combo->setCurrentIndex(combo->findText(text));
-        emit combo->textActivated(text);
+        for (const QString &text : std::as_const(messages))
+            std::printf("unexpected message: %s\n", qPrintable(text));
     }
-
-    void open(const QString &name)
-    {
-        file = name;
-        browse->click();
-    }
+    BenchLab(const BenchLab &) = delete;
+    BenchLab &operator=(const BenchLab &) = delete;
 
     // Keeps the report to a session's length, outside the timed part.
     void trimReport()
@@ -96,18 +79,11 @@ struct Lab
             report->clear();
     }
 
-    MainWidget window;
-    QComboBox *const combo = window.findChild<QComboBox *>(QStringLiteral("comboBox"));
-    QDial *const dial = window.findChild<QDial *>(QStringLiteral("dial"));
-    QPushButton *const browse = window.findChild<QPushButton *>(QStringLiteral("pushButton_2"));
-    QTextEdit *const report = window.findChild<QTextEdit *>(QStringLiteral("textEdit"));
-    Im *const viewer = window.findChild<Im *>();
-    QString file;
     int actions = 0;
 };
 
 // Times `action` and, apart, the repaint the event loop does after it.
-void timeAction(const char *label, int runs, double target, Lab &lab,
+void timeAction(const char *label, int runs, double target, BenchLab &lab,
     const std::function<void(int run)> &action)
 {
     std::vector<double> work;
@@ -141,7 +117,7 @@ QByteArray statusLine(const char *key)
 // Child mode: one window, the photo opened once, then again and every plane.
 int memoryRun(const QString &file)
 {
-    Lab lab;
+    BenchLab lab;
     std::printf(
         "  window shown, no picture             VmHWM %s\n", statusLine("VmHWM:").constData());
     QElapsedTimer timer;
@@ -202,7 +178,7 @@ int main(int argc, char *argv[])
 
     std::printf("built-in pictures, 512 x 512:\n");
     {
-        Lab lab;
+        BenchLab lab;
         const QStringList pictures = {QStringLiteral("Лена"), QStringLiteral("Барбара")};
         timeAction("choose a picture (load, split, show, analyse)", runs, 30, lab,
             [&](int run) { lab.choose(pictures.at(run % 2)); });
@@ -223,7 +199,7 @@ int main(int argc, char *argv[])
         std::printf(
             "  %-44s median %8.2f ms (reported apart)\n", "decoding (PictureReader::read)", decode);
 
-        Lab lab;
+        BenchLab lab;
         std::vector<double> open;
         std::vector<double> paint;
         for (int i = 0; i < slowRuns; ++i) {
@@ -256,7 +232,7 @@ int main(int argc, char *argv[])
             medianMs(slowRuns, [&] { planes = BitPlanes::split(picture); }));
         std::printf("    %-42s median %8.2f ms\n", "viewer setImage (with its repaint)",
             medianMs(slowRuns, [&] { lab.viewer->setImage(planes.value(0)); }));
-        MainWidgetTestAccess::setCurrent(lab.window, planes.value(0));
+        MainWidgetTestAccess::setCurrentImage(lab.window, planes.value(0));
         std::printf("    %-42s median %8.2f ms\n", "analysePlane", medianMs(slowRuns, [&] {
             lab.trimReport();
             MainWidgetTestAccess::analyse(lab.window);

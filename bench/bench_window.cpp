@@ -11,6 +11,7 @@
 #include "benchtiming.h"
 #include "bitplanes.h"
 #include "mainwidget.h"
+#include "mainwidgettestaccess.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -25,12 +26,6 @@
 #include <cstdio>
 #include <memory>
 #include <vector>
-
-struct MainWidgetTestAccess
-{
-    static void setPlane(MainWidget &window, const QImage &plane) { window.currentImage = plane; }
-    static void analyse(MainWidget &window) { window.analysePlane(); }
-};
 
 namespace {
 
@@ -64,7 +59,7 @@ void bench(const char *label, const QImage &plane, int runs)
     std::vector<double> cold;
     for (int i = 0; i < qMax(3, runs / 5); ++i) {
         const auto window = labWindow();
-        MainWidgetTestAccess::setPlane(*window, plane);
+        MainWidgetTestAccess::setCurrentImage(*window, plane);
         QElapsedTimer timer;
         timer.start();
         MainWidgetTestAccess::analyse(*window);
@@ -72,7 +67,7 @@ void bench(const char *label, const QImage &plane, int runs)
     }
 
     const auto window = labWindow();
-    MainWidgetTestAccess::setPlane(*window, plane);
+    MainWidgetTestAccess::setCurrentImage(*window, plane);
     MainWidgetTestAccess::analyse(*window);
     QApplication::processEvents();
     const int rows = window->findChild<QTableWidget *>(QStringLiteral("tableWidget"))->rowCount();

@@ -1,6 +1,7 @@
 // The teacher's key tool, run as a process: its output is what teachers compare with.
 
 #include "mainwidget.h"
+#include "mainwidgettestaccess.h"
 
 #include <QColor>
 #include <QComboBox>
@@ -15,12 +16,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
-
-// The codes the window hides from the student.
-struct MainWidgetTestAccess
-{
-    static QList<QString> blockCodes(const MainWidget &window) { return window.blockCodes; }
-};
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "bitplanes.h"
-#include "mainwidget.h"
+#include "lab.h"
 #include "planestatistics.h"
 #include "testpictures.h"
 #include "windowtesting.h"
@@ -16,42 +16,11 @@
 #include <algorithm>
 #include <map>
 
-// Reaches the window's private state, as the image-loading slots would leave it.
-struct MainWidgetTestAccess
-{
-    static void analyse(MainWidget &window, const QImage &plane)
-    {
-        window.currentImage = plane;
-        window.analysePlane();
-    }
-    static void show(MainWidget &window, const PlaneStatistics &stats)
-    {
-        window.showStatistics(stats);
-    }
-    static QList<QString> blockCodes(const MainWidget &window) { return window.blockCodes; }
-    static QHash<BitBlock, int> blockCounts(const MainWidget &window) { return window.blockCounts; }
-};
-
 namespace {
 
 using WindowTesting::child;
 
 using Access = MainWidgetTestAccess;
-
-// The window with its lab tab unlocked, as after the homework, and the tab's widgets.
-struct Lab
-{
-    Lab() { child<QWidget>(window, "tab_2")->setEnabled(true); }
-
-    MainWidget window;
-    QTableWidget *const table = child<QTableWidget>(window, "tableWidget");
-    QTextEdit *const report = child<QTextEdit>(window, "textEdit");
-    QComboBox *const combo = child<QComboBox>(window, "comboBox");
-    QLineEdit *const path = child<QLineEdit>(window, "lineEdit_3");
-    QLCDNumber *const lcd = child<QLCDNumber>(window, "lcdNumber");
-    QPushButton *const check = child<QPushButton>(window, "pushButton_3");
-    QPushButton *const output = child<QPushButton>(window, "pushButton_4");
-};
 
 const QRgb black = 0xff000000;
 const QRgb red = 0xffff0000;
