@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Set-up, build and run in one go, for a fresh Debian 12 / Ubuntu machine.
 #   ./build.sh run     install what is missing, build, start the program
-#   ./build.sh test    install what is missing, then three stages: build + the whole test suite
-#                      headless; the same under AddressSanitizer/UBSan (build-asan); the fuzz
+#   ./build.sh test    install what is missing, then three stages: build (warnings are errors)
+#                      + the whole test suite headless; the same under AddressSanitizer/UBSan (build-asan); the fuzz
 #                      harnesses built with clang (build-fuzz), each run for FUZZ_SECONDS
 #                      (default 60 when CI=true, else 10) on a fresh copy of the seed corpus
 #   ./build.sh build   install what is missing and build only
 # Idempotent: installs nothing when every package is present and rebuilds only what changed.
+# The folders are configured from CMakePresets.json: build (preset default, or $BUILD_DIR),
+# build-asan (sanitizers), build-fuzz (fuzz).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -43,9 +45,23 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# configure DIR PRESET [-Doption...]: through CMakePresets.json (default, sanitizers, fuzz), as an
+# IDE configures; a configured folder is configured again only when options are given.
+# CMAKE_CXX_COMPILER_LAUNCHER in the environment (ccache) is taken on the first configure.
+configure() {
+    local dir=$1 preset=$2
+    shift 2
+    if [ ! -f "$dir/build.ninja" ] || [ $# -gt 0 ]; then
+        cmake --preset "$preset" -B "$dir" "$@"
+    fi
+}
+
 configure_and_build() {
-    if [ ! -f "$build_dir/build.ninja" ]; then
-        cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    if [ "$mode" = test ]; then
+        # CI's first stage: a warning fails the build (and stays an error in this folder).
+        configure "$build_dir" default -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+    else
+        configure "$build_dir" default
     fi
     cmake --build "$build_dir"
 }
@@ -91,10 +107,7 @@ sanitizer_environment() {
 stage_sanitize() {
     stage "Stage 2/3: AddressSanitizer + UBSan build and tests ($asan_dir)"
     local start=$SECONDS
-    if [ ! -f "$asan_dir/build.ninja" ]; then
-        cmake -S . -B "$asan_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-            -DHUFFMAN_LAB_SANITIZE=ON -DHUFFMAN_LAB_BENCH=OFF
-    fi
+    configure "$asan_dir" sanitizers
     cmake --build "$asan_dir"
     sanitizer_environment
     run_ctest "$asan_dir" "stage 2, sanitizers"
@@ -104,10 +117,7 @@ stage_sanitize() {
 stage_fuzz() {
     stage "Stage 3/3: fuzz harnesses ($fuzz_dir)"
     local start=$SECONDS
-    if [ ! -f "$fuzz_dir/build.ninja" ]; then
-        CC=clang CXX=clang++ cmake -S . -B "$fuzz_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-            -DHUFFMAN_LAB_FUZZ=ON -DBUILD_TESTING=OFF -DHUFFMAN_LAB_BENCH=OFF
-    fi
+    configure "$fuzz_dir" fuzz
     cmake --build "$fuzz_dir" --target fuzz_picture fuzz_coder
     local seconds=${FUZZ_SECONDS:-}
     if [ -z "$seconds" ]; then

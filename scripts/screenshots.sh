@@ -5,8 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 
-[ -f "$build_dir/build.ninja" ] || cmake -S . -B "$build_dir" -G Ninja
+[ -f "$build_dir/build.ninja" ] || cmake --preset default -B "$build_dir"
 cmake --build "$build_dir" --target screenshots
 mkdir -p docs
-QT_QPA_PLATFORM=offscreen QT_QPA_FONTDIR=/usr/share/fonts/truetype/dejavu \
-    "$build_dir/app/screenshots" docs
+QT_QPA_PLATFORM=offscreen "$build_dir/app/screenshots" docs
