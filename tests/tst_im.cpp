@@ -34,11 +34,16 @@ QScrollBar *vBar(const Im &im)
     return im.findChild<QScrollBar *>("verticalScrollBar");
 }
 
+void wheel(Im &im, QPoint angle, QPoint pos)
+{
+    QWheelEvent event(QPointF(pos), im.mapToGlobal(QPointF(pos)), QPoint(), angle, Qt::NoButton,
+        Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&im, &event);
+}
+
 void wheel(Im &im, int delta, QPoint pos)
 {
-    QWheelEvent event(QPointF(pos), im.mapToGlobal(QPointF(pos)), QPoint(), QPoint(0, delta),
-        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(&im, &event);
+    wheel(im, QPoint(0, delta), pos);
 }
 
 // Wheel steps over the zoom label: 120 zooms in, -120 out.
@@ -105,6 +110,8 @@ private slots:
     void paintBeforeImage();
     void zoomSteps_data();
     void zoomSteps();
+    void zoomAxis_data();
+    void zoomAxis();
     void wheelOutsideZoomCell_data();
     void wheelOutsideZoomCell();
     void offsetsKeptAcrossSetImage();
@@ -169,6 +176,33 @@ void TestIm::zoomSteps()
     showViewer(im);
     im.setImage(plane({1000, 1000}));
     zoom(im, deltas);
+    QCOMPARE(im.zoom(), expected);
+}
+
+void TestIm::zoomAxis_data()
+{
+    // angleDelta() of one step: x is a tilt (or Shift+wheel on some mice), y the wheel.
+    QTest::addColumn<QPoint>("angle");
+    QTest::addColumn<float>("expected");
+
+    QTest::newRow("tilt right zooms in") << QPoint(120, 0) << 2.0f;
+    QTest::newRow("tilt left zooms out") << QPoint(-120, 0) << 0.5f;
+    QTest::newRow("wheel back with a little tilt right") << QPoint(15, -120) << 0.5f;
+    QTest::newRow("tilt left with a little wheel forward") << QPoint(-120, 15) << 0.5f;
+    QTest::newRow("tilt right with a little wheel back") << QPoint(120, -15) << 2.0f;
+    QTest::newRow("equal turns: the wheel counts") << QPoint(120, -120) << 0.5f;
+    QTest::newRow("equal turns, wheel forward") << QPoint(-120, 120) << 2.0f;
+}
+
+void TestIm::zoomAxis()
+{
+    QFETCH(QPoint, angle);
+    QFETCH(float, expected);
+
+    Im im;
+    showViewer(im);
+    im.setImage(plane({1000, 1000}));
+    wheel(im, angle, zoomCell(im).center());
     QCOMPARE(im.zoom(), expected);
 }
 

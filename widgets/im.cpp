@@ -183,7 +183,11 @@ void Im::wheelEvent(QWheelEvent *event)
     // Only the zoom label's corner zooms; the event is consumed either way.
     if (!ui->gridLayout->cellRect(1, 1).contains(event->position().toPoint()))
         return;
-    const float factor = event->angleDelta().y() < 0 ? 0.5f : 2.0f;
+    // One delta, of the axis that moved most (vertical on a tie), as the wheel events of Qt 4
+    // had: a tilt or a Shift+wheel turns the horizontal one.
+    const QPoint angle = event->angleDelta();
+    const int delta = qAbs(angle.x()) > qAbs(angle.y()) ? angle.x() : angle.y();
+    const float factor = delta < 0 ? 0.5f : 2.0f;
     const float candidate = factor * scale;
     if (candidate < 0.1f || candidate > 40.0f)
         return;
