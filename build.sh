@@ -20,7 +20,7 @@ fuzz_dir=${build_dir}-fuzz
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    fonts-dejavu-core
+    fonts-dejavu-core fonts-dejavu-extra
     xvfb xauth
 )
 # The test stages: python3 drives the smoke test of the real window, desktop-file-validate checks

@@ -43,11 +43,9 @@ void MainWidget::onActivateCombo(const QString &text)
 
 void MainWidget::onReview(bool)
 {
-    // Brackets rather than case variants: GTK's file chooser matches patterns case-sensitively,
-    // and cameras write IMG_0001.JPG.
-    const QString fileName
-        = dialogs().openFileName(QStringLiteral("Выбери файл для открытия"), QStringLiteral("../"),
-            QStringLiteral("Изображения (*.[Bb][Mm][Pp] *.[Jj][Pp][Gg] *.[Jj][Pp][Ee][Gg])"));
+    // The dialog matches the patterns whatever the case: cameras write IMG_0001.JPG.
+    const QString fileName = dialogs().openFileName(QStringLiteral("Выбери файл для открытия"),
+        QStringLiteral("../"), QStringLiteral("Изображения (*.bmp *.jpg *.jpeg)"));
     if (fileName.isEmpty())
         return;
 

@@ -1,10 +1,11 @@
 #include "mainwidget.h"
 
+#include "formfit.h"
 #include "im.h"
+#include "picturefiledialog.h"
 #include "qswitch.h"
 #include "ui_mainwidget.h"
 
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
@@ -19,7 +20,7 @@ MainWidget::MainWidget(QWidget *parent)
     };
     modalDialogs.openFileName
         = [this](const QString &caption, const QString &dir, const QString &filter) {
-              return QFileDialog::getOpenFileName(this, caption, dir, filter);
+              return PictureFileDialog::getOpenFileName(this, caption, dir, filter);
           };
 
     // Also connects the dial to the LCD, before the dial's slot below: the analysis reads the
@@ -49,6 +50,7 @@ MainWidget::MainWidget(QWidget *parent)
     ui->tableWidget->setColumnCount(5);
     for (int column = 0; column < 5; ++column)
         ui->tableWidget->setHorizontalHeaderItem(column, new QTableWidgetItem(QString()));
+    FormFit::apply(*this, *ui->tableWidget);
 
     describeControls();
 

@@ -7,12 +7,17 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QWheelEvent>
 
 namespace {
@@ -50,7 +55,9 @@ bool save(const QImage &image, const QDir &dir, const QString &name)
 int main(int argc, char *argv[])
 {
     const QApplication application(argc, argv);
-    const QDir dir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs"));
+    // Absolute: the file dialog's picture is taken from another working folder.
+    const QDir dir(
+        QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs")).absolutePath());
     if (!dir.exists() && !QDir().mkpath(dir.path()))
         return 1;
 
@@ -88,5 +95,36 @@ int main(int argc, char *argv[])
     viewer->findChild<QScrollBar *>("horizontalScrollBar")->setValue(230);
     viewer->findChild<QScrollBar *>("verticalScrollBar")->setValue(230);
     ok = save(framed(window), dir, "lab-zoomed.png") && ok;
+
+    // "Обзор" with the window's own file dialog, in a folder of a student's files: the dialog
+    // starts in "../", so the program runs one folder below them.
+    const QTemporaryDir files;
+    const QString below = files.filePath(QStringLiteral("lab"));
+    QDir().mkpath(below);
+    QFile::copy(QStringLiteral(":/images/images/lena.bmp"), files.filePath("lena.bmp"));
+    for (const char *name : {"IMG_0001.JPG", "портрет.jpeg", "SCAN.BMP", "notes.txt"}) {
+        QFile file(files.filePath(QString::fromUtf8(name)));
+        file.open(QIODevice::WriteOnly);
+    }
+    const QString workingDir = QDir::currentPath();
+    QDir::setCurrent(below);
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        const QListView *list = dialog ? dialog->findChild<QListView *>("listView") : nullptr;
+        // Wait until the folder is read: the three pictures and the "lab" folder.
+        if (!list || list->model()->rowCount(list->rootIndex()) < 5)
+            return;
+        poll.stop();
+        for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
+            qInfo("  listed: %s",
+                qPrintable(list->model()->index(row, 0, list->rootIndex()).data().toString()));
+        ok = save(framed(*dialog), dir, "lab-file-dialog.png") && ok;
+        dialog->reject();
+    });
+    poll.start();
+    window.findChild<QPushButton *>("pushButton_2")->click();
+    QDir::setCurrent(workingDir);
     return ok ? 0 : 1;
 }

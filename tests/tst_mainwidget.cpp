@@ -1,4 +1,5 @@
 #include "im.h"
+#include "lab.h"
 #include "mainwidget.h"
 #include "qswitch.h"
 #include "windowtesting.h"
@@ -6,9 +7,12 @@
 #include <QComboBox>
 #include <QDial>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLCDNumber>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -51,6 +55,16 @@ QStringList receiversOf(const QObject *sender, const QByteArray &signal)
     return receivers;
 }
 
+// Whether the whole of a label's text has room in it as laid out: wrapped to its width, or on
+// its lines as they stand.
+bool textFits(const QLabel *label)
+{
+    if (label->wordWrap())
+        return label->heightForWidth(label->width()) <= label->height();
+    const QSize needed = label->sizeHint();
+    return needed.width() <= label->width() && needed.height() <= label->height();
+}
+
 QString repeat(const QString &text, int count, const QString &separator)
 {
     QStringList parts;
@@ -78,6 +92,10 @@ private slots:
     void dialDrivesLcd();
     void changeEvent_data();
     void changeEvent();
+    void homeworkAtFormSize_data();
+    void homeworkAtFormSize();
+    void codesInViewAtFormSize();
+    void promptsWrapInLargerType();
 };
 
 void TestMainWidget::nameField_data()
@@ -308,6 +326,96 @@ void TestMainWidget::changeEvent()
     // Whatever the student typed survives.
     QCOMPARE(child<QLineEdit>(window, "lineEdit")->text(), "Мама Мыла Раму");
     QCOMPARE(child<QLineEdit>(window, "lineEdit_2")->text(), "0,3,0,4");
+}
+
+void TestMainWidget::homeworkAtFormSize_data()
+{
+    QTest::addColumn<QString>("counters"); // empty: nothing pressed
+    QTest::addColumn<bool>("skip");
+
+    // The notice at start is the tallest text: five lines of 36 pt.
+    QTest::newRow("notice at start") << QString() << false;
+    QTest::newRow("verdict, right") << "0,3,0,4" << false;
+    QTest::newRow("verdict, wrong") << "1,2,3" << false;
+    QTest::newRow("verdict, skipped") << "1" << true;
+}
+
+void TestMainWidget::homeworkAtFormSize()
+{
+    QFETCH(QString, counters);
+    QFETCH(bool, skip);
+
+    Lab lab(Lab::AtHomework);
+    if (!counters.isEmpty()) {
+        child<QLineEdit>(lab.window, "lineEdit")->setText("Мама Мыла Раму");
+        child<QLineEdit>(lab.window, "lineEdit_2")->setText(counters);
+        lab.press(skip);
+    }
+    lab.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&lab.window));
+    QCOMPARE(lab.window.size(), QSize(600, 684));
+    const QWidget *tab = child<QWidget>(lab.window, "tab");
+    for (const char *name : {"label", "label_2", "label_3", "label_4", "label_6"}) {
+        const QLabel *label = child<QLabel>(*tab, name);
+        QVERIFY2(textFits(label), name);
+        QVERIFY2(tab->rect().contains(label->geometry()), name);
+    }
+}
+
+// A desktop set to larger type: the prompts take more lines rather than widening the window.
+void TestMainWidget::promptsWrapInLargerType()
+{
+    const QFont desktop = QApplication::font();
+    const auto restore = qScopeGuard([&desktop] { QApplication::setFont(desktop); });
+    QFont larger = desktop;
+    larger.setPointSize(12);
+    QApplication::setFont(larger);
+
+    MainWidget window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.width(), 600);
+    const QWidget *tab = child<QWidget>(window, "tab");
+    for (const char *name : {"label", "label_2"}) {
+        const QLabel *label = child<QLabel>(*tab, name);
+        QVERIFY2(textFits(label), name);
+        QVERIFY2(label->height() > label->fontMetrics().lineSpacing(), name);
+    }
+}
+
+// The cells the student types the five codes into are in view at the form's size, wide enough
+// for the longest of them, without scrolling sideways.
+void TestMainWidget::codesInViewAtFormSize()
+{
+    Lab lab;
+    child<QTabWidget>(lab.window, "tabWidget")->setCurrentIndex(1);
+    lab.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&lab.window));
+    lab.choose("Лена");
+    QCoreApplication::processEvents();
+    QCOMPARE(lab.window.size(), QSize(600, 684));
+
+    const QList<QString> codes = MainWidgetTestAccess::blockCodes(lab.window);
+    QVERIFY(codes.size() > 5);
+    int longest = 0;
+    for (int row = 0; row < 5; ++row)
+        longest = qMax(longest, lab.table->fontMetrics().horizontalAdvance(codes.at(row)));
+    const int codeColumn = 3;
+    QCOMPARE(lab.table->horizontalScrollBar()->value(), 0);
+    const int left = lab.table->columnViewportPosition(codeColumn);
+    QVERIFY(left >= 0);
+    QVERIFY2(lab.table->viewport()->width() - left >= longest + 8,
+        qPrintable(QStringLiteral("%1 of %2 pixels from %3")
+                       .arg(lab.table->viewport()->width() - left)
+                       .arg(longest + 8)
+                       .arg(left)));
+    // The columns the student reads keep their contents whole.
+    const int rarest = lab.table->rowCount() - 1;
+    for (const int column : {1, 2}) {
+        const QString text = lab.table->item(rarest, column)->text();
+        QVERIFY2(lab.table->fontMetrics().horizontalAdvance(text) < lab.table->columnWidth(column),
+            qPrintable(text));
+    }
 }
 
 QTEST_MAIN(TestMainWidget)

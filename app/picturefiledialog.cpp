@@ -1,0 +1,23 @@
+#include "picturefiledialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+
+void PictureFileDialog::prepare(QFileDialog &dialog, const QString &filter)
+{
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(filter);
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+}
+
+QString PictureFileDialog::getOpenFileName(
+    QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
+{
+    QFileDialog dialog(parent, caption, dir);
+    prepare(dialog, filter);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
+}

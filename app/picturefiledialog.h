@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class QFileDialog;
+class QWidget;
+
+// The file dialog of "Обзор". Qt's own dialog rather than the desktop's: its name filters match
+// case-insensitively, so "*.jpg" lists a camera's IMG_0001.JPG while the student reads the plain
+// patterns (GTK's chooser matches patterns case-sensitively).
+namespace PictureFileDialog {
+
+// Sets `dialog` up to pick one existing file through `filter` ("Title (*.a *.b)").
+void prepare(QFileDialog &dialog, const QString &filter);
+
+// Runs the dialog modally; the chosen file's name, or an empty string when cancelled.
+QString getOpenFileName(
+    QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+
+} // namespace PictureFileDialog
