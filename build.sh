@@ -8,12 +8,13 @@
 #                      Debian package built and checked (build-package)
 #   ./build.sh build   install what is missing and build only
 #   ./build.sh package install what is missing, build in Release mode (build-package) and write
-#                      dist/huffman-lab_VERSION_amd64.deb
+#                      dist/huffman-lab_VERSION_amd64.deb; further arguments go to cmake
 # Idempotent: installs nothing when every package is present and rebuilds only what changed.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 mode=${1:-run}
+[ $# -gt 0 ] && shift
 build_dir=${BUILD_DIR:-build}
 asan_dir=${build_dir}-asan
 fuzz_dir=${build_dir}-fuzz
@@ -149,13 +150,14 @@ stage_fuzz() {
 }
 
 # Release with Debian's hardening flags, no tests or benchmarks; cpack writes the .deb into dist/.
+# Arguments after "package" go to cmake, e.g. -DHUFFMAN_LAB_HOMEPAGE=https://...
 build_package() {
-    if [ ! -f "$package_dir/build.ninja" ]; then
+    if [ ! -f "$package_dir/build.ninja" ] || [ $# -gt 0 ]; then
         (
             eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
             export CXXFLAGS="$CPPFLAGS $CXXFLAGS"
             cmake -S . -B "$package_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-                -DHUFFMAN_LAB_BENCH=OFF
+                -DHUFFMAN_LAB_BENCH=OFF "$@"
         )
     fi
     cmake --build "$package_dir"
@@ -182,7 +184,7 @@ case "$mode" in
     build)
         ;;
     package)
-        build_package
+        build_package "$@"
         echo "Package: $deb" ;;
     test)
         run_ctest "$build_dir" "stage 1, tests"
