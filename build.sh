@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Set-up, build and run in one go, for a fresh Debian 12 / Ubuntu machine.
 #   ./build.sh run     install what is missing, build, start the program
 #   ./build.sh test    install what is missing, then four stages: build + the whole test suite

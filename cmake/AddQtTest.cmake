@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # add_qt_test(tst_name [LIBS lib...])
 # One Qt Test executable per tests/tst_<unit>.cpp, run headless by CTest.
 function(add_qt_test name)

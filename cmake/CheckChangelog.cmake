@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Run by cpack before it writes the package: the changelog's latest entry must be for the version
 # being packaged (CPACK_PACKAGE_VERSION, from project(... VERSION ...)).
 file(STRINGS "${CPACK_HUFFMAN_LAB_CHANGELOG}" first LIMIT_COUNT 1)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # gzip_for_install(INPUT OUTPUT): OUTPUT is INPUT compressed as Debian wants files in
 # /usr/share/man and /usr/share/doc: maximum compression, no file name and no time stamp, so the
 # same input always gives the same bytes. Returns nothing; list OUTPUT in a target's DEPENDS.

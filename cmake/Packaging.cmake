@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package, written by CPack's DEB generator from the install rules:
 #   ./build.sh package   ->   dist/huffman-lab_VERSION_amd64.deb
 # The version is the project's (project(... VERSION ...) at the top of CMakeLists.txt); the

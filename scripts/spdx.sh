@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The licence line at the top of every source file:
 #   scripts/spdx.sh --check   lists the files without it; fails if there is any
 #   scripts/spdx.sh --add     adds it where it is missing (after a #! line or an <?xml ... ?>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The man page written from a --help text: what each kind of paragraph becomes, and the helps
 // that cannot become a page (the build stops on them rather than ship a page that lost a command).
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the program's icons and writes them as PNG and ICO files.
 
 Python 3 standard library only (zlib and struct), so anyone can regenerate the icons:

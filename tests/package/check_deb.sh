@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks a built Debian package as a lab machine meets it: its control fields, every file it must
 # install, the software centre's entry, the menu entry and lintian's verdict, then the programs
 # unpacked from it run there: the key tool prints the homework answer and the window opens on a
