@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Set-up, build and run in one go, for a fresh Debian 12 / Ubuntu machine.
 #   ./build.sh run     install what is missing, build, start the program
-#   ./build.sh test    install what is missing, then three stages: build (warnings are errors)
-#                      + the whole test suite headless; the same under AddressSanitizer/UBSan (build-asan); the fuzz
-#                      harnesses built with clang (build-fuzz), each run for FUZZ_SECONDS
-#                      (default 60 when CI=true, else 10) on a fresh copy of the seed corpus
+#   ./build.sh test    install what is missing, then four stages: build (warnings are errors)
+#                      + the whole test suite headless; the same under AddressSanitizer/UBSan
+#                      (build-asan); the fuzz harnesses built with clang (build-fuzz), each run
+#                      for FUZZ_SECONDS (default 60 when CI=true, else 10) on a fresh copy of the
+#                      seed corpus; the Debian package built and checked (build-package)
 #   ./build.sh build   install what is missing and build only
+#   ./build.sh package install what is missing, build in Release mode (build-package) and write
+#                      dist/huffman-lab_VERSION_amd64.deb; further arguments go to cmake
 # Idempotent: installs nothing when every package is present and rebuilds only what changed.
 # The folders are configured from CMakePresets.json: build (preset default, or $BUILD_DIR),
 # build-asan (sanitizers), build-fuzz (fuzz).
@@ -13,9 +17,11 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 mode=${1:-run}
+[ $# -gt 0 ] && shift
 build_dir=${BUILD_DIR:-build}
 asan_dir=${build_dir}-asan
 fuzz_dir=${build_dir}-fuzz
+package_dir=${build_dir}-package
 
 packages=(
     g++ cmake ninja-build pkg-config
@@ -28,6 +34,14 @@ packages=(
 # the release ships it in (libclang-rt-N-dev on Debian 12, libclang-common-N-dev on older Ubuntu).
 if [ "$mode" = test ]; then
     packages+=(python3 desktop-file-utils clang)
+fi
+# The package: dpkg-shlibdeps (dpkg-dev) computes its dependencies, on the executables CPack finds
+# with file; the test stage checks it with appstreamcli and lintian.
+if [ "$mode" = package ] || [ "$mode" = test ]; then
+    packages+=(dpkg-dev file)
+fi
+if [ "$mode" = test ]; then
+    packages+=(appstream lintian)
 fi
 
 install_missing() {
@@ -82,8 +96,8 @@ if [ "$mode" = test ] && [ ! -f "$(clang++ -print-runtime-dir)/libclang_rt.fuzze
         "libclang-rt-$clang_major-dev" || DEBIAN_FRONTEND=noninteractive "${sudo[@]}" \
         apt-get install -y -qq --no-install-recommends "libclang-common-$clang_major-dev"
 fi
-if [ "$mode" = test ]; then stage "Stage 1/3: build and tests ($build_dir)"; fi
-configure_and_build
+if [ "$mode" = test ]; then stage "Stage 1/4: build and tests ($build_dir)"; fi
+if [ "$mode" != package ]; then configure_and_build; fi
 
 # ctest's closing lines of each stage, repeated at the very end.
 summaries=()
@@ -105,7 +119,7 @@ sanitizer_environment() {
 }
 
 stage_sanitize() {
-    stage "Stage 2/3: AddressSanitizer + UBSan build and tests ($asan_dir)"
+    stage "Stage 2/4: AddressSanitizer + UBSan build and tests ($asan_dir)"
     local start=$SECONDS
     configure "$asan_dir" sanitizers
     cmake --build "$asan_dir"
@@ -115,7 +129,7 @@ stage_sanitize() {
 }
 
 stage_fuzz() {
-    stage "Stage 3/3: fuzz harnesses ($fuzz_dir)"
+    stage "Stage 3/4: fuzz harnesses ($fuzz_dir)"
     local start=$SECONDS
     configure "$fuzz_dir" fuzz
     cmake --build "$fuzz_dir" --target fuzz_picture fuzz_coder
@@ -146,19 +160,52 @@ stage_fuzz() {
     echo "Stage 3 took $((SECONDS - start)) s"
 }
 
+# Release with Debian's hardening flags, no tests or benchmarks; cpack writes the .deb into dist/.
+# Arguments after "package" go to cmake, e.g. -DHUFFMAN_LAB_HOMEPAGE=https://...
+build_package() {
+    if [ ! -f "$package_dir/build.ninja" ] || [ $# -gt 0 ]; then
+        (
+            eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
+            export CXXFLAGS="$CPPFLAGS $CXXFLAGS"
+            cmake -S . -B "$package_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+                -DHUFFMAN_LAB_BENCH=OFF "$@"
+        )
+    fi
+    cmake --build "$package_dir"
+    (cd "$package_dir" && cpack -G DEB)
+    local version
+    version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$package_dir/CPackConfig.cmake")
+    deb=dist/huffman-lab_${version}_amd64.deb
+    [ -f "$deb" ] || { echo "cpack wrote no $deb" >&2; exit 1; }
+}
+
+stage_package() {
+    stage "Stage 4/4: Debian package ($package_dir)"
+    local start=$SECONDS
+    build_package
+    local log="$package_dir/check_deb.log"
+    tests/package/check_deb.sh "$deb" | tee "$log"
+    summaries+=("stage 4, $(tail -n 1 "$log") ($deb)")
+    echo "Stage 4 took $((SECONDS - start)) s"
+}
+
 case "$mode" in
     run)
         exec "$build_dir/app/huffman-lab" ;;
     build)
         ;;
+    package)
+        build_package "$@"
+        echo "Package: $deb" ;;
     test)
         run_ctest "$build_dir" "stage 1, tests"
         echo "Stage 1 took $SECONDS s"
         stage_sanitize
         stage_fuzz
+        stage_package
         stage "Summary"
         printf '%s\n' "${summaries[@]}" ;;
     *)
-        echo "usage: $0 run|test|build" >&2
+        echo "usage: $0 run|test|build|package" >&2
         exit 2 ;;
 esac

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // huffman-lab-key: the answers the program hides from students, for the teacher.
 //   huffman-lab-key name "Мама Мыла Раму"          the homework's length counters
 //   huffman-lab-key picture FILE [--plane N]       the full results table and report of a plane

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of the bit-plane analysis cores: the split into eight planes and the block statistics
 // (counting, ranking, probabilities, Huffman code) of one plane.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed and memory of getting a picture into the lab: a built-in picture chosen in the combo box,
 // a dial change, a 4000 x 3000 greyscale JPEG opened with "Обзор" (decoding timed apart from
 // everything after it), and the peak resident memory with that photo loaded.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of the whole plane analysis in the window: block statistics, the results table (icons,
 // 5 columns, up to 512 rows), blockCodes and the three report paragraphs.
 //

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # add_qt_test(tst_name [LIBS lib...])
 # One Qt Test executable from tests/tst_name.cpp, linked with Qt Test and LIBS only, run headless
 # by CTest (offscreen; the fonts come from fontconfig as on the desktop).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the main window offscreen into the PNG files of docs/, with a drawn title bar (an
 // offscreen window has no frame), so the pictures show the title and the icon too.
 #include "mainwidget.h"

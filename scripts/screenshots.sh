@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Regenerates the screenshots in docs/ (offscreen, no display needed).
 #   scripts/screenshots.sh            build dir: build/ (or $BUILD_DIR)
 set -euo pipefail

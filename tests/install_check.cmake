@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a scratch prefix and checks that the program, the key tool, the menu
 # entry and its icons land where a desktop looks for them.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -P install_check.cmake

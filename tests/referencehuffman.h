@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Huffman codes worked out the way a student does by hand, kept apart from the program's coder so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // BMP files written byte by byte, for layouts Qt's writer never makes: 1 and 4 bits, RLE, rows

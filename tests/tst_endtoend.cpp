@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole lab session driven the way a student drives it: keys, clicks and the file dialog only.
 // Every expected value is worked out here from the picture itself, by the plain literal reading
 // and the hand construction of the Huffman code, never taken from the window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replays the fuzzers' seed corpus and every input they ever found a fault with through the same
 // code the harnesses run, in the normal and the sanitizer builds alike.
 

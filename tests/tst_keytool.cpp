@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The teacher's key tool, run as a process: its output is what teachers compare with.
 
 #include "mainwidget.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whatever a student picks with "Обзор", the window either opens it (the picture, its plane, the
 // table and the report, no message) or refuses it (one message naming the file and why, and
 // everything on screen as it was). Each file is met the way a student meets it: homework

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the program's icons and writes them as PNG and ICO files.
 
 Python 3 standard library only (zlib and struct), so anyone can regenerate the icons:
@@ -7,8 +8,9 @@ Python 3 standard library only (zlib and struct), so anyone can regenerate the i
 
 Writes icons/images/QuarnelClass.ico (32 x 32 and 16 x 16, 32 bpp BMP entries with AND masks),
 icons/images/Check.png, icons/images/Output.png and actions/Resources/zoom.png (16 x 16 RGBA),
-and the window icon as desktop/huffman-lab-16.png and -32.png for the desktop's menu (its
-scalable twin, desktop/huffman-lab.svg, is drawn by hand after the same layers).
+and the window icon as desktop/huffman-lab-N.png (N = 16, 32, 48, 64, 128, 256) for the desktop's
+menu and software centre (its scalable twin, desktop/huffman-lab.svg, is drawn by hand after the
+same layers). The 256-pixel image takes about half a minute.
 --preview DIR also writes enlarged copies on a checkerboard, for looking at them.
 Output is deterministic: the same script gives the same bytes.
 """
@@ -22,6 +24,7 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 RESOURCES = HERE.parent
 SAMPLES = 8  # supersampling per axis: 64 samples per pixel for smooth edges
+DESKTOP_SIZES = (16, 32, 48, 64, 128, 256)  # the hicolor theme's usual application sizes
 
 # ---------------------------------------------------------------------------------------------
 # Shapes. Every drawing is made in a 16 x 16 unit square, (0, 0) top left, and scaled to the
@@ -289,8 +292,11 @@ def main(argv):
     # The same window icon for the desktop's menu (installed into the hicolor theme).
     desktop = RESOURCES / "desktop"
     desktop.mkdir(parents=True, exist_ok=True)
-    (desktop / "huffman-lab-16.png").write_bytes(png_bytes(window16))
-    (desktop / "huffman-lab-32.png").write_bytes(png_bytes(window32))
+    window = {16: window16, 32: window32}
+    for size in DESKTOP_SIZES:
+        if size not in window:
+            window[size] = render(window_icon(), size)
+        (desktop / f"huffman-lab-{size}.png").write_bytes(png_bytes(window[size]))
 
     if preview_dir:
         shots = {"QuarnelClass32": window32, "QuarnelClass16": window16}

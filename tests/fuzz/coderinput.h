@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Probability lists for the Huffman coder decoded from arbitrary bytes, and the properties every

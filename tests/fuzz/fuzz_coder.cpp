@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer harness: the Huffman coder on arbitrary probability lists must terminate and give a
 // complete prefix-free code with one codeword per symbol.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer harness: a picture file's bytes through reading, the bit-plane split, the block
 // statistics of every plane and the report texts. Any inconsistency aborts.
 

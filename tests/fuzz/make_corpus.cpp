@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the fuzzers' seed corpus: tiny pictures in the formats and layouts the readers know, and
 // a few probability lists. Run once by hand: make_fuzz_corpus tests/fuzz/corpus
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The road of a picture file's bytes through the program's cores: read (PictureReader, as the

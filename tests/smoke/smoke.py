@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Starts the real program on an X display, waits for its window by title, closes it the way a
 window manager does (WM_DELETE_WINDOW) and checks that the program exits with code 0.
 
