@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The main window as the window tests and benchmarks drive it, with its lab tab's widgets at hand

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Reaches the window's private state, for tests and benchmarks that put a plane in place without
