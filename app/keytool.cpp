@@ -3,6 +3,7 @@
 //   huffman-lab-key picture FILE [--plane N]       the full results table and report of a plane
 
 #include "bitplanes.h"
+#include "fieldtext.h"
 #include "namecode.h"
 #include "picturereader.h"
 #include "planereport.h"
@@ -48,6 +49,10 @@ QString help()
             "  виде, в каком его ждет проверка домашнего задания, например для\n"
             "  \"Мама Мыла Раму\" — 0,3,0,4. Имя можно передать одним аргументом в кавычках\n"
             "  или словами по отдельности: слова соединяются одним пробелом.\n"
+            "  Имя читается так же, как его принимает поле окна программы: пробелы по краям\n"
+            "  убираются, переводы строк, табуляции и неразрывные пробелы считаются\n"
+            "  пробелами, несколько пробелов подряд — одним, а е с отдельным знаком\n"
+            "  диерезиса (U+0308) — буквой ё.\n"
             "\n"
             "picture ФАЙЛ [--plane N]\n"
             "  Читает изображение BMP, JPEG или PNG так же, как программа (если содержимое\n"
@@ -124,7 +129,8 @@ int nameMode(const QStringList &words)
 {
     if (words.isEmpty())
         return badArguments(QStringLiteral("не задано имя"));
-    const QString text = NameCode::countersText(words.join(QLatin1Char(' ')));
+    // The same text the window's name field would hold after the same paste.
+    const QString text = NameCode::countersText(FieldText::name(words.join(QLatin1Char(' '))));
     if (text.isEmpty())
         return badArguments(QStringLiteral("в имени нет ни одного печатного символа"));
     write(stdout, text + QLatin1Char('\n'));

@@ -37,6 +37,7 @@ MainWidget::MainWidget(QWidget *parent)
     ui->lineEdit->setValidator(new QRegularExpressionValidator(namePattern, this));
     const QRegularExpression countersPattern("[0-9]{1,2}(,[0-9]{1,2}){0,59}");
     ui->lineEdit_2->setValidator(new QRegularExpressionValidator(countersPattern, this));
+    shapeHomeworkInput();
 
     modeSwitch = new QSwitch(this);
     ui->gridLayout->addWidget(modeSwitch, 0, 1, 1, 1);

@@ -57,6 +57,7 @@ private:
     friend struct MainWidgetTestAccess;
 
     void describeControls();
+    void shapeHomeworkInput();
     void splitPlanes();
     void analysePlane();
     // The homework verdict for label_6: two centred lines in large type, in the given colour

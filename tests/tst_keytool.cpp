@@ -1,7 +1,9 @@
 // The teacher's key tool, run as a process: its output is what teachers compare with.
 
 #include "mainwidget.h"
+#include "namecode.h"
 
+#include "namecode.h"
 #include <QColor>
 #include <QComboBox>
 #include <QDial>
@@ -13,6 +15,7 @@
 #include <QProcessEnvironment>
 #include <QTableWidget>
 #include <QTemporaryDir>
+
 #include <QTest>
 #include <QTextEdit>
 
@@ -184,6 +187,12 @@ void tst_KeyTool::name_data()
         << QStringList {"name", "Иванов Иван Иванович"} << false << "0,2,3,2\n";
     QTest::newRow("single letter") << QStringList {"name", "А"} << false << "1\n";
     QTest::newRow("letter and space") << QStringList {"name", "Ааа Ааа Ааа"} << false << "2\n";
+    // Read as the window's name field takes a paste: the key must be the window's answer.
+    QTest::newRow("line break and spaces as pasted")
+        << QStringList {"name", " Мама  Мыла\u00a0Раму\n"} << false << "0,3,0,4\n";
+    QTest::newRow("е with a combining diaeresis")
+        << QStringList {"name", "Се\u0308мин Пётр Фёдорович"} << false
+        << NameCode::countersText(QStringLiteral("Сёмин Пётр Фёдорович")) + "\n";
 }
 
 void tst_KeyTool::name()
