@@ -3,6 +3,7 @@
 #include "im.h"
 #include "qswitch.h"
 #include "ui_mainwidget.h"
+#include "wheelguard.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -46,6 +47,7 @@ MainWidget::MainWidget(QWidget *parent)
     // The homework check decides whether the built-in pictures are offered.
     ui->comboBox->setVisible(false);
     planeIndex = ui->dial->value() - 1;
+    new WheelGuard(ui->dial);
 
     ui->tableWidget->setColumnCount(5);
     for (int column = 0; column < 5; ++column)

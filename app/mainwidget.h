@@ -2,6 +2,7 @@
 
 #include "bitblock.h"
 #include "planestatistics.h"
+#include "typedcodes.h"
 
 #include <QHash>
 #include <QIcon>
@@ -13,6 +14,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Im;
 class QEvent;
@@ -60,11 +62,22 @@ private:
     void shapeHomeworkInput();
     void splitPlanes();
     void analysePlane();
+    // The last step of a load: the stored planes take the picture's name when it was split,
+    // and the analysis names it.
+    void analyseLoaded(const QString &name);
     // The homework verdict for label_6: two centred lines in large type, in the given colour
     // (six lower-case hex digits).
     static QString resultHtml(const QString &title, const QString &status, const QString &color);
-    // Puts one plane's statistics into the table, blockCounts, blockCodes and the report.
-    void showStatistics(const PlaneStatistics &stats);
+    // The picture an analysis describes, as the loading slots know it.
+    struct ReportedPicture
+    {
+        QString name;
+        bool whole = false; // analysed as it is, not as one of its planes
+    };
+    // Puts one plane's statistics into the table, blockCounts, blockCodes and the report. Without
+    // a picture, the report names what the picture list or the file field shows.
+    void showStatistics(
+        const PlaneStatistics &stats, const std::optional<ReportedPicture> &picture = {});
     const QIcon &blockIcon(const BlockType &type);
 
     std::unique_ptr<Ui_MainWidget> ui;
@@ -74,6 +87,8 @@ private:
     QList<float> letterProbabilities;
     QImage currentImage;
     std::array<QImage, 8> planes;
+    // The picture the stored planes come from, named as the report names it.
+    QString planesName;
     int planeIndex = 0;
     QHash<BitBlock, int> blockCounts;
     QList<QString> blockCodes;
@@ -81,6 +96,9 @@ private:
     PlaneStatistics planeStatistics;
     // Table icons by 9-bit pattern, made on first use: there are only 512 block pictures.
     std::array<QIcon, 512> blockIcons;
+    // Set by the slot that starts an analysis, taken by that analysis.
+    std::optional<ReportedPicture> reportedPicture;
+    TypedCodes typedCodes;
 
     Dialogs modalDialogs;
 };
