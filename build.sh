@@ -19,6 +19,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-dejavu-core
+    qt6-translations-l10n
     xvfb xauth
 )
 # The test stages: python3 drives the smoke test of the real window, desktop-file-validate checks

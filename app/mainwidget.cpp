@@ -74,6 +74,7 @@ void MainWidget::changeEvent(QEvent *event)
         const QString name = ui->lineEdit->text();
         const QString counters = ui->lineEdit_2->text();
         ui->retranslateUi(this);
+        announceVerdict(); // the form put its notice back
         ui->lineEdit->setText(name);
         ui->lineEdit_2->setText(counters);
         // retranslateUi only renames the four pictures; like a refilled list, the choice starts

@@ -68,6 +68,9 @@ private:
     // The homework verdict for label_6: two centred lines in large type, in the given colour
     // (six lower-case hex digits).
     static QString resultHtml(const QString &title, const QString &status, const QString &color);
+    // Puts the homework verdict into label_6, for the eye and for a screen reader.
+    void showVerdict(const QString &status, const QString &color);
+    void announceVerdict();
     // The picture an analysis describes, as the loading slots know it.
     struct ReportedPicture
     {
