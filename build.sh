@@ -25,8 +25,10 @@ packages=(
 # The test stages: python3 drives the smoke test of the real window, desktop-file-validate checks
 # the menu entry, clang builds the fuzz harnesses; libFuzzer comes below, from whichever package
 # the release ships it in (libclang-rt-N-dev on Debian 12, libclang-common-N-dev on older Ubuntu).
+# The accessibility check reads the real window over the AT-SPI bus in its own D-Bus session.
 if [ "$mode" = test ]; then
     packages+=(python3 desktop-file-utils clang)
+    packages+=(dbus-daemon at-spi2-core python3-pyatspi)
 fi
 
 install_missing() {
