@@ -91,8 +91,12 @@ void MainWidget::describeControls()
 // words as plain text, and a screen reader is told at every press, even when they repeat.
 void MainWidget::announceVerdict()
 {
-    ui->label_6->setAccessibleName(
-        QTextDocumentFragment::fromHtml(ui->label_6->text()).toPlainText().simplified());
-    QAccessibleEvent event(ui->label_6, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&event);
+    const QString spoken
+        = QTextDocumentFragment::fromHtml(ui->label_6->text()).toPlainText().simplified();
+    if (ui->label_6->accessibleName() != spoken) {
+        ui->label_6->setAccessibleName(spoken); // which tells the screen reader itself
+    } else {
+        QAccessibleEvent event(ui->label_6, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }

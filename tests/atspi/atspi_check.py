@@ -184,6 +184,11 @@ for press in (1, 2):
     wait_for("name-change event %d" % press,
              lambda: count("object:property-change:accessible-name",
                            "Домашнее задание не выполнено!") >= press)
+    pump(0.3)
+    if count("object:property-change:accessible-name", "Домашнее задание не выполнено!") != press:
+        fail("%d name-change events after %d presses" % (
+            count("object:property-change:accessible-name", "Домашнее задание не выполнено!"),
+            press))
 if verdict.name != "Домашнее задание не выполнено!":
     fail("the verdict label is named '%s'" % verdict.name)
 show("verdict after two presses:", "'%s', %d name-change event(s)" % (
