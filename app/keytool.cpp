@@ -75,8 +75,8 @@ QString help()
             "  числе черно-белые 1-битные) программа на плоскости не делит и\n"
             "  анализирует целиком; тогда печатается один раздел под строкой \"# picture\".\n"
             "  Первый абзац отчета в этом случае — \"Изображение: ФАЙЛ\" без номера\n"
-            "  плоскости; с --plane N он заканчивается \". Плоскость №N\", как в окне\n"
-            "  программы с регулятором плоскости на N.\n"
+            "  плоскости, как и в окне программы (у плоскости полутонового изображения —\n"
+            "  \"Изображение: ФАЙЛ. Плоскость №N\"); --plane N тогда ничего не меняет.\n"
             "\n"
             "Вывод всегда в UTF-8, независимо от локали.\n"
             "\n"
@@ -192,10 +192,10 @@ int pictureMode(const QStringList &arguments)
     const QImage &picture = read.image;
 
     if (!picture.isGrayscale()) {
-        // The window analyses a colour picture whole, at whatever plane the dial shows.
-        const QString first
-            = plane ? PlaneReport::imageParagraph(path, *plane) : PlaneReport::imageParagraph(path);
-        write(stdout, section(QStringLiteral("# picture"), picture, first));
+        // The window analyses a colour picture whole and names it without a plane, wherever
+        // the dial stands.
+        write(stdout,
+            section(QStringLiteral("# picture"), picture, PlaneReport::imageParagraph(path)));
         return Success;
     }
 
