@@ -124,13 +124,10 @@ void MainWidget::showStatistics(
             const int length = row < stats.lengths.size() ? stats.lengths.at(row).length : 0;
             table->setItem(row, LengthColumn, result(QString::number(length)));
         }
-        if (picture) {
-            typedCodes.restore(*table, hiddenCodes, CodeColumn,
-                TypedCodes::Plane {
-                    picture->name, picture->whole ? TypedCodes::wholePicture : planeIndex});
-        } else {
-            typedCodes.restore(*table, hiddenCodes, CodeColumn, std::nullopt);
-        }
+        std::optional<TypedCodes::Plane> shown;
+        if (picture)
+            shown = {picture->name, picture->whole ? TypedCodes::wholePicture : planeIndex};
+        typedCodes.restore(*table, hiddenCodes, CodeColumn, shown);
     }
     table->setSortingEnabled(wasSorting);
 

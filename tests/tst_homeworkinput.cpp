@@ -70,44 +70,24 @@ void tst_HomeworkInput::pasted_data()
     QTest::addColumn<QString>("result");
     QTest::addColumn<bool>("hint");
 
+    // What the text becomes is tst_FieldText's; here, that every way in goes through it.
     const QString ivanov = QStringLiteral("Иванов Иван Иванович");
-    QTest::newRow("name with a line break") << "lineEdit"
-                                            << "keys" << ivanov + "\n"
-                                            << ivanov << false;
-    QTest::newRow("name with no-break spaces")
-        << "lineEdit"
-        << "keys" << QStringLiteral("Иванов\u00a0Иван\u00a0Иванович") << ivanov << false;
-    QTest::newRow("name with two spaces")
-        << "lineEdit"
-        << "keys" << QStringLiteral("Иванов  Иван Иванович") << ivanov << false;
-    QTest::newRow("name with spaces at the ends") << "lineEdit"
-                                                  << "keys"
-                                                  << " " + ivanov + " " << ivanov << false;
-    QTest::newRow("name with е and a combining diaeresis")
-        << "lineEdit"
-        << "keys" << QStringLiteral("Семе\u0308нов Пе\u0308тр Фе\u0308дорович")
-        << QStringLiteral("Семёнов Пётр Фёдорович") << false;
-    QTest::newRow("name through the context menu") << "lineEdit"
-                                                   << "menu" << ivanov + "\r\n"
-                                                   << ivanov << false;
-    QTest::newRow("name dropped") << "lineEdit"
-                                  << "drop" << ivanov + "\n"
+    QTest::newRow("name, Ctrl+V") << "lineEdit"
+                                  << "keys" << ivanov + "\n"
                                   << ivanov << false;
-    QTest::newRow("name that fits as it is") << "lineEdit"
-                                             << "keys"
-                                             << "Иванов"
-                                             << "Иванов" << false;
+    QTest::newRow("name, context menu")
+        << "lineEdit"
+        << "menu" << QStringLiteral(" Иванов\u00a0Иван  Иванович\r\n") << ivanov << false;
+    QTest::newRow("name, dropped") << "lineEdit"
+                                   << "drop" << ivanov + "\n"
+                                   << ivanov << false;
     QTest::newRow("Latin name refused") << "lineEdit"
                                         << "keys"
                                         << "Ivanov Ivan Ivanovich" << QString() << true;
-    QTest::newRow("counters with spaces and a line break") << "lineEdit_2"
-                                                           << "keys"
-                                                           << "0, 3 , 0, 4\n"
-                                                           << "0,3,0,4" << false;
-    QTest::newRow("counters through the context menu") << "lineEdit_2"
-                                                       << "menu"
-                                                       << " 0,3,0,4 "
-                                                       << "0,3,0,4" << false;
+    QTest::newRow("counters, Ctrl+V") << "lineEdit_2"
+                                      << "keys"
+                                      << "0, 3 , 0, 4\n"
+                                      << "0,3,0,4" << false;
     QTest::newRow("three-digit counter refused") << "lineEdit_2"
                                                  << "keys"
                                                  << "1,123" << QString() << true;

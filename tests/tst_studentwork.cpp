@@ -165,14 +165,10 @@ void tst_StudentWork::typedCodes_data()
                                                  << "dial" << true;
     QTest::newRow("same picture chosen again") << "none"
                                                << "Лена" << true;
-    QTest::newRow("other picture, then Лена again") << "Барбара"
-                                                    << "Лена" << true;
     QTest::newRow("a colour file on the way") << "colour file"
                                               << "dial there and back" << true;
     QTest::newRow("another picture starts empty") << "none"
                                                   << "Барбара" << false;
-    QTest::newRow("a grey file starts empty") << "none"
-                                              << "grey file" << false;
 }
 
 void tst_StudentWork::typedCodes()
@@ -209,8 +205,6 @@ void tst_StudentWork::typedCodes()
             lab.wheel(1);
         lab.wheel(-1);
         QCOMPARE(lab.dial->value(), 1);
-    } else if (back == QLatin1String("grey file")) {
-        lab.open(save(dir, "grey.png", greyPicture(60, 45, 11)));
     } else {
         lab.choose(back);
     }
@@ -257,12 +251,6 @@ void tst_StudentWork::reportNames_data()
         << QStringList {"Лена", "colour", "dial 4"}
         << QStringList {"Изображение: Лена. Плоскость №1", "Изображение: {colour}",
                "Изображение: Лена. Плоскость №4"};
-    QTest::newRow("colour file first, dial")
-        << QStringList {"colour", "dial 5"} << QStringList {"Изображение: {colour}"};
-    QTest::newRow("grey file, Лена, dial")
-        << QStringList {"grey", "Лена", "dial 2"}
-        << QStringList {"Изображение: {grey}. Плоскость №1", "Изображение: Лена. Плоскость №1",
-               "Изображение: Лена. Плоскость №2"};
 }
 
 void tst_StudentWork::reportNames()
@@ -298,14 +286,10 @@ void tst_StudentWork::resultCellsReadOnly_data()
     QTest::addColumn<int>("column");
     QTest::addColumn<bool>("editable");
 
-    QTest::newRow("block picture") << 0 << 0 << false;
     QTest::newRow("count") << 0 << 1 << false;
     QTest::newRow("probability") << 3 << 2 << false;
     QTest::newRow("shown code") << 5 << 3 << false;
-    QTest::newRow("code length of a hidden code") << 0 << 4 << false;
-    QTest::newRow("last row's count") << -1 << 1 << false;
     QTest::newRow("hidden code") << 0 << 3 << true;
-    QTest::newRow("fifth hidden code") << 4 << 3 << true;
 }
 
 void tst_StudentWork::resultCellsReadOnly()
@@ -316,8 +300,6 @@ void tst_StudentWork::resultCellsReadOnly()
 
     Lab lab;
     lab.choose("Лена");
-    if (row < 0)
-        row = lab.table->rowCount() - 1;
     const QString before = lab.table->item(row, column)->text();
 
     // F2 opens no editor, and a typed key starts none either.

@@ -1,6 +1,4 @@
-#include "mainwidget.h"
 #include "toolkittranslation.h"
-#include "windowtesting.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -16,7 +14,6 @@ private slots:
     void initTestCase();
     void fileDialog_data();
     void fileDialog();
-    void ownTextsUntouched();
 };
 
 void tst_ToolkitTranslation::initTestCase()
@@ -57,16 +54,6 @@ void tst_ToolkitTranslation::fileDialog()
         texts << button->text();
     QVERIFY2(texts.contains(russian), qPrintable(texts.join(QLatin1String(" | "))));
     QVERIFY(!texts.contains(english));
-}
-
-void tst_ToolkitTranslation::ownTextsUntouched()
-{
-    const MainWidget window;
-    QCOMPARE(window.windowTitle(),
-        QStringLiteral("Лабораторная работа №__ Эффективное кодирование и цифровое представление "
-                       "изображений"));
-    QCOMPARE(
-        WindowTesting::child<QPushButton>(window, "pushButton_2")->text(), QStringLiteral("Обзор"));
 }
 
 QTEST_MAIN(tst_ToolkitTranslation)
