@@ -27,13 +27,16 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-dejavu-core fonts-dejavu-extra
+    qt6-translations-l10n
     xvfb xauth
 )
 # The test stages: python3 drives the smoke test of the real window, desktop-file-validate checks
 # the menu entry, clang builds the fuzz harnesses; libFuzzer comes below, from whichever package
 # the release ships it in (libclang-rt-N-dev on Debian 12, libclang-common-N-dev on older Ubuntu).
+# The accessibility check reads the real window over the AT-SPI bus in its own D-Bus session.
 if [ "$mode" = test ]; then
     packages+=(python3 desktop-file-utils clang)
+    packages+=(dbus-daemon at-spi2-core python3-pyatspi)
 fi
 # The package: dpkg-shlibdeps (dpkg-dev) computes its dependencies, on the executables CPack finds
 # with file; the test stage checks it with appstreamcli and lintian.

@@ -24,17 +24,19 @@ QString PlaneReport::blockTypesParagraph(qsizetype typeCount)
 }
 
 QString PlaneReport::summaryParagraph(
-    float averageLength, int blockCount, qsizetype counterCount, float bits, float entropy)
+    float averageLength, int blockCount, qsizetype counterCount, qint64 bits, float entropy)
 {
-    const float kilobytes = bits * 0.0001220703125f;
+    // Integer bits: a float is off by one from 2^24 + 1 pixels (4097 x 4097) on. Below that
+    // the texts are the same as a float would give.
+    const double kilobytes = double(bits) / 8192;
     return QStringLiteral("Средняя длина кода = ") + QString::number(double(averageLength), 'g', 6)
         + QStringLiteral(" бит") + QStringLiteral("\n")
         + QStringLiteral("Количество блоков в плоскости = ") + QString::number(blockCount)
         + QStringLiteral("\n") + QStringLiteral("Длина списка счетчиков кодов = ")
         + QString::number(counterCount) + QStringLiteral("\n")
-        + QStringLiteral("Исходный размер плоскости = ") + QString::number(double(bits), 'f', 0)
-        + QStringLiteral(" бит = ") + QString::number(double(kilobytes), 'g', 6)
-        + QStringLiteral(" Кбайт") + QStringLiteral("\n") + QStringLiteral("Энтропия плоскости = ")
+        + QStringLiteral("Исходный размер плоскости = ") + QString::number(bits)
+        + QStringLiteral(" бит = ") + QString::number(kilobytes, 'g', 6) + QStringLiteral(" Кбайт")
+        + QStringLiteral("\n") + QStringLiteral("Энтропия плоскости = ")
         + QString::number(double(entropy), 'g', 6) + QStringLiteral(" бит/блок")
         + QStringLiteral("\n") + QStringLiteral("\n\n") + QString(65, QLatin1Char('_'));
 }

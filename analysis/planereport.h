@@ -18,7 +18,7 @@ public:
     // Average code length, blocks, counter list length, plane size and entropy, then the
     // separator line.
     static QString summaryParagraph(
-        float averageLength, int blockCount, qsizetype counterCount, float bits, float entropy);
+        float averageLength, int blockCount, qsizetype counterCount, qint64 bits, float entropy);
     static QString summaryParagraph(const PlaneStatistics &stats);
 
     // The probability cell: 'g' with 6 significant digits.

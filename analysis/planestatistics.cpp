@@ -19,7 +19,7 @@ PlaneStatistics PlaneStatistics::fromHistogram(
     stats.height = height;
     stats.blockColumns = histogram.blockColumns;
     stats.blockRows = histogram.blockRows;
-    stats.bits = float(qint64(width) * height);
+    stats.bits = qint64(width) * height;
 
     // firstSeen is in scan order, so a stable sort leaves equal counts in that order.
     QList<int> ranked = histogram.firstSeen;

@@ -35,13 +35,13 @@ struct PlaneStatistics
     QList<int> counters; // HuffmanCoder::lengthCounters of lengths
     float averageLength = 0; // bits per block, summed in row order
     float entropy = 0; // bits per block, summed in row order
-    float bits = 0; // width * height, the plane's size before coding
+    qint64 bits = 0; // width * height, the plane's size before coding, exact at any size
 
     static PlaneStatistics of(const QImage &plane);
     static PlaneStatistics fromHistogram(int width, int height, const BlockHistogram &histogram);
 
-    // bits / 8192, the size in kilobytes
-    float kilobytes() const { return bits * 0.0001220703125f; }
+    // bits / 8192, the size in kilobytes; exact, since bits stays far below 2^53
+    double kilobytes() const { return double(bits) / 8192; }
     // The block-type table: each type with its count.
     QHash<BitBlock, int> blockCounts() const;
 };

@@ -5,6 +5,9 @@
 #include "qswitch.h"
 #include "ui_mainwidget.h"
 
+#include <QAccessible>
+#include <QTextDocumentFragment>
+
 namespace {
 
 void describe(QWidget *widget, const QString &name, const QString &description)
@@ -32,15 +35,16 @@ void MainWidget::describeControls()
     describe(ui->lineEdit_2, QStringLiteral("Список счетчиков длин"),
         QStringLiteral("Числа из одной или двух цифр через запятую, без пробелов: сколько "
                        "кодовых слов имеют длину 1, 2, 3 и так далее"));
-    describe(
-        modeSwitch, QStringLiteral("Переключатель действия"), switchState(modeSwitch->value()));
+    // A check box to a screen reader, checked for the right-hand position.
+    describe(modeSwitch, QStringLiteral("Пропустить домашнее задание"),
+        switchState(modeSwitch->value()));
     connect(modeSwitch, &QSwitch::valueChanged, this,
         [this](bool skip) { modeSwitch->setAccessibleDescription(switchState(skip)); });
     describe(ui->pushButton, QStringLiteral("Выполнить выбранное действие"),
         QStringLiteral("Проверяет домашнее задание или пропускает его, в зависимости от "
                        "положения переключателя"));
-    describe(ui->label_6, QStringLiteral("Результат проверки домашнего задания"),
-        QStringLiteral("Сообщение о результате проверки"));
+    ui->label_6->setAccessibleDescription(QStringLiteral("Результат проверки домашнего задания"));
+    announceVerdict();
     describe(ui->comboBox, QStringLiteral("Встроенное изображение"),
         QStringLiteral("Выбор одного из трех тестовых изображений"));
     describe(ui->label_5, QStringLiteral("Просмотр изображения"),
@@ -82,4 +86,18 @@ void MainWidget::describeControls()
     setTabOrder(ui->tableWidget, ui->pushButton_3);
     setTabOrder(ui->pushButton_3, ui->pushButton_4);
     setTabOrder(ui->pushButton_4, ui->textEdit);
+}
+
+// label_6 shows the verdict as large coloured rich text; its accessible name carries the same
+// words as plain text, and a screen reader is told at every press, even when they repeat.
+void MainWidget::announceVerdict()
+{
+    const QString spoken
+        = QTextDocumentFragment::fromHtml(ui->label_6->text()).toPlainText().simplified();
+    if (ui->label_6->accessibleName() != spoken) {
+        ui->label_6->setAccessibleName(spoken); // which tells the screen reader itself
+    } else {
+        QAccessibleEvent event(ui->label_6, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }

@@ -27,12 +27,17 @@ QString MainWidget::resultHtml(const QString &title, const QString &status, cons
         + paragraph.arg(color, status.toHtmlEscaped()) + QStringLiteral("</body></html>");
 }
 
+void MainWidget::showVerdict(const QString &status, const QString &color)
+{
+    ui->label_6->setText(resultHtml(homeworkTitle, status, color));
+    announceVerdict();
+}
+
 void MainWidget::onApplay(bool)
 {
     if (modeSwitch->value()) {
         // Skipped homework: the lab is open, but only for a picture of the student's own.
-        ui->label_6->setText(
-            resultHtml(homeworkTitle, QStringLiteral("не выполнено!"), QStringLiteral("0055ff")));
+        showVerdict(QStringLiteral("не выполнено!"), QStringLiteral("0055ff"));
         ui->tab_2->setEnabled(true);
         ui->lineEdit_3->setVisible(true);
         ui->pushButton_2->setVisible(true);
@@ -53,15 +58,13 @@ void MainWidget::onApplay(bool)
 
     // Compared as text: "02" is not "2", and a trailing comma is a mistake.
     if (statistics.countersText == ui->lineEdit_2->text()) {
-        ui->label_6->setText(resultHtml(
-            homeworkTitle, QStringLiteral("выполнено верно!"), QStringLiteral("55aa7f")));
+        showVerdict(QStringLiteral("выполнено верно!"), QStringLiteral("55aa7f"));
         ui->tab_2->setEnabled(true);
         ui->comboBox->setVisible(true);
         ui->lineEdit_3->setVisible(false);
         ui->pushButton_2->setVisible(false);
     } else {
-        ui->label_6->setText(resultHtml(
-            homeworkTitle, QStringLiteral("выполнено неверно!"), QStringLiteral("ff0000")));
+        showVerdict(QStringLiteral("выполнено неверно!"), QStringLiteral("ff0000"));
         ui->tab_2->setEnabled(false);
     }
 }

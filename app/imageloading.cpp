@@ -39,7 +39,7 @@ void MainWidget::onActivateCombo(const QString &text)
     ui->label_5->setPixmap(previewOf(picture));
     currentImage = picture;
     splitPlanes();
-    analysePlane();
+    analyseLoaded(text);
 }
 
 void MainWidget::onReview(bool)
@@ -67,6 +67,16 @@ void MainWidget::onReview(bool)
     ui->label_5->setPixmap(previewOf(result.image));
     currentImage = result.image;
     splitPlanes();
+    analyseLoaded(fileName);
+}
+
+void MainWidget::analyseLoaded(const QString &name)
+{
+    const bool split = !currentImage.isNull()
+        && currentImage.cacheKey() == planes[size_t(planeIndex)].cacheKey();
+    if (split)
+        planesName = name;
+    reportedPicture = ReportedPicture {name, !split};
     analysePlane();
 }
 
@@ -75,8 +85,14 @@ void MainWidget::onDialChange(int value)
     if (value < 1 || value > int(planes.size()))
         return;
     planeIndex = value - 1;
+    // Before any greyscale picture there is no plane to take: a colour picture stays in view
+    // with its table and report.
+    if (planes[size_t(planeIndex)].isNull())
+        return;
     currentImage = planes[size_t(planeIndex)];
     viewer->setImage(currentImage);
+    // The plane belongs to the picture it was split from, whatever was opened since.
+    reportedPicture = ReportedPicture {planesName, false};
     analysePlane();
 }
 

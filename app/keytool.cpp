@@ -4,6 +4,7 @@
 //   huffman-lab-key picture FILE [--plane N]       the full results table and report of a plane
 
 #include "bitplanes.h"
+#include "fieldtext.h"
 #include "namecode.h"
 #include "picturereader.h"
 #include "planereport.h"
@@ -49,6 +50,10 @@ QString help()
             "  виде, в каком его ждет проверка домашнего задания, например для\n"
             "  \"Мама Мыла Раму\" — 0,3,0,4. Имя можно передать одним аргументом в кавычках\n"
             "  или словами по отдельности: слова соединяются одним пробелом.\n"
+            "  Имя читается так же, как его принимает поле окна программы: пробелы по краям\n"
+            "  убираются, переводы строк, табуляции и неразрывные пробелы считаются\n"
+            "  пробелами, несколько пробелов подряд — одним, а е с отдельным знаком\n"
+            "  диерезиса (U+0308) — буквой ё.\n"
             "\n"
             "picture ФАЙЛ [--plane N]\n"
             "  Читает изображение BMP, JPEG или PNG так же, как программа (если содержимое\n"
@@ -71,8 +76,8 @@ QString help()
             "  числе черно-белые 1-битные) программа на плоскости не делит и\n"
             "  анализирует целиком; тогда печатается один раздел под строкой \"# picture\".\n"
             "  Первый абзац отчета в этом случае — \"Изображение: ФАЙЛ\" без номера\n"
-            "  плоскости; с --plane N он заканчивается \". Плоскость №N\", как в окне\n"
-            "  программы с регулятором плоскости на N.\n"
+            "  плоскости, как и в окне программы (у плоскости полутонового изображения —\n"
+            "  \"Изображение: ФАЙЛ. Плоскость №N\"); --plane N тогда ничего не меняет.\n"
             "\n"
             "Вывод всегда в UTF-8, независимо от локали.\n"
             "\n"
@@ -125,7 +130,8 @@ int nameMode(const QStringList &words)
 {
     if (words.isEmpty())
         return badArguments(QStringLiteral("не задано имя"));
-    const QString text = NameCode::countersText(words.join(QLatin1Char(' ')));
+    // The same text the window's name field would hold after the same paste.
+    const QString text = NameCode::countersText(FieldText::name(words.join(QLatin1Char(' '))));
     if (text.isEmpty())
         return badArguments(QStringLiteral("в имени нет ни одного печатного символа"));
     write(stdout, text + QLatin1Char('\n'));
@@ -187,10 +193,10 @@ int pictureMode(const QStringList &arguments)
     const QImage &picture = read.image;
 
     if (!picture.isGrayscale()) {
-        // The window analyses a colour picture whole, at whatever plane the dial shows.
-        const QString first
-            = plane ? PlaneReport::imageParagraph(path, *plane) : PlaneReport::imageParagraph(path);
-        write(stdout, section(QStringLiteral("# picture"), picture, first));
+        // The window analyses a colour picture whole and names it without a plane, wherever
+        // the dial stands.
+        write(stdout,
+            section(QStringLiteral("# picture"), picture, PlaneReport::imageParagraph(path)));
         return Success;
     }
 

@@ -6,6 +6,7 @@
 #include "picturefiledialog.h"
 #include "qswitch.h"
 #include "ui_mainwidget.h"
+#include "wheelguard.h"
 
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -39,6 +40,7 @@ MainWidget::MainWidget(QWidget *parent)
     ui->lineEdit->setValidator(new QRegularExpressionValidator(namePattern, this));
     const QRegularExpression countersPattern("[0-9]{1,2}(,[0-9]{1,2}){0,59}");
     ui->lineEdit_2->setValidator(new QRegularExpressionValidator(countersPattern, this));
+    shapeHomeworkInput();
 
     modeSwitch = new QSwitch(this);
     ui->gridLayout->addWidget(modeSwitch, 0, 1, 1, 1);
@@ -47,6 +49,7 @@ MainWidget::MainWidget(QWidget *parent)
     // The homework check decides whether the built-in pictures are offered.
     ui->comboBox->setVisible(false);
     planeIndex = ui->dial->value() - 1;
+    new WheelGuard(ui->dial);
 
     ui->tableWidget->setColumnCount(5);
     for (int column = 0; column < 5; ++column)
@@ -74,6 +77,7 @@ void MainWidget::changeEvent(QEvent *event)
         const QString name = ui->lineEdit->text();
         const QString counters = ui->lineEdit_2->text();
         ui->retranslateUi(this);
+        announceVerdict(); // the form put its notice back
         ui->lineEdit->setText(name);
         ui->lineEdit_2->setText(counters);
         // retranslateUi only renames the four pictures; like a refilled list, the choice starts

@@ -3,6 +3,7 @@
 
 #include "bitblock.h"
 #include "planestatistics.h"
+#include "typedcodes.h"
 
 #include <QHash>
 #include <QIcon>
@@ -14,6 +15,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Im;
 class QEvent;
@@ -58,13 +60,28 @@ private:
     friend struct MainWidgetTestAccess;
 
     void describeControls();
+    void shapeHomeworkInput();
     void splitPlanes();
     void analysePlane();
+    // The last step of a load: the stored planes take the picture's name when it was split,
+    // and the analysis names it.
+    void analyseLoaded(const QString &name);
     // The homework verdict for label_6: two centred lines in large type, in the given colour
     // (six lower-case hex digits).
     static QString resultHtml(const QString &title, const QString &status, const QString &color);
-    // Puts one plane's statistics into the table, blockCounts, blockCodes and the report.
-    void showStatistics(const PlaneStatistics &stats);
+    // Puts the homework verdict into label_6, for the eye and for a screen reader.
+    void showVerdict(const QString &status, const QString &color);
+    void announceVerdict();
+    // The picture an analysis describes, as the loading slots know it.
+    struct ReportedPicture
+    {
+        QString name;
+        bool whole = false; // analysed as it is, not as one of its planes
+    };
+    // Puts one plane's statistics into the table, blockCounts, blockCodes and the report. Without
+    // a picture, the report names what the picture list or the file field shows.
+    void showStatistics(
+        const PlaneStatistics &stats, const std::optional<ReportedPicture> &picture = {});
     const QIcon &blockIcon(const BlockType &type);
 
     std::unique_ptr<Ui_MainWidget> ui;
@@ -74,6 +91,8 @@ private:
     QList<float> letterProbabilities;
     QImage currentImage;
     std::array<QImage, 8> planes;
+    // The picture the stored planes come from, named as the report names it.
+    QString planesName;
     int planeIndex = 0;
     QHash<BitBlock, int> blockCounts;
     QList<QString> blockCodes;
@@ -81,6 +100,9 @@ private:
     PlaneStatistics planeStatistics;
     // Table icons by 9-bit pattern, made on first use: there are only 512 block pictures.
     std::array<QIcon, 512> blockIcons;
+    // Set by the slot that starts an analysis, taken by that analysis.
+    std::optional<ReportedPicture> reportedPicture;
+    TypedCodes typedCodes;
 
     Dialogs modalDialogs;
 };

@@ -8,6 +8,8 @@
 #include <QPixmap>
 #include <QTableWidgetItem>
 
+#include <utility>
+
 namespace {
 
 constexpr int hiddenCodes = 5; // the codes the student works out
@@ -36,13 +38,23 @@ private:
     const bool wasEnabled;
 };
 
+// A cell the analysis computed: the student reads it but cannot overwrite it by a stray key.
+// Only the hidden code cells take input.
+QTableWidgetItem *result(const QString &text)
+{
+    auto *item = new QTableWidgetItem(text);
+    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    return item;
+}
+
 } // namespace
 
 void MainWidget::analysePlane()
 {
+    const std::optional<ReportedPicture> picture = std::exchange(reportedPicture, std::nullopt);
     if (currentImage.isNull())
         return;
-    showStatistics(PlaneStatistics::of(currentImage));
+    showStatistics(PlaneStatistics::of(currentImage), picture);
 }
 
 const QIcon &MainWidget::blockIcon(const BlockType &type)
@@ -53,15 +65,22 @@ const QIcon &MainWidget::blockIcon(const BlockType &type)
     return icon;
 }
 
-void MainWidget::showStatistics(const PlaneStatistics &stats)
+void MainWidget::showStatistics(
+    const PlaneStatistics &stats, const std::optional<ReportedPicture> &picture)
 {
     planeStatistics = stats;
     blockCounts = stats.blockCounts();
 
-    const QString noPicture = QStringLiteral("выбери изображение");
-    const QString name = ui->comboBox->currentText() == noPicture ? ui->lineEdit_3->text()
-                                                                  : ui->comboBox->currentText();
-    ui->textEdit->append(PlaneReport::imageParagraph(name, ui->lcdNumber->value()));
+    if (picture && picture->whole) {
+        ui->textEdit->append(PlaneReport::imageParagraph(picture->name));
+    } else {
+        const QString noPicture = QStringLiteral("выбери изображение");
+        const QString shown = ui->comboBox->currentText() == noPicture
+            ? ui->lineEdit_3->text()
+            : ui->comboBox->currentText();
+        ui->textEdit->append(
+            PlaneReport::imageParagraph(picture ? picture->name : shown, ui->lcdNumber->value()));
+    }
     ui->textEdit->append(PlaneReport::blockTypesParagraph(blockCounts.size()));
 
     QTableWidget *const table = ui->tableWidget;
@@ -80,18 +99,19 @@ void MainWidget::showStatistics(const PlaneStatistics &stats)
     table->setSortingEnabled(false);
     {
         const UpdatesOff quiet(table);
+        typedCodes.keep(*table, hiddenCodes, CodeColumn);
         const int rows = int(stats.types.size());
         table->setRowCount(rows);
         blockCodes.clear();
         blockCodes.reserve(rows);
         for (int row = 0; row < rows; ++row) {
             const BlockType &type = stats.types.at(row);
-            auto *picture = new QTableWidgetItem(QString());
-            picture->setData(Qt::DecorationRole, blockIcon(type));
-            table->setItem(row, BlockColumn, picture);
-            table->setItem(row, CountColumn, new QTableWidgetItem(QString::number(type.count)));
+            QTableWidgetItem *icon = result(QString());
+            icon->setData(Qt::DecorationRole, blockIcon(type));
+            table->setItem(row, BlockColumn, icon);
+            table->setItem(row, CountColumn, result(QString::number(type.count)));
             table->setItem(row, ProbabilityColumn,
-                new QTableWidgetItem(PlaneReport::probabilityText(stats.probabilities.at(row))));
+                result(PlaneReport::probabilityText(stats.probabilities.at(row))));
 
             const QString code = stats.codes.value(row);
             blockCodes.append(code);
@@ -100,11 +120,15 @@ void MainWidget::showStatistics(const PlaneStatistics &stats)
                 hidden->setData(Qt::BackgroundRole, hiddenColour);
                 table->setItem(row, CodeColumn, hidden);
             } else {
-                table->setItem(row, CodeColumn, new QTableWidgetItem(code));
+                table->setItem(row, CodeColumn, result(code));
             }
             const int length = row < stats.lengths.size() ? stats.lengths.at(row).length : 0;
-            table->setItem(row, LengthColumn, new QTableWidgetItem(QString::number(length)));
+            table->setItem(row, LengthColumn, result(QString::number(length)));
         }
+        std::optional<TypedCodes::Plane> shown;
+        if (picture)
+            shown = {picture->name, picture->whole ? TypedCodes::wholePicture : planeIndex};
+        typedCodes.restore(*table, hiddenCodes, CodeColumn, shown);
     }
     table->setSortingEnabled(wasSorting);
 

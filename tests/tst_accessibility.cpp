@@ -5,9 +5,11 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 
@@ -56,6 +58,9 @@ private slots:
     void namesAndDescriptions_data();
     void namesAndDescriptions();
     void switchAnnouncesItsPosition();
+    void switchIsCheckBox();
+    void verdictSpoken_data();
+    void verdictSpoken();
     void tabOrder_data();
     void tabOrder();
 };
@@ -89,6 +94,67 @@ void TestAccessibility::switchAnnouncesItsPosition()
     QTest::keyClick(lever, Qt::Key_Space);
     QVERIFY(lever->value());
     QVERIFY(announced(lever, QAccessible::Description).contains("пропустить"));
+}
+
+void TestAccessibility::switchIsCheckBox()
+{
+    MainWidget window;
+    auto *lever = window.findChild<QSwitch *>();
+    QSignalSpy toggled(lever, &QSwitch::valueChanged);
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(lever);
+    QVERIFY(face);
+    QCOMPARE(face->role(), QAccessible::CheckBox);
+    QCOMPARE(face->text(QAccessible::Name), QStringLiteral("Пропустить домашнее задание"));
+    QVERIFY(face->state().checkable);
+    QVERIFY(!face->state().checked);
+
+    // Space, as a sighted student flips it: the screen reader sees it checked. (That it is
+    // also told so is checked on the desktop's accessibility bus, tests/atspi.)
+    QTest::keyClick(lever, Qt::Key_Space);
+    QVERIFY(face->state().checked);
+
+    // The screen reader's own toggle goes the user's way: the signal is sent as for a key.
+    QAccessibleActionInterface *actions = face->actionInterface();
+    QVERIFY(actions);
+    QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    actions->doAction(QAccessibleActionInterface::toggleAction());
+    QVERIFY(!lever->value());
+    QVERIFY(!face->state().checked);
+    QCOMPARE(toggled.size(), 2);
+    QCOMPARE(toggled.at(1).at(0).toBool(), false);
+}
+
+void TestAccessibility::verdictSpoken_data()
+{
+    QTest::addColumn<bool>("skip");
+    QTest::addColumn<QString>("counters");
+    QTest::addColumn<QString>("spoken");
+
+    QTest::newRow("skipped") << true << ""
+                             << "Домашнее задание не выполнено!";
+    QTest::newRow("right") << false << "0,3,0,4"
+                           << "Домашнее задание выполнено верно!";
+    QTest::newRow("wrong") << false << "0,2,3,2"
+                           << "Домашнее задание выполнено неверно!";
+}
+
+void TestAccessibility::verdictSpoken()
+{
+    QFETCH(bool, skip);
+    QFETCH(QString, counters);
+    QFETCH(QString, spoken);
+
+    MainWidget window;
+    auto *verdict = window.findChild<QLabel *>("label_6");
+    QCOMPARE(announced(verdict, QAccessible::Name),
+        QStringLiteral("Необходимо выполнить домашнее задание перед выполнением лабораторной "
+                       "работы"));
+    window.findChild<QSwitch *>()->setValue(skip);
+    window.findChild<QLineEdit *>("lineEdit")->setText(QStringLiteral("Мама Мыла Раму"));
+    window.findChild<QLineEdit *>("lineEdit_2")->setText(counters);
+
+    QTest::mouseClick(window.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+    QCOMPARE(announced(verdict, QAccessible::Name), spoken);
 }
 
 void TestAccessibility::tabOrder_data()

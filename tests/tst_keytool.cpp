@@ -3,6 +3,7 @@
 
 #include "mainwidget.h"
 #include "mainwidgettestaccess.h"
+#include "namecode.h"
 
 #include <QColor>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QProcessEnvironment>
 #include <QTableWidget>
 #include <QTemporaryDir>
+
 #include <QTest>
 #include <QTextEdit>
 
@@ -180,6 +182,12 @@ void tst_KeyTool::name_data()
         << QStringList {"name", "Иванов Иван Иванович"} << false << "0,2,3,2\n";
     QTest::newRow("single letter") << QStringList {"name", "А"} << false << "1\n";
     QTest::newRow("letter and space") << QStringList {"name", "Ааа Ааа Ааа"} << false << "2\n";
+    // Read as the window's name field takes a paste: the key must be the window's answer.
+    QTest::newRow("line break and spaces as pasted")
+        << QStringList {"name", " Мама  Мыла\u00a0Раму\n"} << false << "0,3,0,4\n";
+    QTest::newRow("е with a combining diaeresis")
+        << QStringList {"name", "Се\u0308мин Пётр Фёдорович"} << false
+        << NameCode::countersText(QStringLiteral("Сёмин Пётр Фёдорович")) + "\n";
 }
 
 void tst_KeyTool::name()
@@ -252,8 +260,8 @@ void tst_KeyTool::colourPicture_data()
 
     QTest::newRow("bmp") << "BMP" << QStringList() << QString();
     QTest::newRow("png") << "PNG" << QStringList() << QString();
-    QTest::newRow("bmp, plane as on the dial")
-        << "BMP" << QStringList {"--plane", "3"} << QStringLiteral(". Плоскость №3");
+    QTest::newRow("bmp, --plane changes nothing")
+        << "BMP" << QStringList {"--plane", "3"} << QString();
 }
 
 void tst_KeyTool::colourPicture()

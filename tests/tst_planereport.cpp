@@ -58,15 +58,23 @@ void tst_PlaneReport::summaryParagraph_data()
     QTest::addColumn<float>("averageLength");
     QTest::addColumn<int>("blocks");
     QTest::addColumn<int>("counters");
-    QTest::addColumn<float>("bits");
+    QTest::addColumn<qint64>("bits");
     QTest::addColumn<float>("entropy");
     QTest::addColumn<QString>("numbers"); // the five numbers as they are printed
 
-    QTest::newRow("512x512") << 2.4567891f << 29241 << 14 << 262144.0f << 2.4312f
+    QTest::newRow("512x512") << 2.4567891f << 29241 << 14 << qint64(262144) << 2.4312f
                              << "2.45679|29241|14|262144|32|2.4312";
-    QTest::newRow("640x480") << 1.0f << 34240 << 1 << 307200.0f << 0.0f
+    QTest::newRow("640x480") << 1.0f << 34240 << 1 << qint64(307200) << 0.0f
                              << "1|34240|1|307200|37.5|0";
-    QTest::newRow("10x7") << 1.75f << 12 << 3 << 70.0f << 1.75f << "1.75|12|3|70|0.00854492|1.75";
+    QTest::newRow("10x7") << 1.75f << 12 << 3 << qint64(70) << 1.75f
+                          << "1.75|12|3|70|0.00854492|1.75";
+    // The largest size a float holds exactly, and the first it does not.
+    QTest::newRow("4096x4096") << 1.0f << 1865956 << 1 << qint64(16777216) << 0.0f
+                               << "1|1865956|1|16777216|2048|0";
+    QTest::newRow("4097x4097") << 1.0f << 1865956 << 1 << qint64(16785409) << 0.0f
+                               << "1|1865956|1|16785409|2049|0";
+    QTest::newRow("100000x50000") << 1.0f << 555561112 << 1 << qint64(5000000000) << 0.0f
+                                  << "1|555561112|1|5000000000|610352|0";
 }
 
 void tst_PlaneReport::summaryParagraph()
@@ -74,7 +82,7 @@ void tst_PlaneReport::summaryParagraph()
     QFETCH(float, averageLength);
     QFETCH(int, blocks);
     QFETCH(int, counters);
-    QFETCH(float, bits);
+    QFETCH(qint64, bits);
     QFETCH(float, entropy);
     QFETCH(QString, numbers);
 
@@ -99,7 +107,7 @@ void tst_PlaneReport::summaryOfStatistics()
     const QImage image = TestPictures::planeOfPatterns({7, 7, 0, 0, 7, 511, 7, 1}, 8);
     const PlaneStatistics stats = PlaneStatistics::of(image);
     QCOMPARE(PlaneReport::summaryParagraph(stats),
-        PlaneReport::summaryParagraph(1.75f, 8, 3, 72.0f, 1.75f));
+        PlaneReport::summaryParagraph(1.75f, 8, 3, 72, 1.75f));
     QVERIFY(PlaneReport::summaryParagraph(stats).contains(
         QStringLiteral("= 72 бит = 0.00878906 Кбайт")));
 }

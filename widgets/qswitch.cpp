@@ -1,22 +1,44 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qswitch.h"
 
+#include "qswitchaccessible.h"
+
+#include <QAccessible>
+
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPolygon>
 #include <QRadialGradient>
 
+namespace {
+
+// A screen reader hears the new position of a switch it is on.
+void announceChecked(QSwitch *lever)
+{
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(lever, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+} // namespace
+
 QSwitch::QSwitch(QWidget *parent)
     : QWidget(parent)
 {
+    static const bool accessible = (QAccessible::installFactory(QSwitchAccessible::create), true);
+    Q_UNUSED(accessible)
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(50, 50);
 }
 
 void QSwitch::setValue(bool v)
 {
+    const bool changed = v != switchValue;
     switchValue = v;
     update();
+    if (changed)
+        announceChecked(this);
 }
 
 void QSwitch::setType(SwitchType t)
@@ -29,6 +51,7 @@ void QSwitch::toggleValue()
 {
     switchValue = !switchValue;
     update();
+    announceChecked(this);
 }
 
 void QSwitch::mouseReleaseEvent(QMouseEvent *)

@@ -1,0 +1,154 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "inputnormaliser.h"
+#include "mainwidget.h"
+#include "windowtesting.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+using WindowTesting::child;
+
+// A paste the way the student does it: Ctrl+V, the context menu, or text dropped from another
+// program.
+void paste(QLineEdit *field, const QString &method, const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    if (method == QLatin1String("keys")) {
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    } else if (method == QLatin1String("menu")) {
+        QContextMenuEvent event(
+            QContextMenuEvent::Mouse, QPoint(5, 5), field->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(field, &event);
+        QMenu *menu = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (auto *found = qobject_cast<QMenu *>(top); found && found->isVisible())
+                menu = found;
+        }
+        QVERIFY(menu);
+        QAction *action = InputNormaliser::pasteAction(menu);
+        QVERIFY(action);
+        action->trigger();
+        menu->close();
+    } else {
+        QMimeData mime;
+        mime.setText(text);
+        // Qt hands a drop to the widget that accepted the drag's entry.
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(field, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(field, &drop);
+    }
+}
+
+} // namespace
+
+class tst_HomeworkInput : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pasted_data();
+    void pasted();
+    void typed();
+};
+
+void tst_HomeworkInput::pasted_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<bool>("hint");
+
+    // What the text becomes is tst_FieldText's; here, that every way in goes through it.
+    const QString ivanov = QStringLiteral("Иванов Иван Иванович");
+    QTest::newRow("name, Ctrl+V") << "lineEdit"
+                                  << "keys" << ivanov + "\n"
+                                  << ivanov << false;
+    QTest::newRow("name, context menu")
+        << "lineEdit"
+        << "menu" << QStringLiteral(" Иванов\u00a0Иван  Иванович\r\n") << ivanov << false;
+    QTest::newRow("name, dropped") << "lineEdit"
+                                   << "drop" << ivanov + "\n"
+                                   << ivanov << false;
+    QTest::newRow("Latin name refused") << "lineEdit"
+                                        << "keys"
+                                        << "Ivanov Ivan Ivanovich" << QString() << true;
+    QTest::newRow("counters, Ctrl+V") << "lineEdit_2"
+                                      << "keys"
+                                      << "0, 3 , 0, 4\n"
+                                      << "0,3,0,4" << false;
+    QTest::newRow("three-digit counter refused") << "lineEdit_2"
+                                                 << "keys"
+                                                 << "1,123" << QString() << true;
+}
+
+void tst_HomeworkInput::pasted()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, method);
+    QFETCH(QString, text);
+    QFETCH(QString, result);
+    QFETCH(bool, hint);
+
+    MainWidget window;
+    auto *edit = child<QLineEdit>(window, field.toLatin1().constData());
+    const QLabel *hintLine
+        = child<QLabel>(window, field == QLatin1String("lineEdit") ? "nameHint" : "countersHint");
+    paste(edit, method, text);
+    QCOMPARE(edit->text(), result);
+    QCOMPARE(!hintLine->isHidden(), hint);
+    QCOMPARE(hintLine->text().isEmpty(), !hint);
+}
+
+void tst_HomeworkInput::typed()
+{
+    MainWidget window;
+    auto *name = child<QLineEdit>(window, "lineEdit");
+    auto *counters = child<QLineEdit>(window, "lineEdit_2");
+    const QLabel *hint = child<QLabel>(window, "nameHint");
+
+    // A no-break space typed between the words is a space; a second space is not taken.
+    WindowTesting::typeKeys(name, QStringLiteral("Мама\u00a0 "));
+    QCOMPARE(name->text(), QStringLiteral("Мама "));
+    QVERIFY(!hint->isHidden());
+    WindowTesting::typeKeys(name, QStringLiteral("Мыла\u00a0Раму"));
+    QCOMPARE(name->text(), QStringLiteral("Мама Мыла Раму"));
+    QVERIFY(hint->isHidden());
+
+    // A Latin letter is refused with the hint; the next accepted edit clears it.
+    name->setText(QStringLiteral("Мама Мыла Рам"));
+    WindowTesting::typeKeys(name, QStringLiteral("u"));
+    QCOMPARE(name->text(), QStringLiteral("Мама Мыла Рам"));
+    QVERIFY(!hint->isHidden());
+    WindowTesting::typeKeys(name, QStringLiteral("у"));
+    QCOMPARE(name->text(), QStringLiteral("Мама Мыла Раму"));
+    QVERIFY(hint->isHidden());
+
+    // е followed by a typed combining diaeresis becomes ё.
+    name->setText(QStringLiteral("Фе"));
+    WindowTesting::typeKeys(name, QStringLiteral("\u0308"));
+    QCOMPARE(name->text(), QStringLiteral("Фё"));
+
+    // A pasted name is checked like a typed one.
+    name->clear();
+    QGuiApplication::clipboard()->setText(QStringLiteral("Мама Мыла Раму\n"));
+    QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+    counters->setText(QStringLiteral("0,3,0,4"));
+    QTest::mouseClick(child<QPushButton>(window, "pushButton"), Qt::LeftButton);
+    QVERIFY(child<QLabel>(window, "label_6")->text().contains(QStringLiteral("выполнено верно!")));
+}
+
+QTEST_MAIN(tst_HomeworkInput)
+#include "tst_homeworkinput.moc"

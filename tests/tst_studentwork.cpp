@@ -1,0 +1,330 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The lab as a student works through it: typed codes, the report's picture names, the result
+// cells and the size of a large plane, all through keys, the wheel and the file dialog.
+
+#include "mainwidget.h"
+#include "windowtesting.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDial>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QWheelEvent>
+
+namespace {
+
+using WindowTesting::child;
+
+constexpr int codeColumn = 3;
+const QRgb red = 0xffff0000;
+
+// The window shown and active (the dial's focus matters), the lab tab open, and a file dialog
+// that answers with chosenFile.
+struct Lab
+{
+    Lab()
+    {
+        child<QWidget>(window, "tab_2")->setEnabled(true);
+        window.dialogs().openFileName
+            = [this](const QString &, const QString &, const QString &) { return chosenFile; };
+        window.dialogs().messageBox = [](const QString &, const QString &) {};
+        window.show();
+        QApplication::setActiveWindow(&window);
+        if (!QTest::qWaitForWindowActive(&window))
+            qFatal("the window did not become active");
+        child<QTabWidget>(window, "tabWidget")->setCurrentIndex(1);
+    }
+
+    void choose(const QString &text)
+    {
+        combo->setCurrentIndex(combo->findText(text));
+        emit combo->textActivated(text);
+    }
+
+    void open(const QString &file)
+    {
+        chosenFile = file;
+        child<QWidget>(window, "pushButton_2")->setFocus();
+        QTest::keyClick(child<QWidget>(window, "pushButton_2"), Qt::Key_Space);
+    }
+
+    // One notch of the wheel over the dial: up turns it to the next plane.
+    void wheel(int notches)
+    {
+        const QPointF centre = QPointF(dial->rect().center());
+        QWheelEvent event(centre, dial->mapToGlobal(centre), QPoint(), QPoint(0, 120 * notches),
+            Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(dial, &event);
+    }
+
+    // Select the cell, F2, the text, Return: as the README tells the student.
+    bool typeIntoCell(int row, int column, const QString &text)
+    {
+        table->setFocus();
+        table->setCurrentCell(row, column);
+        QTest::keyClick(table, Qt::Key_F2);
+        auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        if (!editor)
+            return false;
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents(); // the delegate commits the edit through the queue
+        return true;
+    }
+
+    QStringList hiddenTexts() const
+    {
+        QStringList texts;
+        for (int row = 0; row < 5; ++row) {
+            const QTableWidgetItem *cell = table->item(row, codeColumn);
+            texts << (cell ? cell->text() : QString());
+        }
+        return texts;
+    }
+
+    bool hiddenCellsRed() const
+    {
+        for (int row = 0; row < 5; ++row) {
+            if (table->item(row, codeColumn)->background().color().rgba() != red)
+                return false;
+        }
+        return true;
+    }
+
+    // The paragraphs naming a picture, in order.
+    QStringList imageParagraphs() const
+    {
+        return report->toPlainText()
+            .split(QLatin1Char('\n'))
+            .filter(QStringLiteral("Изображение: "));
+    }
+
+    MainWidget window;
+    QComboBox *const combo = child<QComboBox>(window, "comboBox");
+    QDial *const dial = child<QDial>(window, "dial");
+    QTableWidget *const table = child<QTableWidget>(window, "tableWidget");
+    QTextEdit *const report = child<QTextEdit>(window, "textEdit");
+    QString chosenFile;
+};
+
+QImage greyPicture(int width, int height, int seed)
+{
+    QImage image(width, height, QImage::Format_Grayscale8);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            image.scanLine(y)[x] = uchar((x * 37 + y * seed) % 256);
+    }
+    return image;
+}
+
+QString save(const QTemporaryDir &dir, const QString &name, const QImage &image)
+{
+    const QString path = dir.filePath(name);
+    if (!image.save(path))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+} // namespace
+
+class tst_StudentWork : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void typedCodes_data();
+    void typedCodes();
+    void wheelNeedsFocus();
+    void reportNames_data();
+    void reportNames();
+    void resultCellsReadOnly_data();
+    void resultCellsReadOnly();
+    void largePlaneSize();
+
+private:
+    QTemporaryDir dir;
+};
+
+void tst_StudentWork::initTestCase()
+{
+    QVERIFY(dir.isValid());
+}
+
+void tst_StudentWork::typedCodes_data()
+{
+    QTest::addColumn<QString>("away"); // what the student does after typing
+    QTest::addColumn<QString>("back"); // and how the plane comes back, if it does
+    QTest::addColumn<bool>("restored");
+
+    QTest::newRow("dial turned and turned back") << "dial"
+                                                 << "dial" << true;
+    QTest::newRow("same picture chosen again") << "none"
+                                               << "Лена" << true;
+    QTest::newRow("a colour file on the way") << "colour file"
+                                              << "dial there and back" << true;
+    QTest::newRow("another picture starts empty") << "none"
+                                                  << "Барбара" << false;
+}
+
+void tst_StudentWork::typedCodes()
+{
+    QFETCH(QString, away);
+    QFETCH(QString, back);
+    QFETCH(bool, restored);
+
+    Lab lab;
+    lab.choose("Лена");
+    const QStringList typed {"0", "10", "110", "1110", "11110"};
+    for (int row = 0; row < 5; ++row)
+        QVERIFY(lab.typeIntoCell(row, codeColumn, typed.at(row)));
+    QCOMPARE(lab.hiddenTexts(), typed);
+    QTest::mouseClick(child<QWidget>(lab.window, "pushButton_3"), Qt::LeftButton);
+
+    lab.dial->setFocus();
+    if (away == QLatin1String("dial")) {
+        lab.wheel(1);
+        QCOMPARE(lab.dial->value(), 2);
+        QCOMPARE(lab.hiddenTexts(), QStringList(5, QString()));
+    } else if (away == QLatin1String("colour file")) {
+        QImage colour(20, 20, QImage::Format_RGB32);
+        colour.fill(qRgb(200, 30, 30));
+        lab.open(save(dir, "colour.png", colour));
+        QCOMPARE(lab.hiddenTexts(), QStringList(5, QString()));
+    } else if (away != QLatin1String("none")) {
+        lab.choose(away);
+    }
+
+    if (back.startsWith(QLatin1String("dial"))) {
+        lab.dial->setFocus();
+        if (back == QLatin1String("dial there and back"))
+            lab.wheel(1);
+        lab.wheel(-1);
+        QCOMPARE(lab.dial->value(), 1);
+    } else {
+        lab.choose(back);
+    }
+    QCOMPARE(lab.hiddenTexts(), restored ? typed : QStringList(5, QString()));
+    QVERIFY(lab.hiddenCellsRed()); // the check button decides again
+}
+
+void tst_StudentWork::wheelNeedsFocus()
+{
+    Lab lab;
+    lab.choose("Лена");
+    QVERIFY(lab.typeIntoCell(0, codeColumn, "01"));
+    const QString report = lab.report->toPlainText();
+
+    // Passing over the dial with the focus elsewhere turns nothing.
+    QVERIFY(lab.table->hasFocus());
+    lab.wheel(1);
+    QCOMPARE(lab.dial->value(), 1);
+    QCOMPARE(lab.report->toPlainText(), report);
+    QCOMPARE(lab.table->item(0, codeColumn)->text(), QStringLiteral("01"));
+
+    // A click gives it the focus; then the wheel turns it.
+    QTest::mouseClick(lab.dial, Qt::LeftButton, {}, lab.dial->rect().center());
+    QVERIFY(lab.dial->hasFocus());
+    const int clicked = lab.dial->value();
+    lab.wheel(1);
+    QCOMPARE(lab.dial->value(), qMin(clicked + 1, 8));
+}
+
+void tst_StudentWork::reportNames_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("paragraphs"); // {grey} and {colour} stand for the file paths
+
+    QTest::newRow("grey file, colour file, dial")
+        << QStringList {"grey", "colour", "dial 2"}
+        << QStringList {"Изображение: {grey}. Плоскость №1", "Изображение: {colour}",
+               "Изображение: {grey}. Плоскость №2"};
+    QTest::newRow("Лена, no picture, dial")
+        << QStringList {"grey", "Лена", "выбери изображение", "dial 3"}
+        << QStringList {"Изображение: {grey}. Плоскость №1", "Изображение: Лена. Плоскость №1",
+               "Изображение: Лена. Плоскость №3"};
+    QTest::newRow("Лена, colour file, dial")
+        << QStringList {"Лена", "colour", "dial 4"}
+        << QStringList {"Изображение: Лена. Плоскость №1", "Изображение: {colour}",
+               "Изображение: Лена. Плоскость №4"};
+}
+
+void tst_StudentWork::reportNames()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, paragraphs);
+
+    const QString grey = save(dir, "серый.png", greyPicture(30, 21, 5));
+    QImage picture(12, 9, QImage::Format_RGB32);
+    picture.fill(qRgb(10, 200, 90));
+    const QString colour = save(dir, "цветной.png", picture);
+
+    Lab lab;
+    for (const QString &step : std::as_const(steps)) {
+        if (step == QLatin1String("grey")) {
+            lab.open(grey);
+        } else if (step == QLatin1String("colour")) {
+            lab.open(colour);
+        } else if (step.startsWith(QLatin1String("dial "))) {
+            lab.dial->setValue(step.mid(5).toInt());
+        } else {
+            lab.choose(step);
+        }
+    }
+    paragraphs.replaceInStrings(QStringLiteral("{grey}"), grey);
+    paragraphs.replaceInStrings(QStringLiteral("{colour}"), colour);
+    QCOMPARE(lab.imageParagraphs(), paragraphs);
+}
+
+void tst_StudentWork::resultCellsReadOnly_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<bool>("editable");
+
+    QTest::newRow("count") << 0 << 1 << false;
+    QTest::newRow("probability") << 3 << 2 << false;
+    QTest::newRow("shown code") << 5 << 3 << false;
+    QTest::newRow("hidden code") << 0 << 3 << true;
+}
+
+void tst_StudentWork::resultCellsReadOnly()
+{
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(bool, editable);
+
+    Lab lab;
+    lab.choose("Лена");
+    const QString before = lab.table->item(row, column)->text();
+
+    // F2 opens no editor, and a typed key starts none either.
+    QCOMPARE(lab.typeIntoCell(row, column, "999999"), editable);
+    lab.table->setCurrentCell(row, column);
+    QTest::keyClick(lab.table, Qt::Key_7);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QCOMPARE(lab.table->item(row, column)->text(), editable ? QStringLiteral("7") : before);
+}
+
+void tst_StudentWork::largePlaneSize()
+{
+    // 4097 x 4097 = 2^24 + 1 pixels, a 1-bit picture analysed as it is.
+    QImage picture(4097, 4097, QImage::Format_Mono);
+    picture.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    picture.fill(0);
+    for (int i = 0; i < 4097; ++i)
+        picture.setPixel(i, i, 1);
+    Lab lab;
+    lab.open(save(dir, "large.bmp", picture));
+    QVERIFY(lab.report->toPlainText().contains(
+        QStringLiteral("Исходный размер плоскости = 16785409 бит = 2049 Кбайт")));
+}
+
+QTEST_MAIN(tst_StudentWork)
+#include "tst_studentwork.moc"
