@@ -18,6 +18,8 @@ fuzz_dir=${build_dir}-fuzz
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    # Qt Charts; its CMake package needs Qt OpenGL's, which Debian does not pull in with it.
+    qt6-charts-dev libqt6opengl6-dev
     fonts-dejavu-core
     xvfb xauth
 )

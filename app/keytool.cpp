@@ -1,12 +1,14 @@
 // huffman-lab-key: the answers the program hides from students, for the teacher.
 //   huffman-lab-key name "Мама Мыла Раму"          the homework's length counters
 //   huffman-lab-key picture FILE [--plane N]       the full results table and report of a plane
+//   huffman-lab-key picture FILE --summary         one line of figures per plane
 
 #include "bitplanes.h"
 #include "namecode.h"
 #include "picturereader.h"
 #include "planereport.h"
 #include "planestatistics.h"
+#include "planesummary.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -30,7 +32,7 @@ QString usage()
 {
     return QStringLiteral("Использование:\n"
                           "  huffman-lab-key name \"Фамилия Имя Отчество\"\n"
-                          "  huffman-lab-key picture ФАЙЛ [--plane N]\n"
+                          "  huffman-lab-key picture ФАЙЛ [--plane N] [--summary]\n"
                           "  huffman-lab-key --help\n");
 }
 
@@ -72,6 +74,15 @@ QString help()
             "  Первый абзац отчета в этом случае — \"Изображение: ФАЙЛ\" без номера\n"
             "  плоскости; с --plane N он заканчивается \". Плоскость №N\", как в окне\n"
             "  программы с регулятором плоскости на N.\n"
+            "\n"
+            "picture ФАЙЛ --summary [--plane N]\n"
+            "  Вместо таблиц — по строке на плоскость (или одну плоскость N), как на вкладке\n"
+            "  «Сравнение плоскостей»; поля разделены табуляцией: номер плоскости (1 — 8),\n"
+            "  число типов блоков, средняя длина кода L и энтропия H в битах на блок (как в\n"
+            "  отчете), размер плоскости после кодирования в битах (сумма количество x длина\n"
+            "  кода) и сжатие 9/L с четырьмя значащими цифрами (\"-\", когда тип блока один\n"
+            "  и L = 0). Изображение, которое не делится на плоскости, дает одну строку с\n"
+            "  номером плоскости 0.\n"
             "\n"
             "Вывод всегда в UTF-8, независимо от локали.\n"
             "\n"
@@ -131,11 +142,17 @@ int nameMode(const QStringList &words)
     return Success;
 }
 
+QString summaryLine(const PlaneFigures &figures)
+{
+    return PlaneSummary::fields(figures).join(QLatin1Char('\t')) + QLatin1Char('\n');
+}
+
 int pictureMode(const QStringList &arguments)
 {
     QString path;
     bool havePath = false;
     std::optional<int> plane;
+    bool summary = false;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
@@ -143,6 +160,10 @@ int pictureMode(const QStringList &arguments)
         bool isPlane = false;
         if (!optionsEnded && argument == QLatin1String("--")) {
             optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && argument == QLatin1String("--summary")) {
+            summary = true;
             continue;
         }
         if (!optionsEnded && argument == QLatin1String("--plane")) {
@@ -184,6 +205,18 @@ int pictureMode(const QStringList &arguments)
         return Unreadable;
     }
     const QImage &picture = read.image;
+
+    if (summary) {
+        if (!picture.isGrayscale()) {
+            write(stdout, summaryLine(PlaneSummary::of(picture, 0)));
+            return Success;
+        }
+        const QList<QImage> planes = BitPlanes::split(picture);
+        for (int number = plane ? *plane : 1; number <= (plane ? *plane : BitPlanes::count);
+             ++number)
+            write(stdout, summaryLine(PlaneSummary::of(planes.at(number - 1), number)));
+        return Success;
+    }
 
     if (!picture.isGrayscale()) {
         // The window analyses a colour picture whole, at whatever plane the dial shows.

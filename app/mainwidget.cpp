@@ -1,6 +1,8 @@
 #include "mainwidget.h"
 
+#include "blockmarking.h"
 #include "im.h"
+#include "planecomparisontab.h"
 #include "qswitch.h"
 #include "ui_mainwidget.h"
 
@@ -30,6 +32,8 @@ MainWidget::MainWidget(QWidget *parent)
     viewer->showGrid = false;
     viewer->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     ui->verticalLayout_6->insertWidget(0, viewer, 0);
+    blockMarking = new BlockMarking(viewer, ui->tableWidget, this);
+    ui->verticalLayout_6->insertWidget(1, blockMarking->statusLabel(), 0);
 
     // {0,19} rather than {,19}: PCRE2 reads "{,19}" as literal text, not as a repeat count.
     // The capitals А-Я do not include Ё; ё is listed apart, as it lies outside а-я.
@@ -50,6 +54,7 @@ MainWidget::MainWidget(QWidget *parent)
     for (int column = 0; column < 5; ++column)
         ui->tableWidget->setHorizontalHeaderItem(column, new QTableWidgetItem(QString()));
 
+    planeComparison = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, this);
     describeControls();
 
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(onApplay(bool)));

@@ -14,7 +14,9 @@
 #include <functional>
 #include <memory>
 
+class BlockMarking;
 class Im;
+class PlaneComparisonTab;
 class QEvent;
 class QSwitch;
 class Ui_MainWidget;
@@ -69,6 +71,8 @@ private:
     std::unique_ptr<Ui_MainWidget> ui;
     Im *viewer = nullptr;
     QSwitch *modeSwitch = nullptr;
+    BlockMarking *blockMarking = nullptr;
+    PlaneComparisonTab *planeComparison = nullptr;
     QHash<QChar, int> letterCounts;
     QList<float> letterProbabilities;
     QImage currentImage;

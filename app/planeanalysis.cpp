@@ -1,5 +1,6 @@
 #include "mainwidget.h"
 
+#include "blockmarking.h"
 #include "planereport.h"
 #include "ui_mainwidget.h"
 
@@ -41,7 +42,9 @@ void MainWidget::analysePlane()
 {
     if (currentImage.isNull())
         return;
-    showStatistics(PlaneStatistics::of(currentImage));
+    const PlaneStatistics stats = PlaneStatistics::of(currentImage);
+    blockMarking->setPlane(currentImage, stats);
+    showStatistics(stats);
 }
 
 const QIcon &MainWidget::blockIcon(const BlockType &type)
