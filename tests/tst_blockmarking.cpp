@@ -102,6 +102,7 @@ private slots:
     void marksExactlyTheSelectedTypes();
     void clickSelectsTheRow_data();
     void clickSelectsTheRow();
+    void keyboardSelection();
 };
 
 void tst_BlockMarking::marksExactlyTheSelectedTypes_data()
@@ -224,6 +225,22 @@ void tst_BlockMarking::clickSelectsTheRow()
     QVERIFY(lab.table->viewport()->rect().intersects(
         lab.table->visualRect(lab.table->model()->index(row, 1))));
     QVERIFY(isTinted(lab.grab().pixel(press)));
+}
+
+// The arrows move the selection through the rows, Shift extends it, as in any table.
+void tst_BlockMarking::keyboardSelection()
+{
+    Lab lab;
+    QApplication::setActiveWindow(&lab.window);
+    lab.table->setFocus();
+    lab.table->setCurrentCell(0, 1);
+    QTest::keyClick(lab.table, Qt::Key_Down);
+    const int second = lab.table->item(1, 1)->text().toInt();
+    QVERIFY(lab.status->text().startsWith(QStringLiteral("Отмечено блоков: %1 из").arg(second)));
+    QTest::keyClick(lab.table, Qt::Key_Down, Qt::ShiftModifier);
+    const int third = lab.table->item(2, 1)->text().toInt();
+    QVERIFY(lab.status->text().startsWith(
+        QStringLiteral("Отмечено блоков: %1 из").arg(second + third)));
 }
 
 QTEST_MAIN(tst_BlockMarking)
