@@ -21,6 +21,7 @@ PlaneComparisonTab::PlaneComparisonTab(
                        "выбранного изображения"));
     tabs->addTab(comparison, QStringLiteral("Сравнение плоскостей"));
     labTab->installEventFilter(this);
+    comparison->installEventFilter(this);
     followLabTab();
 
     comparison->setSelectedPlane(dial->value());
@@ -29,11 +30,26 @@ PlaneComparisonTab::PlaneComparisonTab(
 
 void PlaneComparisonTab::showPlanes(const std::array<QImage, 8> &planes)
 {
-    comparison->setFigures(PlaneSummary::of(QList<QImage>(planes.cbegin(), planes.cend())));
+    pendingPlanes = planes;
+    pending = true;
+    if (comparison->isVisible())
+        updateFigures();
+}
+
+void PlaneComparisonTab::updateFigures()
+{
+    if (!pending)
+        return;
+    pending = false;
+    comparison->setFigures(
+        PlaneSummary::of(QList<QImage>(pendingPlanes.cbegin(), pendingPlanes.cend())));
+    pendingPlanes = {};
 }
 
 void PlaneComparisonTab::showUnsplit(const QImage &picture)
 {
+    pending = false;
+    pendingPlanes = {};
     comparison->showMessage(
         picture.isNull() ? PlaneComparison::noPictureText() : PlaneComparison::colourPictureText());
 }
@@ -47,6 +63,8 @@ bool PlaneComparisonTab::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == labTab && event->type() == QEvent::EnabledChange)
         followLabTab();
+    else if (watched == comparison && event->type() == QEvent::Show)
+        updateFigures();
     return QObject::eventFilter(watched, event);
 }
 

@@ -19,7 +19,8 @@ public:
     PlaneComparisonTab(QTabWidget *tabs, QWidget *labTab, QDial *dial, QObject *parent);
 
     PlaneComparison *page() const { return comparison; }
-    // A greyscale picture was split: its figures.
+    // A greyscale picture was split: its figures, worked out when the tab is next in sight (a
+    // camera photo's eight planes take longer than the rest of its load).
     void showPlanes(const std::array<QImage, 8> &planes);
     // A picture that was not split (none at all, or a colour one): the sentence that says so.
     void showUnsplit(const QImage &picture);
@@ -31,8 +32,11 @@ protected:
 
 private:
     void followLabTab();
+    void updateFigures();
 
     QTabWidget *const tabs;
     QWidget *const labTab;
     PlaneComparison *const comparison;
+    std::array<QImage, 8> pendingPlanes;
+    bool pending = false;
 };

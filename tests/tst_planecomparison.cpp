@@ -107,13 +107,20 @@ void tst_PlaneComparison::openWithTheLab()
     QVERIFY(!lab.tabs->isTabEnabled(2));
 }
 
-// Each greyscale load replaces all eight rows; with the dial on a plane, its row shows the
-// report's own L and H, and its bars are the highlighted ones.
+// Each greyscale load replaces all eight rows, also one made while another tab is in front;
+// with the dial on a plane, its row shows the report's own L and H, and its bars are the
+// highlighted ones.
 void tst_PlaneComparison::figuresOfEachLoad()
 {
     Lab lab;
     lab.open();
+    // Loaded with the lab tab in front: the figures are there once the tab is.
+    lab.tabs->setCurrentIndex(1);
     lab.choose(QStringLiteral("Барбара"));
+    lab.tabs->setCurrentIndex(2);
+    QCOMPARE(lab.figures->rowCount(), 8);
+    QCOMPARE(QStringList({lab.figures->item(0, 2)->text(), lab.figures->item(0, 3)->text()}),
+        lab.reportedFigures());
     const QString barbaraPlane1 = lab.figures->item(0, 2)->text();
     lab.choose(QStringLiteral("Лена"));
     QCOMPARE(lab.figures->rowCount(), 8);
