@@ -61,7 +61,8 @@ void BlockMarking::onSelectionChanged()
         if (index.row() < rowPatterns.size())
             types.set(size_t(rowPatterns.at(index.row()) & 511));
     }
-    if (types.none() || plane.isNull()) {
+    // Nothing in view ("выбери изображение" leaves the table of the last plane): nothing to mark.
+    if (types.none() || plane.isNull() || viewer->image().isNull()) {
         if (marked != 0 || !viewer->marks().isNull())
             viewer->setMarks(QImage(), 3);
         marked = 0;

@@ -101,13 +101,19 @@ void PlaneChart::setSelectedPlane(int plane)
         moveCursor(plane);
 }
 
+QRectF PlaneChart::columnInScene(int plane) const
+{
+    // Plane p's category spans p - 1.5 .. p - 0.5 on the axis; the plot runs from 0 to 10 bits.
+    QChart *c = chart();
+    return QRectF(c->mapToPosition(QPointF(plane - 1.5, 10), uncoded),
+        c->mapToPosition(QPointF(plane - 0.5, 0), uncoded))
+        .normalized();
+}
+
 QRectF PlaneChart::planeColumn(int plane) const
 {
-    QChart *c = chart();
-    QAbstractSeries *series = uncoded;
-    const QPointF topLeft = c->mapToPosition(QPointF(plane - 1.5, 10), series);
-    const QPointF bottomRight = c->mapToPosition(QPointF(plane - 0.5, 0), series);
-    return QRectF(mapFromScene(topLeft), mapFromScene(bottomRight)).normalized();
+    const QRectF scene = columnInScene(plane);
+    return QRectF(mapFromScene(scene.topLeft()), mapFromScene(scene.bottomRight())).normalized();
 }
 
 int PlaneChart::planeAt(QPoint viewportPoint) const
@@ -221,11 +227,7 @@ void PlaneChart::drawForeground(QPainter *painter, const QRectF &rect)
     if (!hasFocus() || shown.isEmpty())
         return;
     // The keyboard's plane: a dashed frame around its column, in scene coordinates.
-    QChart *c = chart();
-    const QRectF column = QRectF(c->mapToPosition(QPointF(cursor - 1.5, 10), uncoded),
-        c->mapToPosition(QPointF(cursor - 0.5, 0), uncoded))
-                              .normalized()
-                              .adjusted(1, 1, -1, -1);
+    const QRectF column = columnInScene(cursor).adjusted(1, 1, -1, -1);
     painter->save();
     QPen pen(palette().color(QPalette::Highlight), 2, Qt::DashLine);
     pen.setCosmetic(true);

@@ -44,6 +44,7 @@ protected:
 
 private:
     int planeAt(QPoint viewportPoint) const;
+    QRectF columnInScene(int plane) const;
     void moveCursor(int plane);
     void applyPalette();
     void describeCursor();

@@ -76,10 +76,8 @@ void PlaneComparison::setFigures(const QList<PlaneFigures> &figures)
     }
     // All rows in sight, no scrolling.
     figuresTable->resizeRowsToContents();
-    int height = figuresTable->horizontalHeader()->height() + 2 * figuresTable->frameWidth();
-    for (int row = 0; row < figuresTable->rowCount(); ++row)
-        height += figuresTable->rowHeight(row);
-    figuresTable->setFixedHeight(height);
+    figuresTable->setFixedHeight(figuresTable->horizontalHeader()->sizeHint().height()
+        + figuresTable->verticalHeader()->length() + 2 * figuresTable->frameWidth());
     markSelectedRow();
 
     message->hide();
