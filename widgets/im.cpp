@@ -146,8 +146,7 @@ QImage Im::markedCrop(QPoint origin) const
     const std::vector<int> pixelY
         = shownPixels(origin.y(), shownSize.height(), sourceImage.height(), phase.y());
 
-    const QRgb tint = markColour().rgba();
-    const QRgb premultipliedTint = qPremultiply(tint);
+    const QRgb tint = qPremultiply(markColour().rgba());
     QImage shown(shownSize, QImage::Format_ARGB32_Premultiplied);
     int lastCellY = -2;
     for (int y = 0; y < shownSize.height(); ++y) {
@@ -168,7 +167,7 @@ QImage Im::markedCrop(QPoint origin) const
         const uchar *marked = markCells.constScanLine(cellY);
         for (int x = 0; x < shownSize.width(); ++x) {
             const int c = cellX[size_t(x)];
-            out[x] = c >= 0 && marked[c] ? premultipliedTint : 0;
+            out[x] = c >= 0 && marked[c] ? tint : 0;
         }
     }
     return shown;
