@@ -22,11 +22,12 @@ bool isDark(const QPalette &palette)
 
 } // namespace
 
+// The chart goes in through the constructor: QChartView(parent) would make a default chart
+// that setChart releases without deleting.
 PlaneChart::PlaneChart(QWidget *parent)
-    : QChartView(parent)
+    : QChartView(new QChart, parent)
 {
-    auto *chart = new QChart;
-    setChart(chart); // the view owns it
+    QChart *chart = this->chart();
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setMargins(QMargins(4, 4, 4, 4));
 
