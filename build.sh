@@ -26,6 +26,8 @@ package_dir=${build_dir}-package
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    # Qt Charts; its CMake package needs Qt OpenGL's, which Debian does not pull in with it.
+    qt6-charts-dev libqt6opengl6-dev
     fonts-dejavu-core fonts-dejavu-extra
     qt6-translations-l10n
     xvfb xauth

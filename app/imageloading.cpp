@@ -2,6 +2,7 @@
 #include "mainwidget.h"
 
 #include "bitplanes.h"
+#include "planecomparisontab.h"
 #include "im.h"
 #include "picturereader.h"
 #include "ui_mainwidget.h"
@@ -85,6 +86,7 @@ void MainWidget::onDialChange(int value)
     if (value < 1 || value > int(planes.size()))
         return;
     planeIndex = value - 1;
+    planeComparison->setSelectedPlane(value);
     // Before any greyscale picture there is no plane to take: a colour picture stays in view
     // with its table and report.
     if (planes[size_t(planeIndex)].isNull())
@@ -102,10 +104,12 @@ void MainWidget::splitPlanes()
     // as it is; the planes of the last greyscale picture stay for the dial.
     if (currentImage.isNull() || !currentImage.isGrayscale()) {
         viewer->setImage(currentImage);
+        planeComparison->showUnsplit(currentImage);
         return;
     }
     const QList<QImage> split = BitPlanes::split(currentImage);
     std::copy(split.cbegin(), split.cend(), planes.begin());
     currentImage = planes[size_t(planeIndex)];
     viewer->setImage(currentImage);
+    planeComparison->showPlanes(planes);
 }

@@ -2,6 +2,7 @@
 // huffman-lab-key: the answers the program hides from students, for the teacher.
 //   huffman-lab-key name "Мама Мыла Раму"          the homework's length counters
 //   huffman-lab-key picture FILE [--plane N]       the full results table and report of a plane
+//   huffman-lab-key picture FILE --summary         one line of figures per plane
 
 #include "bitplanes.h"
 #include "fieldtext.h"
@@ -9,6 +10,7 @@
 #include "picturereader.h"
 #include "planereport.h"
 #include "planestatistics.h"
+#include "planesummary.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -32,7 +34,7 @@ QString usage()
 {
     return QStringLiteral("Использование:\n"
                           "  huffman-lab-key name \"Фамилия Имя Отчество\"\n"
-                          "  huffman-lab-key picture ФАЙЛ [--plane N]\n"
+                          "  huffman-lab-key picture ФАЙЛ [--plane N] [--summary]\n"
                           "  huffman-lab-key --help\n");
 }
 
@@ -55,7 +57,7 @@ QString help()
             "  пробелами, несколько пробелов подряд — одним, а е с отдельным знаком\n"
             "  диерезиса (U+0308) — буквой ё.\n"
             "\n"
-            "picture ФАЙЛ [--plane N]\n"
+            "picture ФАЙЛ [--plane N] [--summary]\n"
             "  Читает изображение BMP, JPEG или PNG так же, как программа (если содержимое\n"
             "  файла не совпадает с его расширением, формат определяется по содержимому).\n"
             "  Полутоновое изображение делится на восемь битовых плоскостей\n"
@@ -78,6 +80,13 @@ QString help()
             "  Первый абзац отчета в этом случае — \"Изображение: ФАЙЛ\" без номера\n"
             "  плоскости, как и в окне программы (у плоскости полутонового изображения —\n"
             "  \"Изображение: ФАЙЛ. Плоскость №N\"); --plane N тогда ничего не меняет.\n"
+            "  С --summary вместо таблиц печатается по строке на плоскость (или одну\n"
+            "  плоскость N), как на вкладке «Сравнение плоскостей»; поля разделены\n"
+            "  табуляцией: номер плоскости (1 — 8), число типов блоков, средняя длина кода L\n"
+            "  и энтропия H в битах на блок (как в отчете), размер плоскости после\n"
+            "  кодирования в битах (сумма количество x длина кода) и сжатие 9/L с четырьмя\n"
+            "  значащими цифрами (\"-\", когда тип блока один и L = 0). Изображение, которое не\n"
+            "  делится на плоскости, дает одну строку с номером плоскости 0.\n"
             "\n"
             "Вывод всегда в UTF-8, независимо от локали.\n"
             "\n"
@@ -138,11 +147,17 @@ int nameMode(const QStringList &words)
     return Success;
 }
 
+QString summaryLine(const PlaneFigures &figures)
+{
+    return PlaneSummary::fields(figures).join(QLatin1Char('\t')) + QLatin1Char('\n');
+}
+
 int pictureMode(const QStringList &arguments)
 {
     QString path;
     bool havePath = false;
     std::optional<int> plane;
+    bool summary = false;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
@@ -150,6 +165,10 @@ int pictureMode(const QStringList &arguments)
         bool isPlane = false;
         if (!optionsEnded && argument == QLatin1String("--")) {
             optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && argument == QLatin1String("--summary")) {
+            summary = true;
             continue;
         }
         if (!optionsEnded && argument == QLatin1String("--plane")) {
@@ -191,6 +210,18 @@ int pictureMode(const QStringList &arguments)
         return Unreadable;
     }
     const QImage &picture = read.image;
+
+    if (summary) {
+        if (!picture.isGrayscale()) {
+            write(stdout, summaryLine(PlaneSummary::of(picture, 0)));
+            return Success;
+        }
+        const QList<QImage> planes = BitPlanes::split(picture);
+        for (int number = plane ? *plane : 1; number <= (plane ? *plane : BitPlanes::count);
+             ++number)
+            write(stdout, summaryLine(PlaneSummary::of(planes.at(number - 1), number)));
+        return Success;
+    }
 
     if (!picture.isGrayscale()) {
         // The window analyses a colour picture whole and names it without a plane, wherever

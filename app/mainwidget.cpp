@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwidget.h"
 
+#include "blockmarking.h"
 #include "formfit.h"
 #include "im.h"
 #include "picturefiledialog.h"
+#include "planecomparisontab.h"
 #include "qswitch.h"
 #include "ui_mainwidget.h"
 #include "wheelguard.h"
@@ -33,6 +35,8 @@ MainWidget::MainWidget(QWidget *parent)
     viewer->showGrid = false;
     viewer->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     ui->verticalLayout_6->insertWidget(0, viewer, 0);
+    blockMarking = new BlockMarking(viewer, ui->tableWidget, this);
+    ui->verticalLayout_6->insertWidget(1, blockMarking->statusLabel(), 0);
 
     // {0,19} rather than {,19}: PCRE2 reads "{,19}" as literal text, not as a repeat count.
     // The capitals А-Я do not include Ё; ё is listed apart, as it lies outside а-я.
@@ -56,6 +60,7 @@ MainWidget::MainWidget(QWidget *parent)
         ui->tableWidget->setHorizontalHeaderItem(column, new QTableWidgetItem(QString()));
     FormFit::apply(*this, *ui->tableWidget);
 
+    planeComparison = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, this);
     describeControls();
 
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(onApplay(bool)));

@@ -17,7 +17,9 @@
 #include <memory>
 #include <optional>
 
+class BlockMarking;
 class Im;
+class PlaneComparisonTab;
 class QEvent;
 class QSwitch;
 class Ui_MainWidget;
@@ -87,6 +89,8 @@ private:
     std::unique_ptr<Ui_MainWidget> ui;
     Im *viewer = nullptr;
     QSwitch *modeSwitch = nullptr;
+    BlockMarking *blockMarking = nullptr;
+    PlaneComparisonTab *planeComparison = nullptr;
     QHash<QChar, int> letterCounts;
     QList<float> letterProbabilities;
     QImage currentImage;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwidget.h"
 
+#include "blockmarking.h"
 #include "planereport.h"
 #include "ui_mainwidget.h"
 
@@ -54,7 +55,9 @@ void MainWidget::analysePlane()
     const std::optional<ReportedPicture> picture = std::exchange(reportedPicture, std::nullopt);
     if (currentImage.isNull())
         return;
-    showStatistics(PlaneStatistics::of(currentImage), picture);
+    const PlaneStatistics stats = PlaneStatistics::of(currentImage);
+    blockMarking->setPlane(currentImage, stats);
+    showStatistics(stats, picture);
 }
 
 const QIcon &MainWidget::blockIcon(const BlockType &type)

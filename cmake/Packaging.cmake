@@ -47,7 +47,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${HUFFMAN_LAB_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the program needs that is no shared library (data files such as Qt's translations) is
 # invisible to dpkg-shlibdeps and is named here by hand, in CPACK_DEBIAN_PACKAGE_DEPENDS or
-# CPACK_DEBIAN_PACKAGE_RECOMMENDS; the computed libraries are added to it.
+# CPACK_DEBIAN_PACKAGE_RECOMMENDS; the computed libraries are added to it. Qt's Russian texts for
+# its own file dialog and buttons: the program works without them, in English there.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Directories as Debian expects them, whatever the umask of whoever builds the package.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

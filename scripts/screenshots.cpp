@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWheelEvent>
@@ -49,6 +50,28 @@ bool save(const QImage &image, const QDir &dir, const QString &name)
     }
     qInfo("%s", qPrintable(path));
     return true;
+}
+
+// The top-left cell of the window of `size` cells holding the most marked cells.
+QPoint busiestView(const QImage &cells, QSize size)
+{
+    QPoint best;
+    int most = -1;
+    for (int y = 0; y + size.height() <= cells.height(); y += 4) {
+        for (int x = 0; x + size.width() <= cells.width(); x += 4) {
+            int marked = 0;
+            for (int j = 0; j < size.height(); ++j) {
+                const uchar *line = cells.constScanLine(y + j);
+                for (int i = 0; i < size.width(); ++i)
+                    marked += line[x + i] != 0;
+            }
+            if (marked > most) {
+                most = marked;
+                best = QPoint(x, y);
+            }
+        }
+    }
+    return best;
 }
 
 } // namespace
@@ -127,5 +150,24 @@ int main(int argc, char *argv[])
     poll.start();
     window.findChild<QPushButton *>("pushButton_2")->click();
     QDir::setCurrent(workingDir);
+
+    // A larger window, zoomed to 4, one block type selected in the table: its blocks tinted in
+    // the plane, scrolled to where most of them lie.
+    window.resize(1000, 820);
+    QApplication::processEvents();
+    QWheelEvent wheel(at, viewer->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+        Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewer, &wheel);
+    auto *table = window.findChild<QTableWidget *>("tableWidget");
+    table->selectRow(2);
+    const QPoint view = busiestView(viewer->marks(), viewer->size() / 4 / 3);
+    viewer->findChild<QScrollBar *>("horizontalScrollBar")->setValue(3 * view.x());
+    viewer->findChild<QScrollBar *>("verticalScrollBar")->setValue(3 * view.y());
+    ok = save(framed(window), dir, "lab-marked.png") && ok;
+
+    // All eight planes of Лена side by side, plane 1 selected.
+    auto *tabs = window.findChild<QTabWidget *>("tabWidget");
+    tabs->setCurrentIndex(2);
+    ok = save(framed(window), dir, "comparison-lena.png") && ok;
     return ok ? 0 : 1;
 }

@@ -128,6 +128,10 @@ private slots:
     void takeMouse();
     void shownPixelsMatchLiteral_data();
     void shownPixelsMatchLiteral();
+    void marksFollowThePlane_data();
+    void marksFollowThePlane();
+    void pixelClicked_data();
+    void pixelClicked();
 
 private:
     // A shown viewer with a laid-out grid: view cell about 284 x 184.
@@ -487,6 +491,141 @@ void TestIm::shownPixelsMatchLiteral()
     const QImage expected = literalView(image, viewCell(im).size(), im.zoom(), im.viewOffset());
     QCOMPARE(im.viewImage().format(), expected.format());
     QCOMPARE(im.viewImage(), expected);
+}
+
+void TestIm::marksFollowThePlane_data()
+{
+    QTest::addColumn<QSize>("imageSize");
+    QTest::addColumn<Steps>("deltas");
+    QTest::addColumn<QPoint>("offset");
+
+    QTest::newRow("1:1 scrolled") << QSize(700, 500) << Steps {} << QPoint(13, 7);
+    QTest::newRow("x4 scrolled") << QSize(700, 500) << Steps {120, 120} << QPoint(101, 34);
+    QTest::newRow("x32") << QSize(300, 200) << Steps {120, 120, 120, 120, 120} << QPoint(77, 41);
+    QTest::newRow("1/2 odd offset") << QSize(1201, 901) << Steps {-120} << QPoint(3, 5);
+    QTest::newRow("1/4 odd offset") << QSize(2001, 1501) << Steps {-120, -120} << QPoint(7, 3);
+    QTest::newRow("1/8 whole image in sight")
+        << QSize(1203, 907) << Steps {-120, -120, -120} << QPoint();
+    QTest::newRow("x4 past both edges") << QSize(37, 23) << Steps {120, 120} << QPoint();
+    QTest::newRow("1/2 past both edges") << QSize(301, 211) << Steps {-120} << QPoint();
+}
+
+// A plane of whole black or white 3 x 3 blocks with its black blocks marked: at every zoom the
+// tint must cover exactly the black pixels of the view, leave white and the outside untouched,
+// and change neither the view's pixels nor its zoom and offsets.
+void TestIm::marksFollowThePlane()
+{
+    QFETCH(QSize, imageSize);
+    QFETCH(Steps, deltas);
+    QFETCH(QPoint, offset);
+
+    QRandomGenerator random(11);
+    QImage cells(
+        (imageSize.width() + 2) / 3, (imageSize.height() + 2) / 3, QImage::Format_Grayscale8);
+    QImage image = plane(imageSize);
+    for (int r = 0; r < cells.height(); ++r) {
+        for (int c = 0; c < cells.width(); ++c) {
+            const bool black = random.bounded(2);
+            cells.scanLine(r)[c] = black ? 255 : 0;
+            for (int y = 3 * r; black && y < qMin(3 * r + 3, imageSize.height()); ++y) {
+                for (int x = 3 * c; x < qMin(3 * c + 3, imageSize.width()); ++x)
+                    image.setPixel(x, y, 1);
+            }
+        }
+    }
+
+    Im im;
+    showViewer(im);
+    im.setImage(image);
+    zoom(im, deltas);
+    hBar(im)->setValue(offset.x());
+    vBar(im)->setValue(offset.y());
+    const QImage view = im.viewImage();
+    const QImage plain = im.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QPoint viewOffset = im.viewOffset();
+
+    im.setMarks(cells, 3);
+    QCOMPARE(im.viewImage(), view);
+    QCOMPARE(im.viewOffset(), viewOffset);
+    const QImage marked = im.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect cell = viewCell(im) & view.rect();
+    int tinted = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y) {
+        for (int x = cell.left(); x <= cell.right(); ++x) {
+            const bool black = view.pixel(x, y) == 0xff000000;
+            if (black) {
+                ++tinted;
+                QVERIFY2(marked.pixel(x, y) != plain.pixel(x, y) && qGray(marked.pixel(x, y)) < 128,
+                    qPrintable(QStringLiteral("black pixel (%1, %2) not tinted").arg(x).arg(y)));
+            } else {
+                QVERIFY2(marked.pixel(x, y) == plain.pixel(x, y),
+                    qPrintable(QStringLiteral("pixel (%1, %2) tinted").arg(x).arg(y)));
+            }
+        }
+    }
+    QVERIFY(tinted > 0);
+
+    im.setImage(image); // a new image has no marks
+    QCOMPARE(im.grab().toImage().convertToFormat(QImage::Format_RGB32), plain);
+}
+
+void TestIm::pixelClicked_data()
+{
+    QTest::addColumn<QSize>("imageSize");
+    QTest::addColumn<Steps>("deltas");
+    QTest::addColumn<QPoint>("offset");
+    QTest::addColumn<QPoint>("press");
+    QTest::addColumn<bool>("showGrid");
+    QTest::addColumn<bool>("reported");
+
+    QTest::newRow("1:1 scrolled") << QSize(700, 500) << Steps {} << QPoint(13, 7) << QPoint(3, 1)
+                                  << false << true;
+    QTest::newRow("x4 scrolled") << QSize(700, 500) << Steps {120, 120} << QPoint(100, 50)
+                                 << QPoint(13, 6) << false << true;
+    QTest::newRow("x4, grid on") << QSize(700, 500) << Steps {120, 120} << QPoint(100, 50)
+                                 << QPoint(203, 99) << true << true;
+    QTest::newRow("1/4 odd offset") << QSize(2001, 1501) << Steps {-120, -120} << QPoint(7, 3)
+                                    << QPoint(101, 67) << false << true;
+    QTest::newRow("1/8") << QSize(4003, 2001) << Steps {-120, -120, -120} << QPoint(5, 2)
+                         << QPoint(250, 150) << false << true;
+    QTest::newRow("right of a narrow image")
+        << QSize(50, 50) << Steps {} << QPoint() << QPoint(60, 10) << false << false;
+    QTest::newRow("on the scroll bar")
+        << QSize(700, 500) << Steps {} << QPoint() << QPoint(295, 10) << false << false;
+}
+
+// The reported pixel is the one shown under the pointer: its colour, unique in a random picture,
+// is the view's colour there. takeMouse still follows showGrid alone.
+void TestIm::pixelClicked()
+{
+    QFETCH(QSize, imageSize);
+    QFETCH(Steps, deltas);
+    QFETCH(QPoint, offset);
+    QFETCH(QPoint, press);
+    QFETCH(bool, showGrid);
+    QFETCH(bool, reported);
+
+    Im im;
+    im.showGrid = showGrid;
+    showViewer(im);
+    const QImage image = randomImage(imageSize, QImage::Format_RGB32, 5);
+    im.setImage(image);
+    zoom(im, deltas);
+    hBar(im)->setValue(offset.x());
+    vBar(im)->setValue(offset.y());
+
+    QSignalSpy clicked(&im, &Im::imagePixelClicked);
+    QSignalSpy taken(&im, &Im::takeMouse);
+    QTest::mousePress(&im, Qt::RightButton, {}, press);
+    QCOMPARE(clicked.count(), 0);
+    QTest::mousePress(&im, Qt::LeftButton, {}, press);
+    QCOMPARE(clicked.count(), reported ? 1 : 0);
+    if (reported) {
+        const QPoint pixel = clicked.takeFirst().at(0).toPoint();
+        QCOMPARE(image.pixel(pixel), im.viewImage().pixel(press));
+    }
+    if (!showGrid)
+        QCOMPARE(taken.count(), 0);
 }
 
 QTEST_MAIN(TestIm)

@@ -142,6 +142,8 @@ private slots:
     void formatFromContents();
     void colourPicture_data();
     void colourPicture();
+    void summary_data();
+    void summary();
     void unreadable_data();
     void unreadable();
     void badArguments_data();
@@ -284,6 +286,45 @@ void tst_KeyTool::colourPicture()
         + paragraphs(QStringLiteral("Изображение: ") + path + planeText, 2,
             QStringLiteral("1|2|1|18|0.00219727|1"));
     QCOMPARE(run.out, expected);
+}
+
+// Worked by hand from the same pictures: the mixed planes code 2 x 1 + 4 x 3 = 14 bits, 9 / L =
+// 9 / 2.33333 = 3.857; a white plane codes its blocks in 0 bits and has no ratio.
+void tst_KeyTool::summary_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("colour");
+    QTest::addColumn<QString>("out");
+
+    const QString mixed = QStringLiteral("\t5\t2.33333\t2.25163\t14\t3.857\n");
+    const QString white = QStringLiteral("\t1\t0\t0\t0\t-\n");
+    QString all;
+    for (int plane = 1; plane <= 8; ++plane)
+        all += QString::number(plane)
+            + (plane == 1 || plane == 2 || plane == 5 || plane == 8 ? mixed : white);
+    QTest::newRow("all eight planes") << QStringList {"--summary"} << false << all;
+    QTest::newRow("one plane") << QStringList {"--summary", "--plane", "2"} << false
+                               << QStringLiteral("2") + mixed;
+    QTest::newRow("a white plane")
+        << QStringList {"--plane=4", "--summary"} << false << QStringLiteral("4") + white;
+    QTest::newRow("colour picture, not split")
+        << QStringList {"--summary"} << true << QStringLiteral("0\t2\t1\t1\t2\t9\n");
+}
+
+void tst_KeyTool::summary()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, colour);
+    QFETCH(QString, out);
+
+    QString path = greyPath;
+    if (colour) {
+        path = dir.filePath(QStringLiteral("summary-colour.bmp"));
+        QVERIFY(blackAndRedPicture().save(path, "BMP"));
+    }
+    const Run run = runTool(QStringList {QStringLiteral("picture"), path} + options);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, out);
 }
 
 void tst_KeyTool::unreadable_data()

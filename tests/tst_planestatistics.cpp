@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bitplanes.h"
+#include "blockmap.h"
 #include "planestatistics.h"
 #include "testpictures.h"
 
@@ -17,6 +18,8 @@ class tst_PlaneStatistics : public QObject
 private slots:
     void histogramMatchesLiteralReading_data();
     void histogramMatchesLiteralReading();
+    void blockMapMatchesLiteralReading_data();
+    void blockMapMatchesLiteralReading();
     void rankingMatchesLiteralReading_data();
     void rankingMatchesLiteralReading();
     void builtInPlanes();
@@ -99,6 +102,39 @@ void tst_PlaneStatistics::histogramMatchesLiteralReading()
 {
     QFETCH(QImage, image);
     compareHistogram(image);
+}
+
+void tst_PlaneStatistics::blockMapMatchesLiteralReading_data()
+{
+    histogramMatchesLiteralReading_data();
+}
+
+// Every block's pattern where it lies, and a mask of every other type seen marking exactly the
+// blocks of those types.
+void tst_PlaneStatistics::blockMapMatchesLiteralReading()
+{
+    QFETCH(QImage, image);
+    const BlockMap map = BlockMap::of(image);
+    const ReferenceHistogram expected = referenceHistogram(image);
+    QCOMPARE(qsizetype(map.patterns.size()), qsizetype(expected.blocks));
+
+    BlockMap::TypeSet types;
+    qint64 expectedMarked = 0;
+    for (qsizetype i = 0; i < expected.firstSeen.size(); i += 2) {
+        types.set(size_t(expected.firstSeen.at(i)));
+        expectedMarked += expected.counts[size_t(expected.firstSeen.at(i))];
+    }
+    qint64 marked = -1;
+    const QImage mask = map.mask(types, &marked);
+    QCOMPARE(mask.size(), QSize(map.blockColumns, map.blockRows));
+    QCOMPARE(marked, expectedMarked);
+    for (int r = 0; r < map.blockRows; ++r) {
+        for (int c = 0; c < map.blockColumns; ++c) {
+            const int pattern = patternOf(BitBlock(image.copy(3 * c, 3 * r, 3, 3)));
+            QCOMPARE(map.patternAt(c, r), pattern);
+            QCOMPARE(mask.constScanLine(r)[c] != 0, types.test(size_t(pattern)));
+        }
+    }
 }
 
 void tst_PlaneStatistics::rankingMatchesLiteralReading_data()

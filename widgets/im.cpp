@@ -49,6 +49,8 @@ Im::~Im() = default;
 void Im::setImage(QImage image)
 {
     sourceImage = std::move(image);
+    // Marks belong to the image they were made for.
+    markCells = QImage();
     updateScrollBars(false);
     updateShownImage();
     repaint();
@@ -95,6 +97,103 @@ void Im::updateScrollBars(bool resetOffsetsWhenFitting)
 void Im::updateShownImage()
 {
     shownImage = scaledCrop(QPoint(offsetX, offsetY));
+    shownMarks = markedCrop(QPoint(offsetX, offsetY));
+}
+
+QColor Im::markColour()
+{
+    // Orange, half covering: light orange on white, brown on black, the pixel still readable.
+    return QColor(255, 128, 0, 140);
+}
+
+void Im::setMarks(const QImage &cells, int cellSize)
+{
+    markCells = cells.isNull() ? QImage() : cells.convertToFormat(QImage::Format_Grayscale8);
+    markCellSize = qMax(1, cellSize);
+    shownMarks = markedCrop(QPoint(offsetX, offsetY));
+    repaint();
+}
+
+std::vector<int> Im::shownPixels(int origin, int shownLength, int imageLength, int phase) const
+{
+    // The same sampling as the plane's crop: k screen pixels per image pixel zoomed in, one image
+    // pixel of every n zoomed out.
+    std::vector<int> pixels(size_t(qMax(0, shownLength)), -1);
+    const int k = qMax(1, qRound(scale));
+    const int n = qMax(1, qRound(1 / scale));
+    for (int s = 0; s < shownLength; ++s) {
+        const int pixel = scale >= 1 ? origin + s / k : origin + phase + s * n;
+        if (pixel >= 0 && pixel < imageLength)
+            pixels[size_t(s)] = pixel;
+    }
+    return pixels;
+}
+
+QImage Im::markedCrop(QPoint origin) const
+{
+    if (markCells.isNull() || sourceImage.isNull())
+        return {};
+    const QRect cell = viewCell();
+    const int cols = qRound(cell.width() / scale);
+    const int rows = qRound(cell.height() / scale);
+    const QSize shownSize(qRound(scale * cols), qRound(scale * rows));
+    if (cols <= 0 || rows <= 0 || shownSize.isEmpty())
+        return {};
+    const QPoint phase = scale < 1 ? downscalePhase(qRound(1 / scale)) : QPoint();
+    std::vector<int> cellX
+        = shownPixels(origin.x(), shownSize.width(), sourceImage.width(), phase.x());
+    for (int &x : cellX)
+        x = x >= 0 && x / markCellSize < markCells.width() ? x / markCellSize : -1;
+    const std::vector<int> pixelY
+        = shownPixels(origin.y(), shownSize.height(), sourceImage.height(), phase.y());
+
+    const QRgb tint = qPremultiply(markColour().rgba());
+    QImage shown(shownSize, QImage::Format_ARGB32_Premultiplied);
+    int lastCellY = -2;
+    for (int y = 0; y < shownSize.height(); ++y) {
+        auto *out = reinterpret_cast<QRgb *>(shown.scanLine(y));
+        const int cellY
+            = pixelY[size_t(y)] >= 0 && pixelY[size_t(y)] / markCellSize < markCells.height()
+            ? pixelY[size_t(y)] / markCellSize
+            : -1;
+        if (cellY == lastCellY) { // the same cells as the row above: copy it
+            std::memcpy(out, shown.constScanLine(y - 1), size_t(shownSize.width()) * 4);
+            continue;
+        }
+        lastCellY = cellY;
+        if (cellY < 0) {
+            std::memset(out, 0, size_t(shownSize.width()) * 4);
+            continue;
+        }
+        const uchar *marked = markCells.constScanLine(cellY);
+        for (int x = 0; x < shownSize.width(); ++x) {
+            const int c = cellX[size_t(x)];
+            out[x] = c >= 0 && marked[c] ? tint : 0;
+        }
+    }
+    return shown;
+}
+
+bool Im::imagePixelAt(QPoint widgetPoint, QPoint *imagePixel) const
+{
+    const QRect cell = viewCell();
+    if (sourceImage.isNull() || !cell.contains(widgetPoint))
+        return false;
+    const QPoint at = widgetPoint - cell.topLeft();
+    const int cols = qRound(cell.width() / scale);
+    const int rows = qRound(cell.height() / scale);
+    const QSize shownSize(qRound(scale * cols), qRound(scale * rows));
+    const QPoint phase = scale < 1 ? downscalePhase(qRound(1 / scale)) : QPoint();
+    const std::vector<int> x
+        = shownPixels(offsetX, shownSize.width(), sourceImage.width(), phase.x());
+    const std::vector<int> y
+        = shownPixels(offsetY, shownSize.height(), sourceImage.height(), phase.y());
+    if (at.x() >= int(x.size()) || at.y() >= int(y.size()) || x[size_t(at.x())] < 0
+        || y[size_t(at.y())] < 0)
+        return false;
+    if (imagePixel)
+        *imagePixel = QPoint(x[size_t(at.x())], y[size_t(at.y())]);
+    return true;
 }
 
 QImage Im::scaledCrop(QPoint origin) const
@@ -202,12 +301,16 @@ void Im::paintEvent(QPaintEvent *)
 {
     if (sourceImage.isNull())
         return;
-    if (shownImage.isNull())
+    if (shownImage.isNull()) {
         shownImage = scaledCrop(QPoint(0, 0));
+        shownMarks = markedCrop(QPoint(0, 0));
+    }
 
     const QRect cell = viewCell();
     QPainter painter(this);
     painter.drawImage(QPointF(cell.topLeft()), shownImage, QRectF(cell));
+    if (!shownMarks.isNull())
+        painter.drawImage(QPointF(cell.topLeft()), shownMarks, QRectF(cell));
 
     if (!showGrid || scale < 1.0f) {
         emit clearShowGridFlag();
@@ -230,6 +333,10 @@ void Im::paintEvent(QPaintEvent *)
 
 void Im::mousePressEvent(QMouseEvent *event)
 {
+    QPoint pixel;
+    if (event->button() == Qt::LeftButton && imagePixelAt(event->position().toPoint(), &pixel))
+        emit imagePixelClicked(pixel);
+
     // Without an image there is no pixel to report (the block limits alone would let (0, 0) pass).
     if (!showGrid || sourceImage.isNull())
         return;

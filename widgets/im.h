@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 namespace Ui {
 class ImClass;
@@ -33,12 +34,23 @@ public:
     const QImage &image() const { return sourceImage; }
     const QImage &viewImage() const { return shownImage; }
 
+    // Tints the image's cells of cellSize x cellSize pixels whose pixel in `cells` (one
+    // Format_Grayscale8 pixel per cell) is not 0, over the image at every zoom. A null image
+    // removes the tint; so does a new setImage.
+    void setMarks(const QImage &cells, int cellSize);
+    const QImage &marks() const { return markCells; }
+    // The image pixel shown at a point of the widget; false where no pixel of the image is shown.
+    bool imagePixelAt(QPoint widgetPoint, QPoint *imagePixel) const;
+    static QColor markColour();
+
     // Enables the grid overlay and the press reports.
     bool showGrid = true;
 
 signals:
     void takeMouse(QPoint imagePoint, QPoint widgetPoint);
     void clearShowGridFlag();
+    // A left press on a pixel of the image, at any zoom and whatever showGrid says.
+    void imagePixelClicked(QPoint imagePixel);
 
 private slots:
     void onHSliderMove(int);
@@ -56,12 +68,19 @@ private:
     void updateShownImage();
     QImage scaledCrop(QPoint origin) const;
     QImage sampledCrop(QPoint origin, QSize shownSize) const;
+    QImage markedCrop(QPoint origin) const;
+    // The image column (row) shown at each screen column (row) of the view from `origin`, or -1.
+    std::vector<int> shownPixels(int origin, int shownLength, int imageLength, int phase) const;
 
     std::unique_ptr<Ui::ImClass> ui;
     // Kept as given (a plane is 1 bit per pixel); only the visible crop is ever converted.
     QImage sourceImage;
     // The visible crop, already scaled to screen pixels.
     QImage shownImage;
+    // Marked cells, and the tint over shownImage drawn from them (transparent elsewhere).
+    QImage markCells;
+    int markCellSize = 1;
+    QImage shownMarks;
     float scale = 1.0f;
     int offsetX = 0;
     int offsetY = 0;

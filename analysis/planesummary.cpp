@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "planesummary.h"
+
+#include "planereport.h"
+#include "planestatistics.h"
+
+PlaneFigures PlaneSummary::of(const PlaneStatistics &stats, int plane)
+{
+    PlaneFigures figures;
+    figures.plane = plane;
+    figures.typeCount = int(stats.types.size());
+    figures.averageLength = stats.averageLength;
+    figures.entropy = stats.entropy;
+    figures.blockCount = stats.total;
+    const qsizetype rows = qMin(stats.types.size(), stats.lengths.size());
+    for (qsizetype i = 0; i < rows; ++i)
+        figures.codedBits += qint64(stats.types.at(i).count) * stats.lengths.at(i).length;
+    return figures;
+}
+
+PlaneFigures PlaneSummary::of(const QImage &plane, int planeNumber)
+{
+    return of(PlaneStatistics::of(plane), planeNumber);
+}
+
+QList<PlaneFigures> PlaneSummary::of(const QList<QImage> &planes)
+{
+    QList<PlaneFigures> summary;
+    summary.reserve(planes.size());
+    for (qsizetype i = 0; i < planes.size(); ++i)
+        summary.append(of(planes.at(i), int(i + 1)));
+    return summary;
+}
+
+QStringList PlaneSummary::fields(const PlaneFigures &figures)
+{
+    return {QString::number(figures.plane), QString::number(figures.typeCount),
+        QString::number(double(figures.averageLength), 'g', 6),
+        QString::number(double(figures.entropy), 'g', 6), QString::number(figures.codedBits),
+        ratioText(figures)};
+}
+
+QString PlaneSummary::ratioText(const PlaneFigures &figures)
+{
+    return figures.hasRatio() ? QString::number(figures.ratio(), 'g', 4) : QStringLiteral("-");
+}

@@ -1,0 +1,243 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The lab's third tab in the window: all planes of the picture in a chart and a table, the
+// dial's plane highlighted, and the chart turning the dial by mouse and keyboard.
+
+#include "mainwidget.h"
+#include "planechart.h"
+#include "planecomparison.h"
+#include "windowtesting.h"
+
+#include <QBarSeries>
+#include <QBarSet>
+#include <QComboBox>
+#include <QDial>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+
+namespace {
+
+using WindowTesting::child;
+
+struct Lab
+{
+    Lab()
+    {
+        window.dialogs().openFileName
+            = [this](const QString &, const QString &, const QString &) { return chosenFile; };
+        window.dialogs().messageBox = [](const QString &, const QString &) {};
+        window.resize(900, 800);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("the window was not shown");
+    }
+
+    void open()
+    {
+        child<QWidget>(window, "tab_2")->setEnabled(true);
+        tabs->setCurrentIndex(2);
+    }
+    void choose(const QString &name)
+    {
+        combo->setCurrentIndex(combo->findText(name));
+        emit combo->textActivated(combo->currentText());
+        QCoreApplication::processEvents();
+    }
+    // The last "Средняя длина кода" and "Энтропия плоскости" figures of the report.
+    QStringList reportedFigures() const
+    {
+        const QString text = report->toPlainText();
+        static const QRegularExpression length(QStringLiteral("Средняя длина кода = (\\S+) бит"));
+        static const QRegularExpression entropy(
+            QStringLiteral("Энтропия плоскости = (\\S+) бит/блок"));
+        QString l;
+        QString h;
+        for (auto it = length.globalMatch(text); it.hasNext();)
+            l = it.next().captured(1);
+        for (auto it = entropy.globalMatch(text); it.hasNext();)
+            h = it.next().captured(1);
+        return {l, h};
+    }
+    QList<QBarSet *> barSets() const
+    {
+        return qobject_cast<QBarSeries *>(chart->chart()->series().first())->barSets();
+    }
+
+    MainWidget window;
+    QString chosenFile;
+    QTabWidget *const tabs = child<QTabWidget>(window, "tabWidget");
+    QComboBox *const combo = child<QComboBox>(window, "comboBox");
+    QDial *const dial = child<QDial>(window, "dial");
+    QTextEdit *const report = child<QTextEdit>(window, "textEdit");
+    PlaneComparison *const page = window.findChild<PlaneComparison *>();
+    PlaneChart *const chart = window.findChild<PlaneChart *>();
+    QTableWidget *const figures = child<QTableWidget>(window, "planeFiguresTable");
+    QLabel *const message = child<QLabel>(window, "planeComparisonMessage");
+};
+
+} // namespace
+
+class tst_PlaneComparison : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void openWithTheLab();
+    void figuresOfEachLoad();
+    void noPlanes();
+    void clickTurnsTheDial_data();
+    void clickTurnsTheDial();
+    void keyboard();
+};
+
+void tst_PlaneComparison::openWithTheLab()
+{
+    Lab lab;
+    QCOMPARE(lab.tabs->count(), 3);
+    QCOMPARE(lab.tabs->tabText(2), QStringLiteral("Сравнение плоскостей"));
+    QVERIFY(!lab.tabs->isTabEnabled(2));
+    child<QWidget>(lab.window, "tab_2")->setEnabled(true);
+    QVERIFY(lab.tabs->isTabEnabled(2));
+    child<QWidget>(lab.window, "tab_2")->setEnabled(false);
+    QVERIFY(!lab.tabs->isTabEnabled(2));
+}
+
+// Each greyscale load replaces all eight rows, also one made while another tab is in front;
+// with the dial on a plane, its row shows the report's own L and H, and its bars are the
+// highlighted ones.
+void tst_PlaneComparison::figuresOfEachLoad()
+{
+    Lab lab;
+    lab.open();
+    // Loaded with the lab tab in front: the figures are there once the tab is.
+    lab.tabs->setCurrentIndex(1);
+    lab.choose(QStringLiteral("Барбара"));
+    lab.tabs->setCurrentIndex(2);
+    QCOMPARE(lab.figures->rowCount(), 8);
+    QCOMPARE(QStringList({lab.figures->item(0, 2)->text(), lab.figures->item(0, 3)->text()}),
+        lab.reportedFigures());
+    const QString barbaraPlane1 = lab.figures->item(0, 2)->text();
+    lab.choose(QStringLiteral("Лена"));
+    QCOMPARE(lab.figures->rowCount(), 8);
+    QVERIFY(lab.figures->item(0, 2)->text() != barbaraPlane1);
+    for (int plane = 8; plane >= 1; --plane) {
+        lab.dial->setValue(plane);
+        const int row = plane - 1;
+        QCOMPARE(lab.figures->item(row, 0)->text(), QString::number(plane));
+        QCOMPARE(
+            QStringList({lab.figures->item(row, 2)->text(), lab.figures->item(row, 3)->text()}),
+            lab.reportedFigures());
+        for (QBarSet *set : lab.barSets())
+            QCOMPARE(set->selectedBars(), QList<int> {row});
+        QVERIFY(lab.figures->item(row, 0)->font().bold());
+        QVERIFY(!lab.figures->item((row + 1) % 8, 0)->font().bold());
+    }
+}
+
+// A colour picture is not split and "выбери изображение" loads nothing: one sentence each,
+// no stale bars.
+void tst_PlaneComparison::noPlanes()
+{
+    QTemporaryDir dir;
+    Lab lab;
+    lab.open();
+    lab.choose(QStringLiteral("Лена"));
+    QVERIFY(lab.chart->isVisible());
+
+    QImage colour(30, 30, QImage::Format_RGB32);
+    colour.fill(Qt::red);
+    lab.chosenFile = dir.filePath(QStringLiteral("colour.bmp"));
+    QVERIFY(colour.save(lab.chosenFile));
+    child<QPushButton>(lab.window, "pushButton_2")->click();
+    QVERIFY(!lab.chart->isVisible());
+    QVERIFY(!lab.figures->isVisible());
+    QCOMPARE(lab.figures->rowCount(), 0);
+    QVERIFY(lab.chart->figures().isEmpty());
+    QCOMPARE(lab.message->text(), PlaneComparison::colourPictureText());
+
+    lab.choose(QStringLiteral("Лена"));
+    QVERIFY(lab.chart->isVisible());
+    QVERIFY(!lab.message->isVisible());
+    lab.choose(QStringLiteral("выбери изображение"));
+    QVERIFY(!lab.chart->isVisible());
+    QCOMPARE(lab.message->text(), PlaneComparison::noPictureText());
+}
+
+void tst_PlaneComparison::clickTurnsTheDial_data()
+{
+    QTest::addColumn<int>("plane");
+    QTest::addColumn<double>("height"); // where in the column, 0 = axis, 1 = top
+
+    QTest::newRow("plane 1, on its bars") << 1 << 0.1;
+    QTest::newRow("plane 5, above its bars") << 5 << 0.95;
+    QTest::newRow("plane 8, on its bars") << 8 << 0.5;
+}
+
+void tst_PlaneComparison::clickTurnsTheDial()
+{
+    QFETCH(int, plane);
+    QFETCH(double, height);
+
+    Lab lab;
+    lab.open();
+    lab.choose(QStringLiteral("Лена"));
+    lab.dial->setValue(plane == 1 ? 2 : 1);
+    const QString reportBefore = lab.report->toPlainText();
+
+    const QRectF column = lab.chart->planeColumn(plane);
+    const QPoint at(int(column.center().x()), int(column.bottom() - height * column.height()));
+    QTest::mouseClick(lab.chart->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(lab.dial->value(), plane);
+    // The dial's own analysis ran: one more report for that plane.
+    QVERIFY(lab.report->toPlainText().startsWith(reportBefore));
+    QVERIFY(lab.report->toPlainText().endsWith(QString(65, QLatin1Char('_'))));
+    QVERIFY(lab.report->toPlainText()
+                .mid(reportBefore.size())
+                .contains(QStringLiteral(". Плоскость №%1").arg(plane)));
+
+    // Outside the plot nothing happens.
+    QTest::mouseClick(lab.chart->viewport(), Qt::LeftButton, {}, QPoint(1, 1));
+    QCOMPARE(lab.dial->value(), plane);
+}
+
+// Tab reaches the chart, the arrows pick a plane, Space turns the dial to it; Tab goes on to the
+// table, and a screen reader hears the picked plane's figures.
+void tst_PlaneComparison::keyboard()
+{
+    Lab lab;
+    lab.open();
+    lab.choose(QStringLiteral("Лена"));
+    QApplication::setActiveWindow(&lab.window);
+    lab.tabs->tabBar()->setFocus();
+    QTest::keyClick(lab.tabs->tabBar(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), lab.chart);
+
+    QTest::keyClick(lab.chart, Qt::Key_Right);
+    QTest::keyClick(lab.chart, Qt::Key_Right);
+    QCOMPARE(lab.dial->value(), 1); // only picked
+    QCOMPARE(lab.chart->keyboardPlane(), 3);
+    QVERIFY(lab.chart->accessibleDescription().contains(
+        QStringLiteral("Плоскость 3: H = %1").arg(lab.figures->item(2, 3)->text())));
+    QTest::keyClick(lab.chart, Qt::Key_Space);
+    QCOMPARE(lab.dial->value(), 3);
+    QTest::keyClick(lab.chart, Qt::Key_End);
+    QTest::keyClick(lab.chart, Qt::Key_Right); // no wrap past 8
+    QTest::keyClick(lab.chart, Qt::Key_Return);
+    QCOMPARE(lab.dial->value(), 8);
+    QTest::keyClick(lab.chart, Qt::Key_Home);
+    QTest::keyClick(lab.chart, Qt::Key_Left);
+    QTest::keyClick(lab.chart, Qt::Key_Space);
+    QCOMPARE(lab.dial->value(), 1);
+
+    QTest::keyClick(lab.chart, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), lab.figures);
+}
+
+QTEST_MAIN(tst_PlaneComparison)
+#include "tst_planecomparison.moc"
