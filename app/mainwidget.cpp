@@ -11,6 +11,7 @@
 #include "ui_mainwidget.h"
 #include "wheelguard.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
