@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The teacher's key tool, run as a process: its output is what teachers compare with.
 
+#include "fieldtext.h"
 #include "homeworkdiagnosis.h"
 #include "mainwidget.h"
 #include "mainwidgettestaccess.h"
@@ -502,6 +503,8 @@ void tst_KeyTool::check_data()
     QTest::newRow("tie") << QStringList {"check", "Мама Мыла Раму", "0,2,3,2"} << 1 << "tie";
     QTest::newRow("words as separate arguments")
         << QStringList {"check", "Мама", "Мыла", "Раму", "0,3,0,3"} << 1 << "count";
+    QTest::newRow("counters shaped as the field would")
+        << QStringList {"check", "Мама Мыла Раму", " 0, 2,3 ,2"} << 1 << "tie";
     QTest::newRow("empty counters") << QStringList {"check", "Мама Мыла Раму", ""} << 1 << "format";
     QTest::newRow("suboptimal") << QStringList {"check", "Мама Мыла Раму", "1,1,0,3,2"} << 1
                                 << "suboptimal";
@@ -517,8 +520,9 @@ void tst_KeyTool::check()
     const Run run = runTool(arguments, true);
     QCOMPARE(run.exitCode, exitCode);
     const QString counters = arguments.takeLast();
-    const QString text
-        = HomeworkDiagnosis::of(arguments.mid(1).join(QLatin1Char(' ')), counters).text;
+    const QString text = HomeworkDiagnosis::of(
+        arguments.mid(1).join(QLatin1Char(' ')), FieldText::counters(counters))
+                             .text;
     QCOMPARE(
         run.out, kind + QLatin1Char('\n') + (text.isEmpty() ? text : text + QLatin1Char('\n')));
 }
