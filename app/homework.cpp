@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwidget.h"
 
+#include "homeworkfeedback.h"
 #include "namecode.h"
 #include "qswitch.h"
 #include "ui_mainwidget.h"
@@ -42,6 +43,7 @@ void MainWidget::onApplay(bool)
         ui->lineEdit_3->setVisible(true);
         ui->pushButton_2->setVisible(true);
         ui->comboBox->setVisible(false);
+        homeworkFeedback->skipped();
         return;
     }
 
@@ -63,8 +65,10 @@ void MainWidget::onApplay(bool)
         ui->comboBox->setVisible(true);
         ui->lineEdit_3->setVisible(false);
         ui->pushButton_2->setVisible(false);
+        homeworkFeedback->checkedRight(name);
     } else {
         showVerdict(QStringLiteral("выполнено неверно!"), QStringLiteral("ff0000"));
         ui->tab_2->setEnabled(false);
+        homeworkFeedback->checkedWrong(name, ui->lineEdit_2->text());
     }
 }

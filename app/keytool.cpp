@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // huffman-lab-key: the answers the program hides from students, for the teacher.
 //   huffman-lab-key name "Мама Мыла Раму"          the homework's length counters
+//   huffman-lab-key name "Мама Мыла Раму" --steps  the same and the construction step by step
+//   huffman-lab-key check "Мама Мыла Раму" 0,2,3,2 what the window says to that answer
 //   huffman-lab-key picture FILE [--plane N]       the full results table and report of a plane
 //   huffman-lab-key picture FILE --summary         one line of figures per plane
 
 #include "bitplanes.h"
 #include "fieldtext.h"
+#include "homeworkdiagnosis.h"
+#include "huffmanconstruction.h"
 #include "namecode.h"
 #include "picturereader.h"
 #include "planereport.h"
@@ -22,6 +26,8 @@
 namespace {
 
 enum ExitCode { Success = 0, Unreadable = 1, BadArguments = 2 };
+// check: the answer is wrong.
+constexpr int WrongAnswer = 1;
 
 // Bytes, not the locale's encoding: the answers are Russian and go to files and pipes as UTF-8.
 void write(FILE *stream, const QString &text)
@@ -33,7 +39,8 @@ void write(FILE *stream, const QString &text)
 QString usage()
 {
     return QStringLiteral("Использование:\n"
-                          "  huffman-lab-key name \"Фамилия Имя Отчество\"\n"
+                          "  huffman-lab-key name \"Фамилия Имя Отчество\" [--steps]\n"
+                          "  huffman-lab-key check \"Фамилия Имя Отчество\" СЧЕТЧИКИ\n"
                           "  huffman-lab-key picture ФАЙЛ [--plane N] [--summary]\n"
                           "  huffman-lab-key --help\n");
 }
@@ -56,6 +63,26 @@ QString help()
             "  убираются, переводы строк, табуляции и неразрывные пробелы считаются\n"
             "  пробелами, несколько пробелов подряд — одним, а е с отдельным знаком\n"
             "  диерезиса (U+0308) — буквой ё.\n"
+            "  С --steps за списком следуют пустая строка и построение кода по шагам, поля\n"
+            "  разделены табуляцией: номер шага, узел, взятый первым, узел, взятый вторым,\n"
+            "  новый узел (символы узла и вероятность как количество/всего символов, пробел\n"
+            "  записан как « »), и как решен выбор среди узлов равной вероятности:\n"
+            "  \"по порядку списка\" (из равных берется стоящий в списке последним,\n"
+            "  объединенный узел ставится в конец списка), \"по округлению\" (программа\n"
+            "  складывает вероятности 32-битными числами с плавающей точкой, и суммы равных\n"
+            "  дробей разошлись в последнем знаке) или пусто, если равных не было.\n"
+            "\n"
+            "check ФИО СЧЕТЧИКИ\n"
+            "  Разбирает ответ студента так же, как окно программы после проверки: первая\n"
+            "  строка — вид ответа, ровно одно из слов right (верно), format (запись не по\n"
+            "  правилам), count (кодовых слов не столько, сколько различных символов),\n"
+            "  kraft (сумма Крафта не равна 1), suboptimal (код длиннее кода Хаффмана),\n"
+            "  tie (такой же короткий код при другом выборе среди равных вероятностей),\n"
+            "  unreachable (такой же короткий, но алгоритм Хаффмана его не дает); вторая\n"
+            "  строка — пояснение, которое видит студент (для right ее нет). Последний\n"
+            "  аргумент — список счетчиков, предыдущие — слова имени; оба читаются так же,\n"
+            "  как их принимают поля окна (в списке пробелы у запятых убираются). Код\n"
+            "  завершения 0 для right, 1 для остальных видов.\n"
             "\n"
             "picture ФАЙЛ [--plane N] [--summary]\n"
             "  Читает изображение BMP, JPEG или PNG так же, как программа (если содержимое\n"
@@ -91,8 +118,9 @@ QString help()
             "Вывод всегда в UTF-8, независимо от локали.\n"
             "\n"
             "Коды завершения:\n"
-            "  0 — успех;\n"
-            "  1 — файл изображения не удалось прочитать (сообщение в stderr);\n"
+            "  0 — успех (для check — ответ верен);\n"
+            "  1 — файл изображения не удалось прочитать (сообщение в stderr); для check —\n"
+            "      ответ неверен;\n"
             "  2 — неверные аргументы (подсказка по использованию в stderr).\n");
 }
 
@@ -135,21 +163,78 @@ QString section(const QString &heading, const QImage &plane, const QString &firs
         + QLatin1Char('\n') + PlaneReport::summaryParagraph(stats) + QLatin1Char('\n');
 }
 
-int nameMode(const QStringList &words)
+// Name words, with the options among them taken out.
+bool nameWords(const QStringList &arguments, QStringList *words, bool *steps, QString *error)
 {
+    for (const QString &argument : arguments) {
+        if (steps && argument == QLatin1String("--steps")) {
+            *steps = true;
+        } else if (argument.startsWith(QLatin1String("--"))) {
+            *error = QStringLiteral("неизвестный параметр ") + argument;
+            return false;
+        } else {
+            words->append(argument);
+        }
+    }
+    return true;
+}
+
+QString stepsText(const HuffmanConstruction &construction)
+{
+    QString text;
+    for (const HuffmanConstruction::Step &step : construction.steps) {
+        const QStringList fields {QString::number(construction.nodes.at(step.merged).step),
+            construction.nodeText(step.first), construction.nodeText(step.second),
+            construction.nodeText(step.merged), HuffmanConstruction::tieNote(step)};
+        text += fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
+    return text;
+}
+
+int nameMode(const QStringList &arguments)
+{
+    QStringList words;
+    bool steps = false;
+    QString error;
+    if (!nameWords(arguments, &words, &steps, &error))
+        return badArguments(error);
     if (words.isEmpty())
         return badArguments(QStringLiteral("не задано имя"));
     // The same text the window's name field would hold after the same paste.
-    const QString text = NameCode::countersText(FieldText::name(words.join(QLatin1Char(' '))));
+    const QString name = FieldText::name(words.join(QLatin1Char(' ')));
+    const QString text = NameCode::countersText(name);
     if (text.isEmpty())
         return badArguments(QStringLiteral("в имени нет ни одного печатного символа"));
     write(stdout, text + QLatin1Char('\n'));
+    if (steps)
+        write(stdout, QStringLiteral("\n") + stepsText(HuffmanConstruction::ofName(name)));
     return Success;
 }
 
 QString summaryLine(const PlaneFigures &figures)
 {
     return PlaneSummary::fields(figures).join(QLatin1Char('\t')) + QLatin1Char('\n');
+}
+
+int checkMode(const QStringList &arguments)
+{
+    QStringList words;
+    QString error;
+    if (!nameWords(arguments, &words, nullptr, &error))
+        return badArguments(error);
+    if (words.size() < 2)
+        return badArguments(QStringLiteral("нужны имя и список счетчиков"));
+    // Both texts as the window's fields would hold them after the same paste.
+    const QString counters = FieldText::counters(words.takeLast());
+    const QString name = FieldText::name(words.join(QLatin1Char(' ')));
+    if (NameCode::countersText(name).isEmpty())
+        return badArguments(QStringLiteral("в имени нет ни одного печатного символа"));
+    const HomeworkDiagnosis diagnosis = HomeworkDiagnosis::of(name, counters);
+    QString out = HomeworkDiagnosis::kindName(diagnosis.kind) + QLatin1Char('\n');
+    if (!diagnosis.text.isEmpty())
+        out += diagnosis.text + QLatin1Char('\n');
+    write(stdout, out);
+    return diagnosis.kind == HomeworkDiagnosis::Kind::Right ? Success : WrongAnswer;
 }
 
 int pictureMode(const QStringList &arguments)
@@ -260,6 +345,8 @@ int main(int argc, char *argv[])
         result = badArguments(QStringLiteral("не задан режим"));
     } else if (arguments.first() == QLatin1String("name")) {
         result = nameMode(arguments.mid(1));
+    } else if (arguments.first() == QLatin1String("check")) {
+        result = checkMode(arguments.mid(1));
     } else if (arguments.first() == QLatin1String("picture")) {
         result = pictureMode(arguments.mid(1));
     } else {

@@ -3,6 +3,7 @@
 
 #include "blockmarking.h"
 #include "formfit.h"
+#include "homeworkfeedback.h"
 #include "im.h"
 #include "picturefiledialog.h"
 #include "planecomparisontab.h"
@@ -10,7 +11,10 @@
 #include "ui_mainwidget.h"
 #include "wheelguard.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QTableWidgetItem>
@@ -25,6 +29,20 @@ MainWidget::MainWidget(QWidget *parent)
     modalDialogs.openFileName
         = [this](const QString &caption, const QString &dir, const QString &filter) {
               return PictureFileDialog::getOpenFileName(this, caption, dir, filter);
+          };
+    modalDialogs.printDialog = [](QWidget *parent, const QString &documentName,
+                                   const std::function<void(QPagedPaintDevice *)> &print) {
+        // Widgets print as drawn on the screen: at the screen's resolution text and lines stay
+        // vectors, while the style's pixmaps at printer resolution take seconds and megabytes.
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setDocName(documentName);
+        QPrintDialog dialog(&printer, parent);
+        if (dialog.exec() == QDialog::Accepted)
+            print(&printer);
+    };
+    modalDialogs.saveFileName
+        = [](QWidget *parent, const QString &caption, const QString &dir, const QString &filter) {
+              return QFileDialog::getSaveFileName(parent, caption, dir, filter);
           };
 
     // Also connects the dial to the LCD, before the dial's slot below: the analysis reads the
@@ -62,6 +80,7 @@ MainWidget::MainWidget(QWidget *parent)
 
     planeComparison = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, this);
     describeControls();
+    homeworkFeedback = new HomeworkFeedback(this, ui->label_6, ui->pushButton, modalDialogs);
 
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(onApplay(bool)));
     connect(ui->comboBox, SIGNAL(textActivated(QString)), this, SLOT(onActivateCombo(QString)));

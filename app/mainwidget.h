@@ -18,9 +18,11 @@
 #include <optional>
 
 class BlockMarking;
+class HomeworkFeedback;
 class Im;
 class PlaneComparisonTab;
 class QEvent;
+class QPagedPaintDevice;
 class QSwitch;
 class Ui_MainWidget;
 
@@ -39,6 +41,14 @@ public:
         std::function<void(const QString &title, const QString &text)> messageBox;
         std::function<QString(const QString &caption, const QString &dir, const QString &filter)>
             openFileName;
+        // The construction window's print and save dialogs, over that window. printDialog calls
+        // print with the printer when the student chooses to print.
+        std::function<void(QWidget *parent, const QString &documentName,
+            const std::function<void(QPagedPaintDevice *device)> &print)>
+            printDialog;
+        std::function<QString(
+            QWidget *parent, const QString &caption, const QString &dir, const QString &filter)>
+            saveFileName;
     };
 
     explicit MainWidget(QWidget *parent = nullptr);
@@ -91,6 +101,7 @@ private:
     QSwitch *modeSwitch = nullptr;
     BlockMarking *blockMarking = nullptr;
     PlaneComparisonTab *planeComparison = nullptr;
+    HomeworkFeedback *homeworkFeedback = nullptr;
     QHash<QChar, int> letterCounts;
     QList<float> letterProbabilities;
     QImage currentImage;

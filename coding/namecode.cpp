@@ -29,8 +29,10 @@ NameStatistics NameCode::analyse(const QString &fullName)
     for (auto it = statistics.letterCounts.cbegin(); it != statistics.letterCounts.cend(); ++it)
         byCount.emplace_back(it.value(), it.key().unicode());
     std::sort(byCount.begin(), byCount.end());
-    for (const auto &entry : byCount)
+    for (const auto &entry : byCount) {
         statistics.letterProbabilities.append(float(entry.first) / float(total));
+        statistics.letters.append(QChar(entry.second));
+    }
 
     statistics.counters
         = HuffmanCoder::lengthCounters(HuffmanCoder::codeLengths(statistics.letterProbabilities));

@@ -10,6 +10,7 @@ struct NameStatistics
 {
     QHash<QChar, int> letterCounts; // lower-cased printable characters (spaces included)
     QList<float> letterProbabilities; // count / total, ascending by count
+    QString letters; // the characters in the order of letterProbabilities
     QList<int> counters; // element k = number of codewords of length k + 1
     QString countersText; // counters joined with ',' as the student types them
 };

@@ -89,11 +89,23 @@ int main(int argc, char *argv[])
     window.show();
     bool ok = save(framed(window), dir, "homework.png");
 
-    // The worked example, checked: the green verdict.
+    // The worked example with the other tie break: red, and why.
     window.findChild<QLineEdit *>("lineEdit")->setText(QStringLiteral("Мама Мыла Раму"));
+    window.findChild<QLineEdit *>("lineEdit_2")->setText(QStringLiteral("0,2,3,2"));
+    window.findChild<QPushButton *>("pushButton")->click();
+    ok = save(framed(window), dir, "homework-diagnosis.png") && ok;
+
+    // The worked example, checked: the green verdict.
     window.findChild<QLineEdit *>("lineEdit_2")->setText(QStringLiteral("0,3,0,4"));
     window.findChild<QPushButton *>("pushButton")->click();
     ok = save(framed(window), dir, "homework-checked.png") && ok;
+
+    // The construction of that code, in its own window.
+    window.findChild<QPushButton *>("constructionButton")->click();
+    QWidget *construction = window.findChild<QWidget *>("constructionWindow");
+    ok = construction && save(framed(*construction), dir, "construction.png") && ok;
+    if (construction)
+        construction->close();
 
     // The lab tab as it opens after the homework is skipped: file controls, empty results.
     window.findChild<QWidget *>("tab_2")->setEnabled(true);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The teacher's key tool, run as a process: its output is what teachers compare with.
 
+#include "fieldtext.h"
+#include "homeworkdiagnosis.h"
 #include "mainwidget.h"
 #include "mainwidgettestaccess.h"
 #include "namecode.h"
@@ -152,6 +154,12 @@ private slots:
     void help();
     void matchesTheWindow_data();
     void matchesTheWindow();
+    void check_data();
+    void check();
+    void nameSteps();
+    void homeworkBadArguments_data();
+    void homeworkBadArguments();
+    void helpNamesHomeworkCommands();
 
 private:
     QTemporaryDir dir;
@@ -483,6 +491,82 @@ void tst_KeyTool::matchesTheWindow()
     QVERIFY(windowReport.startsWith(
         QStringLiteral("Изображение: ") + name + QStringLiteral(". Плоскость №")));
     QCOMPARE(report, windowReport + QLatin1Char('\n'));
+}
+
+void tst_KeyTool::check_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("kind");
+
+    QTest::newRow("right") << QStringList {"check", "Мама Мыла Раму", "0,3,0,4"} << 0 << "right";
+    QTest::newRow("tie") << QStringList {"check", "Мама Мыла Раму", "0,2,3,2"} << 1 << "tie";
+    QTest::newRow("words as separate arguments")
+        << QStringList {"check", "Мама", "Мыла", "Раму", "0,3,0,3"} << 1 << "count";
+    QTest::newRow("counters shaped as the field would")
+        << QStringList {"check", "Мама Мыла Раму", " 0, 2,3 ,2"} << 1 << "tie";
+    QTest::newRow("empty counters") << QStringList {"check", "Мама Мыла Раму", ""} << 1 << "format";
+    QTest::newRow("suboptimal") << QStringList {"check", "Мама Мыла Раму", "1,1,0,3,2"} << 1
+                                << "suboptimal";
+}
+
+// The kind, then exactly the text the window shows under the verdict.
+void tst_KeyTool::check()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, kind);
+
+    const Run run = runTool(arguments, true);
+    QCOMPARE(run.exitCode, exitCode);
+    const QString counters = arguments.takeLast();
+    const QString text = HomeworkDiagnosis::of(
+        arguments.mid(1).join(QLatin1Char(' ')), FieldText::counters(counters))
+                             .text;
+    QCOMPARE(
+        run.out, kind + QLatin1Char('\n') + (text.isEmpty() ? text : text + QLatin1Char('\n')));
+}
+
+void tst_KeyTool::nameSteps()
+{
+    const Run run = runTool({"name", "Мама Мыла Раму", "--steps"});
+    QCOMPARE(run.exitCode, 0);
+    const QStringList lines = run.out.split(QLatin1Char('\n'));
+    QCOMPARE(lines.mid(0, 2), QStringList({"0,3,0,4", ""}));
+    QCOMPARE(lines.size(), 2 + 6 + 1);
+    QCOMPARE(lines.at(4), "3\t{л, р} 2/14\t{у, ы} 2/14\t{у, ы, л, р} 4/14\tпо порядку списка");
+    QCOMPARE(
+        lines.at(7), "6\t{« », у, ы, л, р} 6/14\t{а, м} 8/14\t{а, м, « », у, ы, л, р} 14/14\t");
+    QCOMPARE(lines.last(), "");
+}
+
+void tst_KeyTool::homeworkBadArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+
+    QTest::newRow("check without anything") << QStringList {"check"};
+    QTest::newRow("check without counters") << QStringList {"check", "Мама Мыла Раму"};
+    QTest::newRow("check of nothing printable") << QStringList {"check", "\t", "1"};
+    QTest::newRow("check with an option") << QStringList {"check", "Мама", "--steps", "1"};
+    QTest::newRow("name with an unknown option") << QStringList {"name", "Мама", "--step"};
+}
+
+void tst_KeyTool::homeworkBadArguments()
+{
+    QFETCH(QStringList, arguments);
+
+    const Run run = runTool(arguments);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY(QString::fromUtf8(run.err).contains(QStringLiteral("Использование:")));
+}
+
+void tst_KeyTool::helpNamesHomeworkCommands()
+{
+    const Run run = runTool({"--help"});
+    for (const char *phrase : {"check \"Фамилия Имя Отчество\" СЧЕТЧИКИ", "[--steps]",
+             "по округлению", "right (верно)", "unreachable", "для check —"})
+        QVERIFY2(run.out.contains(QString::fromUtf8(phrase)), phrase);
 }
 
 QTEST_MAIN(tst_KeyTool)

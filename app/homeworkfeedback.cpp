@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "homeworkfeedback.h"
+
+#include "constructionwindow.h"
+#include "homeworkdiagnosis.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+// The box layout that holds widget, somewhere below root, and its index there.
+QBoxLayout *boxHolding(QLayout *root, QWidget *widget, int *index)
+{
+    if (!root)
+        return nullptr;
+    if (auto *box = qobject_cast<QBoxLayout *>(root)) {
+        const int at = box->indexOf(widget);
+        if (at >= 0) {
+            *index = at;
+            return box;
+        }
+    }
+    for (int i = 0; i < root->count(); ++i) {
+        if (QBoxLayout *found = boxHolding(root->itemAt(i)->layout(), widget, index))
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+HomeworkFeedback::HomeworkFeedback(
+    QWidget *window, QLabel *verdict, QWidget *checkButton, const MainWidget::Dialogs &dialogs)
+    : QObject(window)
+    , window(window)
+    , dialogs(dialogs)
+{
+    QWidget *page = verdict->parentWidget();
+    diagnosisLabel = new QLabel(page);
+    diagnosisLabel->setObjectName(QStringLiteral("diagnosisLabel"));
+    diagnosisLabel->setTextFormat(Qt::PlainText);
+    diagnosisLabel->setWordWrap(true);
+    diagnosisLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    diagnosisLabel->setAccessibleName(QStringLiteral("Пояснение к проверке"));
+    diagnosisLabel->setAccessibleDescription(
+        QStringLiteral("Почему ответ неверен и что в нем проверить"));
+    // Hidden while empty, so that the tab keeps its size until there is something to say.
+    diagnosisLabel->hide();
+
+    constructionButton = new QPushButton(QStringLiteral("Показать построение кода"), page);
+    constructionButton->setObjectName(QStringLiteral("constructionButton"));
+    constructionButton->setAccessibleDescription(
+        QStringLiteral("Открывает окно с шагами построения кода, деревом и кодовыми словами"));
+    constructionButton->hide();
+    connect(constructionButton, &QPushButton::clicked, this, &HomeworkFeedback::showConstruction);
+    QWidget::setTabOrder(checkButton, constructionButton);
+
+    auto *row = new QHBoxLayout;
+    row->addWidget(diagnosisLabel, 1);
+    row->addWidget(constructionButton, 0, Qt::AlignTop);
+    int index = 0;
+    if (QBoxLayout *holder = boxHolding(page->layout(), verdict, &index))
+        holder->insertLayout(index + 1, row);
+    else
+        page->layout()->addItem(row);
+}
+
+void HomeworkFeedback::checkedRight(const QString &fullName)
+{
+    rightName = fullName;
+    showDiagnosis(QString());
+    constructionButton->show();
+}
+
+void HomeworkFeedback::checkedWrong(const QString &fullName, const QString &countersText)
+{
+    showDiagnosis(HomeworkDiagnosis::of(fullName, countersText).text);
+    constructionButton->hide();
+}
+
+void HomeworkFeedback::skipped()
+{
+    showDiagnosis(QString());
+    constructionButton->hide();
+}
+
+void HomeworkFeedback::showDiagnosis(const QString &text)
+{
+    diagnosisLabel->setText(text);
+    diagnosisLabel->setVisible(!text.isEmpty());
+}
+
+void HomeworkFeedback::showConstruction()
+{
+    if (!construction) {
+        // Each dialog goes through the window's seam when it is needed.
+        ConstructionWindow::Dialogs forwarded {
+            [this](QWidget *parent, const QString &documentName,
+                const ConstructionWindow::Dialogs::PrintTo &print) {
+                dialogs.printDialog(parent, documentName, print);
+            },
+            [this](QWidget *parent, const QString &caption, const QString &dir,
+                const QString &filter) {
+                return dialogs.saveFileName(parent, caption, dir, filter);
+            },
+            [this](const QString &title, const QString &text) { dialogs.messageBox(title, text); },
+        };
+        construction = new ConstructionWindow(rightName, forwarded, window);
+        construction->setObjectName(QStringLiteral("constructionWindow"));
+    } else if (construction->name() != rightName) {
+        construction->showName(rightName);
+    }
+    construction->show();
+    construction->raise();
+    construction->activateWindow();
+}

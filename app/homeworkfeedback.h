@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "mainwidget.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class ConstructionWindow;
+class QLabel;
+class QPushButton;
+
+// What the homework tab says beside the verdict: after a wrong check, why the answer is wrong
+// (without giving it away); after a right one, a button that opens the construction of the code.
+class HomeworkFeedback : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Places its label and button under verdict (label_6) in window, the button next after
+    // checkButton in the tab order; the dialogs are read when they are needed, so tests may
+    // replace them later.
+    HomeworkFeedback(
+        QWidget *window, QLabel *verdict, QWidget *checkButton, const MainWidget::Dialogs &dialogs);
+
+    void checkedRight(const QString &fullName);
+    void checkedWrong(const QString &fullName, const QString &countersText);
+    void skipped();
+
+private:
+    void showDiagnosis(const QString &text);
+    void showConstruction();
+
+    QWidget *window;
+    const MainWidget::Dialogs &dialogs;
+    QLabel *diagnosisLabel = nullptr;
+    QPushButton *constructionButton = nullptr;
+    QString rightName; // the name of the latest right check
+    QPointer<ConstructionWindow> construction;
+};

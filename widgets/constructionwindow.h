@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "huffmanconstruction.h"
+
+#include <QImage>
+#include <QList>
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QPagedPaintDevice;
+class QPushButton;
+class QScrollArea;
+
+// "Построение кода Хаффмана": how the lab's code for a name comes about, for the student who has
+// got it right. The reduction table (the two nodes each step takes, the new node, how equal
+// probabilities were decided), the code tree as the steps merged it, and each character's code
+// length and canonical codeword. Printable and savable as a PNG picture.
+class ConstructionWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The modal dialogs it needs, so that tests can answer them.
+    struct Dialogs
+    {
+        // Asks where to print a document of that name (the print dialog) and, when the student
+        // chooses to print, calls print with that device.
+        using PrintTo = std::function<void(QPagedPaintDevice *device)>;
+        std::function<void(QWidget *parent, const QString &documentName, const PrintTo &print)>
+            print;
+        std::function<QString(
+            QWidget *parent, const QString &caption, const QString &dir, const QString &filter)>
+            saveFileName;
+        std::function<void(const QString &title, const QString &text)> messageBox;
+    };
+
+    // parent: the window it belongs to; it still opens as a window of its own.
+    ConstructionWindow(const QString &fullName, Dialogs dialogs, QWidget *parent = nullptr);
+
+    // Shows the construction for another name.
+    void showName(const QString &fullName);
+    QString name() const { return fullName; }
+
+    // Everything the window shows below its buttons, whole, however it is scrolled.
+    QImage image() const;
+    // The same on as many pages as it needs, each part whole on its page.
+    void print(QPagedPaintDevice *device) const;
+
+public slots:
+    void onPrint();
+    void onSave();
+
+private:
+    QWidget *buildContent();
+
+    QString fullName;
+    HuffmanConstruction construction;
+    Dialogs dialogs;
+    QScrollArea *scrollArea = nullptr;
+    QWidget *content = nullptr;
+    QList<QWidget *> parts; // the blocks of content, in order, kept whole when printed
+};
