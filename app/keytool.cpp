@@ -15,6 +15,7 @@
 #include "planereport.h"
 #include "planestatistics.h"
 #include "planesummary.h"
+#include "resultstable.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -130,23 +131,13 @@ int badArguments(const QString &message)
     return BadArguments;
 }
 
-// Bit i of the pattern is the pixel (i % 3, i / 3): top row first, each row left to right.
-QString patternText(int pattern)
-{
-    QString text(9, QLatin1Char('0'));
-    for (int bit = 0; bit < 9; ++bit) {
-        if (pattern & (1 << bit))
-            text[bit] = QLatin1Char('1');
-    }
-    return text;
-}
-
 QString tableText(const PlaneStatistics &stats)
 {
     QString text;
     for (qsizetype row = 0; row < stats.types.size(); ++row) {
         const QStringList fields {QString::number(row + 1),
-            patternText(stats.types.at(row).pattern), QString::number(stats.types.at(row).count),
+            ResultsTable::patternText(stats.types.at(row).pattern),
+            QString::number(stats.types.at(row).count),
             PlaneReport::probabilityText(stats.probabilities.at(row)), stats.codes.value(row),
             QString::number(stats.lengths.value(row).length)};
         text += fields.join(QLatin1Char('\t')) + QLatin1Char('\n');

@@ -8,6 +8,8 @@
 #include "picturefiledialog.h"
 #include "planecomparisontab.h"
 #include "qswitch.h"
+#include "resultsexport.h"
+#include "savefiledialog.h"
 #include "ui_mainwidget.h"
 #include "wheelguard.h"
 
@@ -42,7 +44,7 @@ MainWidget::MainWidget(QWidget *parent)
     };
     modalDialogs.saveFileName
         = [](QWidget *parent, const QString &caption, const QString &dir, const QString &filter) {
-              return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+              return SaveFileDialog::getSaveFileName(parent, caption, dir, filter);
           };
 
     // Also connects the dial to the LCD, before the dial's slot below: the analysis reads the
@@ -77,6 +79,7 @@ MainWidget::MainWidget(QWidget *parent)
     for (int column = 0; column < 5; ++column)
         ui->tableWidget->setHorizontalHeaderItem(column, new QTableWidgetItem(QString()));
     FormFit::apply(*this, *ui->tableWidget);
+    resultsExport = new ResultsExport(*ui, modalDialogs, this);
 
     planeComparison = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, this);
     describeControls();
