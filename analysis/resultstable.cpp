@@ -24,8 +24,7 @@ QString ResultsTable::patternText(int pattern)
 ResultsTable::ResultsTable(const PlaneStatistics &stats, const QStringList &typedCodes)
     : stats(stats)
     , typedCodes(typedCodes)
-{
-}
+{ }
 
 int ResultsTable::rowCount() const
 {
