@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
 
 #include <memory>
 #include <vector>
@@ -9,7 +10,7 @@
 namespace {
 
 // The system's own text is English; the folder's state says most of it in the student's words.
-QString reasonFor(const QString &path, const QFileDevice &file)
+QString reasonFor(const QString &path, const QFileDevice &file, qint64 size)
 {
     const QFileInfo info(path);
     if (info.isDir())
@@ -21,7 +22,9 @@ QString reasonFor(const QString &path, const QFileDevice &file)
         return QStringLiteral("Вместо папки на этом месте файл.");
     if (!folder.isWritable())
         return QStringLiteral("Нет прав на запись в эту папку.");
-    if (file.error() == QFileDevice::ResourceError)
+    // A write cut short by a full disk sets no error of its own: the space left tells.
+    if (file.error() == QFileDevice::ResourceError
+        || QStorageInfo(folder.absoluteFilePath()).bytesAvailable() < size)
         return QStringLiteral("На диске не хватает места.");
     return QStringLiteral("Ошибка записи: %1.").arg(file.errorString());
 }
@@ -40,13 +43,13 @@ FileSaver::Result FileSaver::save(const QList<File> &files)
         const bool written = saved->open(QIODevice::WriteOnly)
             && saved->write(file.data) == file.data.size() && saved->flush();
         if (!written)
-            return {file.path, reasonFor(file.path, *saved)};
+            return {file.path, reasonFor(file.path, *saved, file.data.size())};
         pending.push_back(std::move(saved));
     }
     for (size_t i = 0; i < pending.size(); ++i) {
         if (!pending[i]->commit()) {
             const QString &path = files.at(qsizetype(i)).path;
-            return {path, reasonFor(path, *pending[i])};
+            return {path, reasonFor(path, *pending[i], files.at(qsizetype(i)).data.size())};
         }
     }
     return {};
