@@ -5,11 +5,13 @@
 //   huffman-lab-key check "Мама Мыла Раму" 0,2,3,2 what the window says to that answer
 //   huffman-lab-key picture FILE [--plane N]       the full results table and report of a plane
 //   huffman-lab-key picture FILE --summary         one line of figures per plane
+//   huffman-lab-key names FILE [--csv]             the counters of a whole class, one name a line
 
 #include "bitplanes.h"
 #include "fieldtext.h"
 #include "homeworkdiagnosis.h"
 #include "huffmanconstruction.h"
+#include "keyclass.h"
 #include "namecode.h"
 #include "picturereader.h"
 #include "planereport.h"
@@ -43,6 +45,7 @@ QString usage()
                           "  huffman-lab-key name \"Фамилия Имя Отчество\" [--steps]\n"
                           "  huffman-lab-key check \"Фамилия Имя Отчество\" СЧЕТЧИКИ\n"
                           "  huffman-lab-key picture ФАЙЛ [--plane N] [--summary]\n"
+                          "  huffman-lab-key names ФАЙЛ [--csv]\n"
                           "  huffman-lab-key --help\n");
 }
 
@@ -116,12 +119,28 @@ QString help()
             "  значащими цифрами (\"-\", когда тип блока один и L = 0). Изображение, которое не\n"
             "  делится на плоскости, дает одну строку с номером плоскости 0.\n"
             "\n"
+            "names ФАЙЛ [--csv]\n"
+            "  Ответы для целой группы. ФАЙЛ — текст в UTF-8, по одному полному имени в\n"
+            "  строке; пустые строки и строки, начинающиеся с #, пропускаются, пробелы по\n"
+            "  краям и лишние пробелы между словами убираются. На каждое имя печатается\n"
+            "  строка, поля разделены табуляцией: имя, список счетчиков, который ждет\n"
+            "  проверка домашнего задания, число различных символов имени (пробел тоже\n"
+            "  символ) и поле с * для имен, где другой выбор среди равных вероятностей дает\n"
+            "  другие счетчики той же цены (ответы студентов могут оспариваться), иначе\n"
+            "  пустое. Строка, которую поле имени в окне программы не приняло бы, попадает\n"
+            "  в stderr с номером строки и пропускается; остальные строки печатаются, а код\n"
+            "  завершения тогда 1.\n"
+            "  С --csv те же поля выводятся как таблица CSV для электронной таблицы: UTF-8\n"
+            "  с меткой порядка байтов, строка заголовков, поля через точку с запятой,\n"
+            "  списки счетчиков записаны как =\"0,3,0,4\", чтобы оставаться текстом.\n"
+            "\n"
             "Вывод всегда в UTF-8, независимо от локали.\n"
             "\n"
             "Коды завершения:\n"
             "  0 — успех (для check — ответ верен);\n"
             "  1 — файл изображения не удалось прочитать (сообщение в stderr); для check —\n"
-            "      ответ неверен;\n"
+            "      ответ неверен; для names — файл списка не прочитан или в нем есть\n"
+            "      непринятые строки;\n"
             "  2 — неверные аргументы (подсказка по использованию в stderr).\n");
 }
 
@@ -226,6 +245,15 @@ int checkMode(const QStringList &arguments)
         out += diagnosis.text + QLatin1Char('\n');
     write(stdout, out);
     return diagnosis.kind == HomeworkDiagnosis::Kind::Right ? Success : WrongAnswer;
+}
+
+int classMode(const KeyClass::Output &output)
+{
+    if (output.exitCode == BadArguments)
+        return badArguments(output.err);
+    std::fwrite(output.out.constData(), 1, size_t(output.out.size()), stdout);
+    write(stderr, output.err);
+    return output.exitCode;
 }
 
 int pictureMode(const QStringList &arguments)
@@ -340,6 +368,8 @@ int main(int argc, char *argv[])
         result = checkMode(arguments.mid(1));
     } else if (arguments.first() == QLatin1String("picture")) {
         result = pictureMode(arguments.mid(1));
+    } else if (arguments.first() == QLatin1String("names")) {
+        result = classMode(KeyClass::names(arguments.mid(1)));
     } else {
         result = badArguments(QStringLiteral("неизвестный режим ") + arguments.first());
     }

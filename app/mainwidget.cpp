@@ -5,6 +5,7 @@
 #include "formfit.h"
 #include "homeworkfeedback.h"
 #include "im.h"
+#include "namecode.h"
 #include "picturefiledialog.h"
 #include "planecomparisontab.h"
 #include "qswitch.h"
@@ -58,9 +59,7 @@ MainWidget::MainWidget(QWidget *parent)
     blockMarking = new BlockMarking(viewer, ui->tableWidget, this);
     ui->verticalLayout_6->insertWidget(1, blockMarking->statusLabel(), 0);
 
-    // {0,19} rather than {,19}: PCRE2 reads "{,19}" as literal text, not as a repeat count.
-    // The capitals А-Я do not include Ё; ё is listed apart, as it lies outside а-я.
-    const QRegularExpression namePattern("[А-Я][а-яё]{0,19} [А-Я][а-яё]{0,19} [А-Я][а-яё]{0,19}");
+    const QRegularExpression namePattern(NameCode::fullNamePattern());
     ui->lineEdit->setValidator(new QRegularExpressionValidator(namePattern, this));
     const QRegularExpression countersPattern("[0-9]{1,2}(,[0-9]{1,2}){0,59}");
     ui->lineEdit_2->setValidator(new QRegularExpressionValidator(countersPattern, this));

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The key tool's commands for a whole class: a names file in, one line per student out.
+namespace KeyClass {
+
+struct Output
+{
+    QByteArray out; // UTF-8 for standard output
+    QString err; // for standard error, one line a problem
+    int exitCode = 0;
+};
+
+// names FILE [--csv]: expected counters, distinct characters and the disputed mark per name.
+Output names(const QStringList &arguments);
+
+} // namespace KeyClass

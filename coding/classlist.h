@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// A class's file for the teacher's key: one student a line, in UTF-8 (a byte-order mark and
+// Windows line ends are fine); empty lines and lines starting with # are skipped. A name counts
+// when the window's name field would take it, after the same clean-up of spaces.
+class ClassList
+{
+public:
+    struct Entry
+    {
+        int line = 0; // from 1
+        QString name;
+        QString answer; // the counters after the tab, for a file of answers
+    };
+    struct Problem
+    {
+        int line = 0;
+        QString text; // what is wrong, in Russian
+    };
+    struct Parsed
+    {
+        QList<Entry> entries;
+        QList<Problem> problems;
+    };
+
+    // One full name a line.
+    static Parsed names(const QByteArray &contents);
+    // "full name<TAB>counters" a line: the answers a class handed in.
+    static Parsed answers(const QByteArray &contents);
+};
