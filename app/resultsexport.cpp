@@ -55,7 +55,7 @@ ResultsExport::ResultsExport(Ui_MainWidget &ui, const MainWidget::Dialogs &dialo
     button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     button->setMaximumHeight(75);
     button->setIcon(window->style()->standardIcon(QStyle::SP_DialogSaveButton));
-    button->setIconSize(QSize(32, 32));
+    button->setIconSize(ui.pushButton_4->iconSize());
     button->setFlat(true);
     button->setAutoDefault(false);
     button->setToolTip(QStringLiteral("Сохранить результаты…"));
