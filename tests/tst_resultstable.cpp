@@ -97,7 +97,9 @@ void tst_ResultsTable::csvRoundTrip()
         patterns[i] = 1 << i;
     const PlaneStatistics stats = PlaneStatistics::of(TestPictures::planeOfPatterns(patterns, 171));
     QCOMPARE(stats.total, 29241);
-    const QStringList typed {QStringLiteral("0"), QStringLiteral("0010")};
+    // Whatever the student typed comes back as typed, quotes and semicolons included.
+    const QStringList typed {QStringLiteral("0"), QStringLiteral("0010"), QStringLiteral("=1+1"),
+        QStringLiteral("\"0\";1")};
     const PlainCsv::Table csv
         = PlainCsv::parse(SpreadsheetText::csv(ResultsTable(stats, typed).all()));
 

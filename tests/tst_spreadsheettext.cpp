@@ -1,4 +1,3 @@
-#include "plaincsv.h"
 #include "spreadsheettext.h"
 
 #include <QTest>
@@ -16,7 +15,6 @@ class tst_SpreadsheetText : public QObject
 private slots:
     void csvField_data();
     void csvField();
-    void csvRoundTrip();
     void tsv_data();
     void tsv();
     void html();
@@ -54,26 +52,6 @@ void tst_SpreadsheetText::csvField()
     QFETCH(QString, field);
     const QByteArray csv = SpreadsheetText::csv({{{QStringLiteral("x"), Kind::Label}, cell}});
     QCOMPARE(csv, QByteArray("\xEF\xBB\xBF") + "x;" + field.toUtf8() + '\n');
-}
-
-// Whatever a student types into a code cell comes back from a plain reader as typed.
-void tst_SpreadsheetText::csvRoundTrip()
-{
-    const Rows rows {
-        {{QStringLiteral("тип блока"), Kind::Label}, {QStringLiteral("код; \"x\""), Kind::Label}},
-        {{QStringLiteral("000010011"), Kind::Digits},
-            {QStringLiteral("0,0000341986"), Kind::Number}},
-        {{QStringLiteral("=1+1"), Kind::Digits}, {QStringLiteral("\"0\"\n1"), Kind::Digits}},
-        {{QString(), Kind::Digits}, {QStringLiteral("1"), Kind::Number}},
-    };
-    const PlainCsv::Table table = PlainCsv::parse(SpreadsheetText::csv(rows));
-    QVERIFY(table.byteOrderMark);
-    QCOMPARE(table.records.size(), rows.size());
-    for (qsizetype r = 0; r < rows.size(); ++r) {
-        QCOMPARE(table.records.at(r).size(), rows.at(r).size());
-        for (qsizetype c = 0; c < rows.at(r).size(); ++c)
-            QCOMPARE(PlainCsv::textOf(table.records.at(r).at(c)), rows.at(r).at(c).text);
-    }
 }
 
 void tst_SpreadsheetText::tsv_data()
