@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A plain reader of semicolon CSV, written from the format's rules rather than from our writer:

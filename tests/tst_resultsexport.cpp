@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Results out of the window: the clipboard and the saved files, as the student gets them.
 
 #include "lab.h"
