@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "classlist.h"
 
+#include "fieldtext.h"
 #include "namecode.h"
 
 #include <QStringDecoder>
@@ -11,10 +12,10 @@ const QString refusedName = QStringLiteral(
     "поле имени в окне программы не примет «%1»: нужны три слова русскими буквами, каждое с "
     "заглавной, через один пробел");
 
+// What the window's fields would hold after the same text was pasted into them.
 QString cleanName(const QString &text)
 {
-    // Runs of spaces inside a pasted name count as one, as in the window's field.
-    return text.simplified();
+    return FieldText::name(text);
 }
 
 template<typename Take>
@@ -76,7 +77,7 @@ ClassList::Parsed ClassList::answers(const QByteArray &contents)
         }
         if (!takeName(line.left(tab), entry, problem))
             return false;
-        entry.answer = line.mid(tab + 1).trimmed();
+        entry.answer = FieldText::counters(line.mid(tab + 1));
         return true;
     });
 }

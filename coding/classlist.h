@@ -6,8 +6,9 @@
 #include <QString>
 
 // A class's file for the teacher's key: one student a line, in UTF-8 (a byte-order mark and
-// Windows line ends are fine); empty lines and lines starting with # are skipped. A name counts
-// when the window's name field would take it, after the same clean-up of spaces.
+// Windows line ends are fine); empty lines and lines starting with # are skipped. Names and
+// counters are shaped as the window's fields shape pasted text (FieldText), and a name counts
+// when the window's name field would then take it.
 class ClassList
 {
 public:

@@ -26,9 +26,9 @@ void tst_ClassList::names_data()
     QTest::newRow("byte-order mark and Windows line ends")
         << QByteArray("\xEF\xBB\xBFМама Мыла Раму\r\nИванов Иван Иванович\r\n")
         << QStringList {"1:Мама Мыла Раму", "2:Иванов Иван Иванович"} << QList<int> {};
-    QTest::newRow("doubled space and a no-break space inside")
-        << QByteArray("Петров  Пётр\xC2\xA0Петрович\n") << QStringList {"1:Петров Пётр Петрович"}
-        << QList<int> {};
+    QTest::newRow("doubled space, a no-break space, ё as е and a combining diaeresis")
+        << QByteArray("Петров  Пе\xCC\x88тр\xC2\xA0Петрович\n")
+        << QStringList {"1:Петров Пётр Петрович"} << QList<int> {};
     QTest::newRow("bad line in the middle, the rest still read")
         << QByteArray("Мама Мыла Раму\nиванов иван\nИванов Иван Иванович\n")
         << QStringList {"1:Мама Мыла Раму", "3:Иванов Иван Иванович"} << QList<int> {2};
@@ -66,7 +66,7 @@ void tst_ClassList::answers_data()
     QTest::addColumn<QList<int>>("problemLines");
 
     QTest::newRow("name, tab, counters")
-        << QByteArray("Мама Мыла Раму\t0,3,0,4\n Иванов Иван Иванович \t 0,2,3,2 \n")
+        << QByteArray("Мама Мыла Раму\t0,3,0,4\n Иванов Иван Иванович \t 0, 2,3 ,2 \n")
         << QStringList {"1:Мама Мыла Раму:0,3,0,4", "2:Иванов Иван Иванович:0,2,3,2"}
         << QList<int> {};
     QTest::newRow("no tab, bad name")
