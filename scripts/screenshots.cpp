@@ -191,7 +191,6 @@ int main(int argc, char *argv[])
     QWheelEvent wheel(at, viewer->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
         Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(viewer, &wheel);
-    auto *table = window.findChild<QTableWidget *>("tableWidget");
     table->selectRow(2);
     const QPoint view = busiestView(viewer->marks(), viewer->size() / 4 / 3);
     viewer->findChild<QScrollBar *>("horizontalScrollBar")->setValue(3 * view.x());
