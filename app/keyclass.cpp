@@ -2,11 +2,14 @@
 #include "keyclass.h"
 
 #include "classlist.h"
+#include "homeworkdiagnosis.h"
 #include "namecode.h"
 #include "spreadsheettext.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <optional>
 
 namespace KeyClass {
 
@@ -84,30 +87,69 @@ Output finish(const QList<SpreadsheetText::Row> &rows, const SpreadsheetText::Ro
     return output;
 }
 
+// "*" where the students' answers may differ from the key and still be right; "?" when the
+// search among equal probabilities gave up before it knew.
+QString disputed(const QString &name)
+{
+    const std::optional<bool> other = HomeworkDiagnosis::otherCountersPossible(name);
+    if (!other)
+        return QStringLiteral("?");
+    return *other ? QStringLiteral("*") : QString();
+}
+
+// The file read as a class list, or the output that says why not.
+template<typename Parse>
+std::optional<Output> readList(const Arguments &args, Parse parse, ClassList::Parsed *parsed)
+{
+    if (!args.error.isEmpty())
+        return Output {{}, args.error, badArguments};
+    QByteArray bytes;
+    QString why;
+    if (!contents(args.path, &bytes, &why))
+        return Output {
+            {}, QStringLiteral("huffman-lab-key: %1: %2\n").arg(args.path, why), problemExit};
+    *parsed = parse(bytes);
+    return std::nullopt;
+}
+
 } // namespace
 
 Output names(const QStringList &arguments)
 {
     const Arguments args = read(arguments);
-    if (!args.error.isEmpty())
-        return {{}, args.error, badArguments};
-    QByteArray bytes;
-    QString why;
-    if (!contents(args.path, &bytes, &why))
-        return {{}, QStringLiteral("huffman-lab-key: %1: %2\n").arg(args.path, why), problemExit};
-
-    const ClassList::Parsed parsed = ClassList::names(bytes);
+    ClassList::Parsed parsed;
+    if (const std::optional<Output> failed = readList(args, ClassList::names, &parsed))
+        return *failed;
     QList<SpreadsheetText::Row> rows;
     for (const ClassList::Entry &entry : parsed.entries) {
         const NameStatistics statistics = NameCode::analyse(entry.name);
         rows.append({{entry.name, Kind::Label}, {statistics.countersText, Kind::Digits},
             {QString::number(statistics.letterCounts.size()), Kind::Number},
-            {QString(), Kind::Label}});
+            {disputed(entry.name), Kind::Label}});
     }
     const SpreadsheetText::Row header {{QStringLiteral("ФИО"), Kind::Label},
         {QStringLiteral("счетчики длин кодов"), Kind::Label},
         {QStringLiteral("различных символов"), Kind::Label},
         {QStringLiteral("другие счетчики той же цены"), Kind::Label}};
+    return finish(rows, header, args.csv, args.path, parsed.problems);
+}
+
+Output checkAll(const QStringList &arguments)
+{
+    const Arguments args = read(arguments);
+    ClassList::Parsed parsed;
+    if (const std::optional<Output> failed = readList(args, ClassList::answers, &parsed))
+        return *failed;
+    QList<SpreadsheetText::Row> rows;
+    for (const ClassList::Entry &entry : parsed.entries) {
+        const HomeworkDiagnosis diagnosis = HomeworkDiagnosis::of(entry.name, entry.answer);
+        rows.append({{entry.name, Kind::Label}, {entry.answer, Kind::Digits},
+            {HomeworkDiagnosis::kindName(diagnosis.kind), Kind::Label},
+            {diagnosis.text, Kind::Label}});
+    }
+    const SpreadsheetText::Row header {{QStringLiteral("ФИО"), Kind::Label},
+        {QStringLiteral("ответ"), Kind::Label}, {QStringLiteral("вид ответа"), Kind::Label},
+        {QStringLiteral("пояснение"), Kind::Label}};
     return finish(rows, header, args.csv, args.path, parsed.problems);
 }
 

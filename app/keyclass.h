@@ -17,4 +17,7 @@ struct Output
 // names FILE [--csv]: expected counters, distinct characters and the disputed mark per name.
 Output names(const QStringList &arguments);
 
+// check-all FILE [--csv]: the homework diagnosis of each submitted answer.
+Output checkAll(const QStringList &arguments);
+
 } // namespace KeyClass

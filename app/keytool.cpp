@@ -6,6 +6,7 @@
 //   huffman-lab-key picture FILE [--plane N]       the full results table and report of a plane
 //   huffman-lab-key picture FILE --summary         one line of figures per plane
 //   huffman-lab-key names FILE [--csv]             the counters of a whole class, one name a line
+//   huffman-lab-key check-all FILE [--csv]         the diagnosis of every answer a class handed in
 
 #include "bitplanes.h"
 #include "fieldtext.h"
@@ -46,6 +47,7 @@ QString usage()
                           "  huffman-lab-key check \"Фамилия Имя Отчество\" СЧЕТЧИКИ\n"
                           "  huffman-lab-key picture ФАЙЛ [--plane N] [--summary]\n"
                           "  huffman-lab-key names ФАЙЛ [--csv]\n"
+                          "  huffman-lab-key check-all ФАЙЛ [--csv]\n"
                           "  huffman-lab-key --help\n");
 }
 
@@ -126,21 +128,33 @@ QString help()
             "  строка, поля разделены табуляцией: имя, список счетчиков, который ждет\n"
             "  проверка домашнего задания, число различных символов имени (пробел тоже\n"
             "  символ) и поле с * для имен, где другой выбор среди равных вероятностей дает\n"
-            "  другие счетчики той же цены (ответы студентов могут оспариваться), иначе\n"
-            "  пустое. Строка, которую поле имени в окне программы не приняло бы, попадает\n"
+            "  другие счетчики той же цены (ответы студентов могут оспариваться), с ?, если\n"
+            "  перебор выборов остановился раньше, чем это выяснилось, иначе пустое.\n"
+            "  Строка, которую поле имени в окне программы не приняло бы, попадает\n"
             "  в stderr с номером строки и пропускается; остальные строки печатаются, а код\n"
             "  завершения тогда 1.\n"
             "  С --csv те же поля выводятся как таблица CSV для электронной таблицы: UTF-8\n"
             "  с меткой порядка байтов, строка заголовков, поля через точку с запятой,\n"
             "  списки счетчиков записаны как =\"0,3,0,4\", чтобы оставаться текстом.\n"
             "\n"
+            "check-all ФАЙЛ [--csv]\n"
+            "  Разбирает ответы целой группы так же, как check. ФАЙЛ — текст в UTF-8, в\n"
+            "  строке полное имя, табуляция и список счетчиков, который сдал студент; пустые\n"
+            "  строки и строки с # в начале пропускаются. На каждую строку печатается\n"
+            "  строка, поля разделены табуляцией: имя, ответ, вид ответа (right, format,\n"
+            "  count, kraft, suboptimal, tie, unreachable, как у check) и пояснение, которое\n"
+            "  видит студент (для right пустое). Строка без табуляции или с именем, которое\n"
+            "  поле имени в окне не приняло бы, попадает в stderr с номером строки и\n"
+            "  пропускается; код завершения тогда 1, а неверные ответы на него не влияют.\n"
+            "  --csv — как у names.\n"
+            "\n"
             "Вывод всегда в UTF-8, независимо от локали.\n"
             "\n"
             "Коды завершения:\n"
             "  0 — успех (для check — ответ верен);\n"
             "  1 — файл изображения не удалось прочитать (сообщение в stderr); для check —\n"
-            "      ответ неверен; для names — файл списка не прочитан или в нем есть\n"
-            "      непринятые строки;\n"
+            "      ответ неверен; для names и check-all — файл списка не прочитан или в нем\n"
+            "      есть непринятые строки;\n"
             "  2 — неверные аргументы (подсказка по использованию в stderr).\n");
 }
 
@@ -370,6 +384,8 @@ int main(int argc, char *argv[])
         result = pictureMode(arguments.mid(1));
     } else if (arguments.first() == QLatin1String("names")) {
         result = classMode(KeyClass::names(arguments.mid(1)));
+    } else if (arguments.first() == QLatin1String("check-all")) {
+        result = classMode(KeyClass::checkAll(arguments.mid(1)));
     } else {
         result = badArguments(QStringLiteral("неизвестный режим ") + arguments.first());
     }

@@ -163,6 +163,7 @@ private slots:
     void helpNamesHomeworkCommands();
     void names();
     void namesCsv();
+    void checkAll();
 
 private:
     QTemporaryDir dir;
@@ -396,6 +397,7 @@ void tst_KeyTool::badArguments_data()
     QTest::newRow("names without a file") << QStringList {"names", "--csv"};
     QTest::newRow("names of two files") << QStringList {"names", "a.txt", "b.txt"};
     QTest::newRow("names, unknown option") << QStringList {"names", "a.txt", "--tsv"};
+    QTest::newRow("check-all without a file") << QStringList {"check-all"};
 }
 
 // Bad arguments are rejected before any file is touched: x.bmp need not exist.
@@ -595,7 +597,7 @@ void tst_KeyTool::names()
     const Run run = runTool({QStringLiteral("names"), path}, true);
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.out,
-        QStringLiteral("Мама Мыла Раму\t0,3,0,4\t7\t\nИванов Иван Иванович\t0,2,3,2\t7\t\n"));
+        QStringLiteral("Мама Мыла Раму\t0,3,0,4\t7\t*\nИванов Иван Иванович\t0,2,3,2\t7\t\n"));
     const QString err = QString::fromUtf8(run.err);
     QVERIFY2(
         err.startsWith(QStringLiteral("huffman-lab-key: ") + path + QStringLiteral(", строка 3: ")),
@@ -622,6 +624,30 @@ void tst_KeyTool::namesCsv()
     QCOMPARE(csv.records.at(1).at(0), QStringLiteral("Мама Мыла Раму"));
     QCOMPARE(PlainCsv::textOf(csv.records.at(1).at(1)), QStringLiteral("0,3,0,4"));
     QCOMPARE(csv.records.at(2).at(2), QStringLiteral("7"));
+}
+
+// A class's answers with a line without its tab in the middle: every other line judged, in order.
+void tst_KeyTool::checkAll()
+{
+    const QString path = dir.filePath(QStringLiteral("ответы.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Мама Мыла Раму\t0,3,0,4\nМама Мыла Раму\t0,2,3,2\nИванов Иван 0,2,3,2\n"
+               "Иванов Иван Иванович\t0,3,1,3\nИванов Иван Иванович\t02,3\n");
+    file.close();
+
+    const Run run = runTool({QStringLiteral("check-all"), path});
+    QCOMPARE(run.exitCode, 1);
+    QStringList kinds;
+    for (const QString &line : run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList fields = line.split(QLatin1Char('\t'));
+        QCOMPARE(fields.size(), 4);
+        kinds << fields.at(2);
+        QCOMPARE(fields.at(3).isEmpty(), fields.at(2) == QStringLiteral("right"));
+    }
+    QCOMPARE(kinds, QStringList({"right", "tie", "kraft", "format"}));
+    QVERIFY2(
+        QString::fromUtf8(run.err).contains(QStringLiteral(", строка 3: ")), run.err.constData());
 }
 
 QTEST_MAIN(tst_KeyTool)
