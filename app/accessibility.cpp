@@ -3,6 +3,7 @@
 
 #include "im.h"
 #include "qswitch.h"
+#include "resultsexport.h"
 #include "ui_mainwidget.h"
 
 #include <QAccessible>
@@ -85,7 +86,8 @@ void MainWidget::describeControls()
     setTabOrder(ui->dial, ui->tableWidget);
     setTabOrder(ui->tableWidget, ui->pushButton_3);
     setTabOrder(ui->pushButton_3, ui->pushButton_4);
-    setTabOrder(ui->pushButton_4, ui->textEdit);
+    setTabOrder(ui->pushButton_4, resultsExport->saveButton());
+    setTabOrder(resultsExport->saveButton(), ui->textEdit);
 }
 
 // label_6 shows the verdict as large coloured rich text; its accessible name carries the same

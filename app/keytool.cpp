@@ -5,16 +5,20 @@
 //   huffman-lab-key check "Мама Мыла Раму" 0,2,3,2 what the window says to that answer
 //   huffman-lab-key picture FILE [--plane N]       the full results table and report of a plane
 //   huffman-lab-key picture FILE --summary         one line of figures per plane
+//   huffman-lab-key names FILE [--csv]             the counters of a whole class, one name a line
+//   huffman-lab-key check-all FILE [--csv]         the diagnosis of every answer a class handed in
 
 #include "bitplanes.h"
 #include "fieldtext.h"
 #include "homeworkdiagnosis.h"
 #include "huffmanconstruction.h"
+#include "keyclass.h"
 #include "namecode.h"
 #include "picturereader.h"
 #include "planereport.h"
 #include "planestatistics.h"
 #include "planesummary.h"
+#include "resultstable.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -42,6 +46,8 @@ QString usage()
                           "  huffman-lab-key name \"Фамилия Имя Отчество\" [--steps]\n"
                           "  huffman-lab-key check \"Фамилия Имя Отчество\" СЧЕТЧИКИ\n"
                           "  huffman-lab-key picture ФАЙЛ [--plane N] [--summary]\n"
+                          "  huffman-lab-key names ФАЙЛ [--csv]\n"
+                          "  huffman-lab-key check-all ФАЙЛ [--csv]\n"
                           "  huffman-lab-key --help\n");
 }
 
@@ -115,12 +121,40 @@ QString help()
             "  значащими цифрами (\"-\", когда тип блока один и L = 0). Изображение, которое не\n"
             "  делится на плоскости, дает одну строку с номером плоскости 0.\n"
             "\n"
+            "names ФАЙЛ [--csv]\n"
+            "  Ответы для целой группы. ФАЙЛ — текст в UTF-8, по одному полному имени в\n"
+            "  строке; пустые строки и строки, начинающиеся с #, пропускаются, пробелы по\n"
+            "  краям и лишние пробелы между словами убираются. На каждое имя печатается\n"
+            "  строка, поля разделены табуляцией: имя, список счетчиков, который ждет\n"
+            "  проверка домашнего задания, число различных символов имени (пробел тоже\n"
+            "  символ) и поле с * для имен, где другой выбор среди равных вероятностей дает\n"
+            "  другие счетчики той же цены (ответы студентов могут оспариваться), с ?, если\n"
+            "  перебор выборов остановился раньше, чем это выяснилось, иначе пустое.\n"
+            "  Строка, которую поле имени в окне программы не приняло бы, попадает\n"
+            "  в stderr с номером строки и пропускается; остальные строки печатаются, а код\n"
+            "  завершения тогда 1.\n"
+            "  С --csv те же поля выводятся как таблица CSV для электронной таблицы: UTF-8\n"
+            "  с меткой порядка байтов, строка заголовков, поля через точку с запятой,\n"
+            "  списки счетчиков записаны как =\"0,3,0,4\", чтобы оставаться текстом.\n"
+            "\n"
+            "check-all ФАЙЛ [--csv]\n"
+            "  Разбирает ответы целой группы так же, как check. ФАЙЛ — текст в UTF-8, в\n"
+            "  строке полное имя, табуляция и список счетчиков, который сдал студент; пустые\n"
+            "  строки и строки с # в начале пропускаются. На каждую строку печатается\n"
+            "  строка, поля разделены табуляцией: имя, ответ, вид ответа (right, format,\n"
+            "  count, kraft, suboptimal, tie, unreachable, как у check) и пояснение, которое\n"
+            "  видит студент (для right пустое). Строка без табуляции или с именем, которое\n"
+            "  поле имени в окне не приняло бы, попадает в stderr с номером строки и\n"
+            "  пропускается; код завершения тогда 1, а неверные ответы на него не влияют.\n"
+            "  --csv — как у names.\n"
+            "\n"
             "Вывод всегда в UTF-8, независимо от локали.\n"
             "\n"
             "Коды завершения:\n"
             "  0 — успех (для check — ответ верен);\n"
             "  1 — файл изображения не удалось прочитать (сообщение в stderr); для check —\n"
-            "      ответ неверен;\n"
+            "      ответ неверен; для names и check-all — файл списка не прочитан или в нем\n"
+            "      есть непринятые строки;\n"
             "  2 — неверные аргументы (подсказка по использованию в stderr).\n");
 }
 
@@ -130,23 +164,13 @@ int badArguments(const QString &message)
     return BadArguments;
 }
 
-// Bit i of the pattern is the pixel (i % 3, i / 3): top row first, each row left to right.
-QString patternText(int pattern)
-{
-    QString text(9, QLatin1Char('0'));
-    for (int bit = 0; bit < 9; ++bit) {
-        if (pattern & (1 << bit))
-            text[bit] = QLatin1Char('1');
-    }
-    return text;
-}
-
 QString tableText(const PlaneStatistics &stats)
 {
     QString text;
     for (qsizetype row = 0; row < stats.types.size(); ++row) {
         const QStringList fields {QString::number(row + 1),
-            patternText(stats.types.at(row).pattern), QString::number(stats.types.at(row).count),
+            ResultsTable::patternText(stats.types.at(row).pattern),
+            QString::number(stats.types.at(row).count),
             PlaneReport::probabilityText(stats.probabilities.at(row)), stats.codes.value(row),
             QString::number(stats.lengths.value(row).length)};
         text += fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
@@ -235,6 +259,15 @@ int checkMode(const QStringList &arguments)
         out += diagnosis.text + QLatin1Char('\n');
     write(stdout, out);
     return diagnosis.kind == HomeworkDiagnosis::Kind::Right ? Success : WrongAnswer;
+}
+
+int classMode(const KeyClass::Output &output)
+{
+    if (output.exitCode == BadArguments)
+        return badArguments(output.err);
+    std::fwrite(output.out.constData(), 1, size_t(output.out.size()), stdout);
+    write(stderr, output.err);
+    return output.exitCode;
 }
 
 int pictureMode(const QStringList &arguments)
@@ -349,6 +382,10 @@ int main(int argc, char *argv[])
         result = checkMode(arguments.mid(1));
     } else if (arguments.first() == QLatin1String("picture")) {
         result = pictureMode(arguments.mid(1));
+    } else if (arguments.first() == QLatin1String("names")) {
+        result = classMode(KeyClass::names(arguments.mid(1)));
+    } else if (arguments.first() == QLatin1String("check-all")) {
+        result = classMode(KeyClass::checkAll(arguments.mid(1)));
     } else {
         result = badArguments(QStringLiteral("неизвестный режим ") + arguments.first());
     }

@@ -5,9 +5,12 @@
 #include "formfit.h"
 #include "homeworkfeedback.h"
 #include "im.h"
+#include "namecode.h"
 #include "picturefiledialog.h"
 #include "planecomparisontab.h"
 #include "qswitch.h"
+#include "resultsexport.h"
+#include "savefiledialog.h"
 #include "ui_mainwidget.h"
 #include "wheelguard.h"
 
@@ -42,7 +45,7 @@ MainWidget::MainWidget(QWidget *parent)
     };
     modalDialogs.saveFileName
         = [](QWidget *parent, const QString &caption, const QString &dir, const QString &filter) {
-              return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+              return SaveFileDialog::getSaveFileName(parent, caption, dir, filter);
           };
 
     // Also connects the dial to the LCD, before the dial's slot below: the analysis reads the
@@ -56,9 +59,7 @@ MainWidget::MainWidget(QWidget *parent)
     blockMarking = new BlockMarking(viewer, ui->tableWidget, this);
     ui->verticalLayout_6->insertWidget(1, blockMarking->statusLabel(), 0);
 
-    // {0,19} rather than {,19}: PCRE2 reads "{,19}" as literal text, not as a repeat count.
-    // The capitals А-Я do not include Ё; ё is listed apart, as it lies outside а-я.
-    const QRegularExpression namePattern("[А-Я][а-яё]{0,19} [А-Я][а-яё]{0,19} [А-Я][а-яё]{0,19}");
+    const QRegularExpression namePattern(NameCode::fullNamePattern());
     ui->lineEdit->setValidator(new QRegularExpressionValidator(namePattern, this));
     const QRegularExpression countersPattern("[0-9]{1,2}(,[0-9]{1,2}){0,59}");
     ui->lineEdit_2->setValidator(new QRegularExpressionValidator(countersPattern, this));
@@ -77,6 +78,7 @@ MainWidget::MainWidget(QWidget *parent)
     for (int column = 0; column < 5; ++column)
         ui->tableWidget->setHorizontalHeaderItem(column, new QTableWidgetItem(QString()));
     FormFit::apply(*this, *ui->tableWidget);
+    resultsExport = new ResultsExport(*ui, modalDialogs, this);
 
     planeComparison = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, this);
     describeControls();

@@ -24,6 +24,7 @@ class PlaneComparisonTab;
 class QEvent;
 class QPagedPaintDevice;
 class QSwitch;
+class ResultsExport;
 class Ui_MainWidget;
 
 // The program's only window: the homework tab and the lab tab with the plane viewer, the
@@ -41,8 +42,9 @@ public:
         std::function<void(const QString &title, const QString &text)> messageBox;
         std::function<QString(const QString &caption, const QString &dir, const QString &filter)>
             openFileName;
-        // The construction window's print and save dialogs, over that window. printDialog calls
-        // print with the printer when the student chooses to print.
+        // The construction window's print and save dialogs, over that window; the save dialog
+        // also saves the lab's results. printDialog calls print with the printer when the
+        // student chooses to print.
         std::function<void(QWidget *parent, const QString &documentName,
             const std::function<void(QPagedPaintDevice *device)> &print)>
             printDialog;
@@ -120,4 +122,5 @@ private:
     TypedCodes typedCodes;
 
     Dialogs modalDialogs;
+    ResultsExport *resultsExport = nullptr;
 };

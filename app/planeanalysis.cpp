@@ -3,6 +3,8 @@
 
 #include "blockmarking.h"
 #include "planereport.h"
+#include "resultsexport.h"
+#include "resultstable.h"
 #include "ui_mainwidget.h"
 
 #include <QColor>
@@ -13,7 +15,7 @@
 
 namespace {
 
-constexpr int hiddenCodes = 5; // the codes the student works out
+constexpr int hiddenCodes = ResultsTable::hiddenRows; // the codes the student works out
 const QColor hiddenColour = QColor::fromRgba(0xffff0000);
 const QColor rightColour = QColor::fromRgba(0xff55aa7f);
 const QColor wrongColour = QColor::fromRgba(0xffff0000);
@@ -58,6 +60,7 @@ void MainWidget::analysePlane()
     const PlaneStatistics stats = PlaneStatistics::of(currentImage);
     blockMarking->setPlane(currentImage, stats);
     showStatistics(stats, picture);
+    resultsExport->analysed(planeStatistics, currentImage);
 }
 
 const QIcon &MainWidget::blockIcon(const BlockType &type)
@@ -87,9 +90,7 @@ void MainWidget::showStatistics(
     ui->textEdit->append(PlaneReport::blockTypesParagraph(blockCounts.size()));
 
     QTableWidget *const table = ui->tableWidget;
-    const QStringList headers
-        = {QStringLiteral("тип блока"), QStringLiteral("количество"), QStringLiteral("вероятность"),
-            QStringLiteral("код Хаффмана"), QStringLiteral("длина кода")};
+    const QStringList headers = ResultsTable::columnTitles();
     for (int column = 0; column < headers.size(); ++column) {
         if (QTableWidgetItem *header = table->horizontalHeaderItem(column))
             header->setText(headers.at(column));

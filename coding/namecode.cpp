@@ -3,11 +3,25 @@
 
 #include "huffmancoder.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
 #include <utility>
 #include <vector>
+
+QString NameCode::fullNamePattern()
+{
+    // {0,19} rather than {,19}: PCRE2 reads "{,19}" as literal text, not as a repeat count.
+    // The capitals А-Я do not include Ё; ё is listed apart, as it lies outside а-я.
+    return QStringLiteral("[А-Я][а-яё]{0,19} [А-Я][а-яё]{0,19} [А-Я][а-яё]{0,19}");
+}
+
+bool NameCode::acceptable(const QString &fullName)
+{
+    static const QRegularExpression whole(QRegularExpression::anchoredPattern(fullNamePattern()));
+    return whole.match(fullName).hasMatch();
+}
 
 NameStatistics NameCode::analyse(const QString &fullName)
 {

@@ -18,6 +18,11 @@ struct NameStatistics
 class NameCode
 {
 public:
+    // What the name field accepts as a whole: three capitalised Russian words of up to 20
+    // letters, one space apart.
+    static QString fullNamePattern();
+    static bool acceptable(const QString &fullName);
+
     static NameStatistics analyse(const QString &fullName);
     static QString countersText(const QString &fullName) { return analyse(fullName).countersText; }
     // One more occurrence of a character, inserted with 1 when it is new.

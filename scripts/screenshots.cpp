@@ -10,9 +10,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -119,6 +121,25 @@ int main(int argc, char *argv[])
     QApplication::processEvents(); // the preview's scroll area lays out its new size first
     ok = save(framed(window), dir, "lab-lena-plane1.png") && ok;
 
+    // Counts and probabilities of three rows selected, the table's context menu open over them
+    // (a popup is a window of its own offscreen, so it is drawn in).
+    auto *table = window.findChild<QTableWidget *>("tableWidget");
+    table->setRangeSelected(QTableWidgetSelectionRange(0, 1, 2, 2), true);
+    table->setFocus();
+    QImage withMenu = framed(window);
+    QMenu menu;
+    menu.addActions(table->actions());
+    menu.ensurePolished();
+    menu.adjustSize();
+    const QPoint menuAt = table->mapTo(&window,
+        table->visualRect(table->model()->index(1, 1)).center()
+            + QPoint(table->verticalHeader()->width(), table->horizontalHeader()->height()));
+    const QImage menuImage = menu.grab().toImage();
+    const int menuX = qMin(menuAt.x() + 1, withMenu.width() - menuImage.width() - 8);
+    QPainter(&withMenu).drawImage(QPoint(menuX, menuAt.y() + 28), menuImage);
+    ok = save(withMenu, dir, "lab-copy-menu.png") && ok;
+    table->clearSelection();
+
     // Zoomed in twice with the wheel over the viewer's corner label, scrolled to the face.
     auto *viewer = window.findChild<Im *>();
     const QLabel *zoomLabel = viewer->findChild<QLabel *>("label");
@@ -170,7 +191,6 @@ int main(int argc, char *argv[])
     QWheelEvent wheel(at, viewer->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
         Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(viewer, &wheel);
-    auto *table = window.findChild<QTableWidget *>("tableWidget");
     table->selectRow(2);
     const QPoint view = busiestView(viewer->marks(), viewer->size() / 4 / 3);
     viewer->findChild<QScrollBar *>("horizontalScrollBar")->setValue(3 * view.x());

@@ -2,8 +2,8 @@
 #pragma once
 
 // The main window as the window tests and benchmarks drive it, with its lab tab's widgets at hand
-// and the modal dialogs answered at once: the file dialog returns `chosenFile` and the message box
-// records "title|text" in `messages`.
+// and the modal dialogs answered at once: the file dialog returns `chosenFile`, the save dialog
+// `savedFile`, and the message box records "title|text" in `messages`.
 
 #include "im.h"
 #include "mainwidget.h"
@@ -48,6 +48,12 @@ struct Lab
         window.dialogs().messageBox = [this](const QString &title, const QString &text) {
             messages << title + QLatin1Char('|') + text;
         };
+        window.dialogs().saveFileName
+            = [this](QWidget *, const QString &, const QString &dir, const QString &) {
+                  saveDir = dir;
+                  ++saveDialogs;
+                  return savedFile;
+              };
     }
 
     // A built-in picture chosen as a click on the item does it.
@@ -178,4 +184,8 @@ struct Lab
     QString dialogFilter;
     int dialogs = 0;
     QStringList messages;
+    // The save dialog: its answer, the path it suggested, how often it opened.
+    QString savedFile;
+    QString saveDir;
+    int saveDialogs = 0;
 };

@@ -6,6 +6,7 @@
 #include "mainwidget.h"
 #include "mainwidgettestaccess.h"
 #include "namecode.h"
+#include "plaincsv.h"
 
 #include <QColor>
 #include <QComboBox>
@@ -160,6 +161,9 @@ private slots:
     void homeworkBadArguments_data();
     void homeworkBadArguments();
     void helpNamesHomeworkCommands();
+    void names();
+    void namesCsv();
+    void checkAll();
 
 private:
     QTemporaryDir dir;
@@ -390,6 +394,10 @@ void tst_KeyTool::badArguments_data()
     QTest::newRow("plane twice") << QStringList {"picture", "x.bmp", "--plane", "1", "--plane=2"};
     QTest::newRow("two files") << QStringList {"picture", "x.bmp", "y.bmp"};
     QTest::newRow("unknown option") << QStringList {"picture", "x.bmp", "--planes", "1"};
+    QTest::newRow("names without a file") << QStringList {"names", "--csv"};
+    QTest::newRow("names of two files") << QStringList {"names", "a.txt", "b.txt"};
+    QTest::newRow("names, unknown option") << QStringList {"names", "a.txt", "--tsv"};
+    QTest::newRow("check-all without a file") << QStringList {"check-all"};
 }
 
 // Bad arguments are rejected before any file is touched: x.bmp need not exist.
@@ -567,6 +575,79 @@ void tst_KeyTool::helpNamesHomeworkCommands()
     for (const char *phrase : {"check \"Фамилия Имя Отчество\" СЧЕТЧИКИ", "[--steps]",
              "по округлению", "right (верно)", "unreachable", "для check —"})
         QVERIFY2(run.out.contains(QString::fromUtf8(phrase)), phrase);
+}
+
+namespace {
+
+// A class of three with a line the window would refuse between them.
+QString classFile(const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath(QStringLiteral("группа.txt"));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write("# группа 101\n  Мама Мыла Раму\nиванов иван\n\nИванов Иван Иванович\n");
+    return path;
+}
+
+} // namespace
+
+void tst_KeyTool::names()
+{
+    const QString path = classFile(dir);
+    const Run run = runTool({QStringLiteral("names"), path}, true);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.out,
+        QStringLiteral("Мама Мыла Раму\t0,3,0,4\t7\t*\nИванов Иван Иванович\t0,2,3,2\t7\t\n"));
+    const QString err = QString::fromUtf8(run.err);
+    QVERIFY2(
+        err.startsWith(QStringLiteral("huffman-lab-key: ") + path + QStringLiteral(", строка 3: ")),
+        qPrintable(err));
+    QCOMPARE(err.count(QLatin1Char('\n')), 1);
+
+    const Run missing = runTool({QStringLiteral("names"), dir.filePath(QStringLiteral("нет.txt"))});
+    QCOMPARE(missing.exitCode, 1);
+    QVERIFY(missing.out.isEmpty());
+    QVERIFY(QString::fromUtf8(missing.err).contains(QStringLiteral("файл не найден")));
+}
+
+void tst_KeyTool::namesCsv()
+{
+    QProcess process;
+    process.start(QStringLiteral(KEYTOOL_PATH),
+        {QStringLiteral("names"), classFile(dir), QStringLiteral("--csv")});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 1);
+    const PlainCsv::Table csv = PlainCsv::parse(process.readAllStandardOutput());
+    QVERIFY(csv.byteOrderMark);
+    QCOMPARE(csv.records.size(), 3);
+    QCOMPARE(csv.records.first().size(), 4);
+    QCOMPARE(csv.records.at(1).at(0), QStringLiteral("Мама Мыла Раму"));
+    QCOMPARE(PlainCsv::textOf(csv.records.at(1).at(1)), QStringLiteral("0,3,0,4"));
+    QCOMPARE(csv.records.at(2).at(2), QStringLiteral("7"));
+}
+
+// A class's answers with a line without its tab in the middle: every other line judged, in order.
+void tst_KeyTool::checkAll()
+{
+    const QString path = dir.filePath(QStringLiteral("ответы.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Мама Мыла Раму\t0,3,0,4\nМама Мыла Раму\t0,2,3,2\nИванов Иван 0,2,3,2\n"
+               "Иванов Иван Иванович\t0,3,1,3\nИванов Иван Иванович\t02,3\n");
+    file.close();
+
+    const Run run = runTool({QStringLiteral("check-all"), path});
+    QCOMPARE(run.exitCode, 1);
+    QStringList kinds;
+    for (const QString &line : run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList fields = line.split(QLatin1Char('\t'));
+        QCOMPARE(fields.size(), 4);
+        kinds << fields.at(2);
+        QCOMPARE(fields.at(3).isEmpty(), fields.at(2) == QStringLiteral("right"));
+    }
+    QCOMPARE(kinds, QStringList({"right", "tie", "kraft", "format"}));
+    QVERIFY2(
+        QString::fromUtf8(run.err).contains(QStringLiteral(", строка 3: ")), run.err.constData());
 }
 
 QTEST_MAIN(tst_KeyTool)

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The key tool's commands for a whole class: a names file in, one line per student out.
+namespace KeyClass {
+
+struct Output
+{
+    QByteArray out; // UTF-8 for standard output
+    QString err; // for standard error, one line a problem
+    int exitCode = 0;
+};
+
+// names FILE [--csv]: expected counters, distinct characters and the disputed mark per name.
+Output names(const QStringList &arguments);
+
+// check-all FILE [--csv]: the homework diagnosis of each submitted answer.
+Output checkAll(const QStringList &arguments);
+
+} // namespace KeyClass

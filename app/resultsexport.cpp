@@ -1,0 +1,185 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "resultsexport.h"
+
+#include "filesaver.h"
+#include "resultstable.h"
+#include "ui_mainwidget.h"
+
+#include <QAction>
+#include <QBuffer>
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QStyle>
+
+#include <set>
+
+namespace {
+
+const QString saveTitle = QStringLiteral("Сохранить результаты");
+
+void toClipboard(const QList<SpreadsheetText::Row> &rows)
+{
+    // Calc pastes the HTML table, where codes keep their text format; editors take the text.
+    auto *data = new QMimeData;
+    data->setText(SpreadsheetText::tsv(rows));
+    data->setHtml(SpreadsheetText::html(rows));
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+QByteArray pngOf(const QImage &image)
+{
+    // A plane is Format_Mono with two colours: Qt writes it as a 1-bit palette PNG.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+} // namespace
+
+ResultsExport::ResultsExport(Ui_MainWidget &ui, const MainWidget::Dialogs &dialogs, QWidget *window)
+    : QObject(window)
+    , ui(ui)
+    , dialogs(dialogs)
+    , window(window)
+{
+    QTableWidget *const table = ui.tableWidget;
+
+    button = new QPushButton(window);
+    button->setObjectName(QStringLiteral("saveResultsButton"));
+    button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    button->setMaximumHeight(75);
+    button->setIcon(window->style()->standardIcon(QStyle::SP_DialogSaveButton));
+    button->setIconSize(ui.pushButton_4->iconSize());
+    button->setFlat(true);
+    button->setAutoDefault(false);
+    button->setToolTip(QStringLiteral("Сохранить результаты…"));
+    button->setAccessibleName(QStringLiteral("Сохранить результаты"));
+    button->setAccessibleDescription(
+        QStringLiteral("Сохраняет таблицу в файл CSV, а рядом отчет в файл TXT и плоскость в "
+                       "файл PNG"));
+    button->setEnabled(false);
+    ui.verticalLayout_4->addWidget(button);
+    connect(button, &QPushButton::clicked, this, &ResultsExport::save);
+
+    copyAction = new QAction(QStringLiteral("Копировать"), table);
+    copyAction->setShortcut(QKeySequence::Copy);
+    // Only the table itself: in a code cell being edited, Ctrl+C copies the editor's text.
+    copyAction->setShortcutContext(Qt::WidgetShortcut);
+    connect(copyAction, &QAction::triggered, this, &ResultsExport::copySelection);
+
+    copyTableAction = new QAction(QStringLiteral("Копировать всю таблицу"), table);
+    connect(copyTableAction, &QAction::triggered, this, &ResultsExport::copyTable);
+
+    auto *separator = new QAction(table);
+    separator->setSeparator(true);
+    saveAction = new QAction(QStringLiteral("Сохранить результаты…"), table);
+    saveAction->setEnabled(false);
+    connect(saveAction, &QAction::triggered, this, &ResultsExport::save);
+
+    table->addActions({copyAction, copyTableAction, separator, saveAction});
+    table->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void ResultsExport::analysed(const PlaneStatistics &statistics, const QImage &analysedPlane)
+{
+    stats = statistics;
+    plane = analysedPlane;
+    button->setEnabled(true);
+    saveAction->setEnabled(true);
+}
+
+QStringList ResultsExport::typedCodes() const
+{
+    QStringList typed;
+    const QTableWidget *table = ui.tableWidget;
+    const int rows = qMin(ResultsTable::hiddenRows, table->rowCount());
+    for (int row = 0; row < rows; ++row) {
+        const QTableWidgetItem *cell = table->item(row, ResultsTable::CodeColumn);
+        typed.append(cell ? cell->data(Qt::DisplayRole).toString() : QString());
+    }
+    return typed;
+}
+
+void ResultsExport::copySelection()
+{
+    const ResultsTable results(stats, typedCodes());
+    const QTableWidget *table = ui.tableWidget;
+    // Whatever the selection mode: the rows and columns that hold a selected cell, with the
+    // unselected cells among them left empty, as a spreadsheet copies a ragged selection.
+    std::set<std::pair<int, int>> selected;
+    std::set<int> rows;
+    std::set<int> columns;
+    for (const QModelIndex &index : table->selectionModel()->selectedIndexes()) {
+        if (index.row() >= results.rowCount() || index.column() >= ResultsTable::columnCount)
+            continue;
+        selected.emplace(index.row(), index.column());
+        rows.insert(index.row());
+        columns.insert(index.column());
+    }
+    if (selected.empty())
+        return;
+    QList<SpreadsheetText::Row> lines;
+    for (const int row : rows) {
+        SpreadsheetText::Row line;
+        for (const int column : columns) {
+            line.append(selected.count({row, column}) ? results.cell(row, column)
+                                                      : SpreadsheetText::Cell {});
+        }
+        lines.append(line);
+    }
+    toClipboard(lines);
+}
+
+void ResultsExport::copyTable()
+{
+    const ResultsTable results(stats, typedCodes());
+    if (results.rowCount() == 0)
+        return;
+    toClipboard(results.all());
+}
+
+QString ResultsExport::suggestedPath() const
+{
+    const QString noPicture = QStringLiteral("выбери изображение");
+    QString picture = ui.comboBox->currentText();
+    if (picture == noPicture || picture.isEmpty())
+        picture = QFileInfo(ui.lineEdit_3->text()).completeBaseName();
+    const QString name = QStringLiteral("%1, плоскость %2.csv")
+                             .arg(picture.isEmpty() ? QStringLiteral("результаты") : picture)
+                             .arg(ui.lcdNumber->intValue());
+    const QString folder = lastFolder.isEmpty() ? QDir::homePath() : lastFolder;
+    return QDir(folder).filePath(name);
+}
+
+void ResultsExport::save()
+{
+    if (stats.types.isEmpty())
+        return;
+    QString path = dialogs.saveFileName(
+        window, saveTitle, suggestedPath(), QStringLiteral("Таблица CSV (*.csv);;Все файлы (*)"));
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        path += QStringLiteral(".csv");
+    const QString base = path.left(path.size() - 4);
+
+    const ResultsTable results(stats, typedCodes());
+    const FileSaver::Result saved = FileSaver::save({
+        {path, SpreadsheetText::csv(results.all())},
+        {base + QStringLiteral(".txt"), ui.textEdit->toPlainText().toUtf8() + '\n'},
+        {base + QStringLiteral(".png"), pngOf(plane)},
+    });
+    lastFolder = QFileInfo(path).absolutePath();
+    if (!saved.ok()) {
+        dialogs.messageBox(saveTitle,
+            QStringLiteral("Не удалось сохранить результаты\n%1\n%2")
+                .arg(QDir::toNativeSeparators(saved.failedPath), saved.reason));
+    }
+}

@@ -1,0 +1,321 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Results out of the window: the clipboard and the saved files, as the student gets them.
+
+#include "lab.h"
+#include "plaincsv.h"
+#include "planestatistics.h"
+#include "resultstable.h"
+#include "testpictures.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+
+#include <unistd.h>
+
+namespace {
+
+using WindowTesting::child;
+
+// Seven block types, 6, 5, 4, 3, 2, 1 and 1 blocks in one row of blocks.
+QImage sevenTypes()
+{
+    QList<int> patterns;
+    const QList<QPair<int, int>> counts {
+        {0, 6}, {1, 5}, {3, 4}, {7, 3}, {15, 2}, {256, 1}, {511, 1}};
+    for (const auto &[pattern, count] : counts) {
+        for (int i = 0; i < count; ++i)
+            patterns << pattern;
+    }
+    return TestPictures::planeOfPatterns(patterns, 22);
+}
+
+// The lab with that plane analysed.
+struct Results : Lab
+{
+    Results() { MainWidgetTestAccess::analyse(window, plane); }
+
+    // The lab tab in front, so that the table can take the focus.
+    void showLab()
+    {
+        child<QTabWidget>(window, "tabWidget")->setCurrentIndex(1);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        table->setFocus();
+        QVERIFY(table->hasFocus());
+    }
+
+    void type(int row, const QString &text) { table->item(row, 3)->setText(text); }
+
+    QAction *action(const QString &text) const
+    {
+        for (QAction *action : table->actions()) {
+            if (action->text() == text)
+                return action;
+        }
+        return nullptr;
+    }
+
+    QPushButton *const save = child<QPushButton>(window, "saveResultsButton");
+    const QImage plane = sevenTypes();
+    const PlaneStatistics stats = PlaneStatistics::of(plane);
+};
+
+QString clipboardText()
+{
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    return data ? data->text() : QString();
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+QStringList listing(const QString &folder)
+{
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+}
+
+} // namespace
+
+class tst_ResultsExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QGuiApplication::clipboard()->clear(); }
+    void copySelection_data();
+    void copySelection();
+    void copyWholeTable();
+    void copyInCodeEditor();
+    void save();
+    void saveCancelled();
+    void saveFails_data();
+    void saveFails();
+};
+
+void tst_ResultsExport::copySelection_data()
+{
+    QTest::addColumn<int>("behaviour");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QList<QPoint>>("cells"); // (column, row)
+    QTest::addColumn<QString>("text");
+
+    const int items = QAbstractItemView::SelectItems;
+    const int rows = QAbstractItemView::SelectRows;
+    const int extended = QAbstractItemView::ExtendedSelection;
+    // Row 0 has count 6 of 22 and the typed code "01"; row 5 is pattern 256, shown code.
+    QTest::newRow("one count cell alone, no line break")
+        << items << extended << QList<QPoint> {{1, 0}} << QStringLiteral("6");
+    QTest::newRow("typed code, not the hidden one")
+        << items << extended << QList<QPoint> {{3, 0}} << QStringLiteral("01");
+    QTest::newRow("hidden code with nothing typed is empty")
+        << items << extended << QList<QPoint> {{3, 1}, {4, 1}} << QStringLiteral("\t2\n");
+    QTest::newRow("ragged selection keeps its grid")
+        << items << extended << QList<QPoint> {{1, 0}, {2, 1}}
+        << QStringLiteral("6\t\n\t0,227273\n");
+    QTest::newRow("whole rows selected")
+        << rows << extended << QList<QPoint> {{2, 0}, {2, 6}}
+        << QStringLiteral("000000000\t6\t0,272727\t01\t2\n111111111\t1\t0,0454545\t%1\t5\n");
+    QTest::newRow("single selection mode") << items << int(QAbstractItemView::SingleSelection)
+                                           << QList<QPoint> {{4, 6}} << QStringLiteral("5");
+}
+
+// Ctrl+C in the table copies the selected cells, whatever the selection mode.
+void tst_ResultsExport::copySelection()
+{
+    QFETCH(int, behaviour);
+    QFETCH(int, mode);
+    QFETCH(QList<QPoint>, cells);
+    QFETCH(QString, text);
+
+    Results lab;
+    lab.showLab();
+    lab.type(0, QStringLiteral("01"));
+    lab.table->setSelectionBehavior(QAbstractItemView::SelectionBehavior(behaviour));
+    lab.table->setSelectionMode(QAbstractItemView::SelectionMode(mode));
+    lab.table->clearSelection();
+    for (const QPoint &cell : std::as_const(cells)) {
+        lab.table->selectionModel()->select(lab.table->model()->index(cell.y(), cell.x()),
+            QItemSelectionModel::Select
+                | (behaviour == QAbstractItemView::SelectRows ? QItemSelectionModel::Rows
+                                                              : QItemSelectionModel::NoUpdate));
+    }
+    QTest::keyClick(lab.table, Qt::Key_C, Qt::ControlModifier);
+
+    text.replace(QStringLiteral("%1"), lab.stats.codes.at(6));
+    QCOMPARE(clipboardText(), text);
+    // Calc pastes the HTML flavour instead: the same cells.
+    const QString html = QGuiApplication::clipboard()->mimeData()->html();
+    QCOMPARE(html.count(QStringLiteral("<td")),
+        text.count(QLatin1Char('\t')) + qMax<qsizetype>(1, text.count(QLatin1Char('\n'))));
+}
+
+void tst_ResultsExport::copyWholeTable()
+{
+    Results lab;
+    QAction *copyAll = lab.action(QStringLiteral("Копировать всю таблицу"));
+    QVERIFY(copyAll);
+    QVERIFY(lab.action(QStringLiteral("Копировать")));
+    QCOMPARE(lab.table->contextMenuPolicy(), Qt::ActionsContextMenu);
+    lab.type(2, QStringLiteral("0010"));
+    copyAll->trigger();
+
+    const QStringList lines = clipboardText().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 7 + 2); // header, seven rows, the empty rest after the last break
+    QCOMPARE(lines.first(),
+        QStringLiteral("тип блока\tколичество\tвероятность\tкод Хаффмана\tдлина кода"));
+    QCOMPARE(lines.at(3), QStringLiteral("110000000\t4\t0,181818\t0010\t2"));
+    for (int row = 0; row < ResultsTable::hiddenRows; ++row) {
+        if (row != 2)
+            QCOMPARE(lines.at(row + 1).section(QLatin1Char('\t'), 3, 3), QString());
+    }
+    QCOMPARE(lines.at(7).section(QLatin1Char('\t'), 3, 3), lab.stats.codes.at(6));
+}
+
+// While a code is being typed, Ctrl+C belongs to the cell's editor.
+void tst_ResultsExport::copyInCodeEditor()
+{
+    Results lab;
+    lab.showLab();
+    lab.table->setCurrentCell(0, 3);
+    lab.table->editItem(lab.table->item(0, 3));
+    auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(editor);
+    QTest::keyClicks(editor, QStringLiteral("0110"));
+    editor->selectAll();
+    QTest::keyClick(editor, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("0110"));
+}
+
+void tst_ResultsExport::save()
+{
+    QTemporaryDir folder;
+    Results lab;
+    QVERIFY(lab.save->isEnabled());
+    lab.type(0, QStringLiteral("00"));
+    lab.savedFile = folder.filePath(QStringLiteral("мой отчёт")); // no suffix: .csv is added
+    QTest::mouseClick(lab.save, Qt::LeftButton);
+
+    QCOMPARE(lab.saveDialogs, 1);
+    QVERIFY2(lab.messages.isEmpty(), qPrintable(lab.messages.join(QLatin1Char('\n'))));
+    QCOMPARE(listing(folder.path()),
+        QStringList({QStringLiteral("мой отчёт.csv"), QStringLiteral("мой отчёт.png"),
+            QStringLiteral("мой отчёт.txt")}));
+
+    const PlainCsv::Table csv = PlainCsv::parse(contents(lab.savedFile + QStringLiteral(".csv")));
+    QVERIFY(csv.byteOrderMark);
+    QCOMPARE(csv.records.size(), 8);
+    QCOMPARE(csv.records.first(), ResultsTable::columnTitles());
+    // The typed code is read from its cell; the next hidden one was left empty.
+    QCOMPARE(csv.records.at(1).at(3), QStringLiteral("=\"00\""));
+    QCOMPARE(csv.records.at(2).at(3), QString());
+
+    QCOMPARE(QString::fromUtf8(contents(lab.savedFile + QStringLiteral(".txt"))),
+        lab.report->toPlainText() + QLatin1Char('\n'));
+
+    const QImage png(lab.savedFile + QStringLiteral(".png"));
+    QCOMPARE(png.depth(), 1);
+    QCOMPARE(png.size(), lab.plane.size());
+    for (int y = 0; y < png.height(); ++y) {
+        for (int x = 0; x < png.width(); ++x)
+            QCOMPARE(png.pixel(x, y), lab.plane.pixel(x, y));
+    }
+
+    // The next save starts where this one went.
+    QTest::mouseClick(lab.save, Qt::LeftButton);
+    QCOMPARE(QFileInfo(lab.saveDir).absolutePath(), QFileInfo(lab.savedFile).absolutePath());
+}
+
+void tst_ResultsExport::saveCancelled()
+{
+    Results lab;
+    QTemporaryDir folder;
+    lab.savedFile.clear();
+    QTest::mouseClick(lab.save, Qt::LeftButton);
+    QCOMPARE(lab.saveDialogs, 1);
+    QVERIFY(lab.messages.isEmpty());
+
+    MainWidget fresh;
+    QVERIFY(!child<QPushButton>(fresh, "saveResultsButton")->isEnabled());
+}
+
+void tst_ResultsExport::saveFails_data()
+{
+    QTest::addColumn<QString>("answer"); // relative to the scratch folder
+    QTest::addColumn<QString>("folderNamed"); // made as a folder first; empty for none
+    QTest::addColumn<QString>("failed");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("readOnly");
+
+    QTest::newRow("missing folder")
+        << QStringLiteral("нет такой/итоги.csv") << QString()
+        << QStringLiteral("нет такой/итоги.csv") << QStringLiteral("Папка не найдена.") << false;
+    QTest::newRow("a folder named like the table")
+        << QStringLiteral("итоги.csv") << QStringLiteral("итоги.csv") << QStringLiteral("итоги.csv")
+        << QStringLiteral("Это папка, а не файл.") << false;
+    QTest::newRow("a folder named like the report: the table is not touched either")
+        << QStringLiteral("итоги.csv") << QStringLiteral("итоги.txt") << QStringLiteral("итоги.txt")
+        << QStringLiteral("Это папка, а не файл.") << false;
+    QTest::newRow("read-only folder")
+        << QStringLiteral("итоги.csv") << QString() << QStringLiteral("итоги.csv")
+        << QStringLiteral("Нет прав на запись в эту папку.") << true;
+}
+
+// A file that cannot be written: a message naming it and why, and every file on disk as before.
+void tst_ResultsExport::saveFails()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, folderNamed);
+    QFETCH(QString, failed);
+    QFETCH(QString, reason);
+    QFETCH(bool, readOnly);
+    if (readOnly && ::geteuid() == 0)
+        QSKIP("root writes into any folder");
+
+    QTemporaryDir scratch;
+    const QDir folder(scratch.path());
+    // What an earlier save left: it must survive the failed one whole.
+    QFile old(folder.filePath(QStringLiteral("итоги.csv")));
+    if (folderNamed != QStringLiteral("итоги.csv")) {
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old table\n");
+        old.close();
+    }
+    if (!folderNamed.isEmpty())
+        QVERIFY(folder.mkdir(folderNamed));
+    if (readOnly)
+        QVERIFY(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner));
+    const QStringList before = listing(folder.path());
+
+    Results lab;
+    lab.savedFile = folder.filePath(answer);
+    QTest::mouseClick(lab.save, Qt::LeftButton);
+
+    QCOMPARE(lab.messages,
+        QStringList(QStringLiteral("Сохранить результаты|Не удалось сохранить результаты\n")
+            + QDir::toNativeSeparators(folder.filePath(failed)) + QLatin1Char('\n') + reason));
+    QCOMPARE(listing(folder.path()), before);
+    if (folderNamed != QStringLiteral("итоги.csv"))
+        QCOMPARE(contents(old.fileName()), QByteArray("old table\n"));
+    if (readOnly)
+        QFile::setPermissions(
+            folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QTEST_MAIN(tst_ResultsExport)
+#include "tst_resultsexport.moc"
