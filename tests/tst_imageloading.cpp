@@ -280,7 +280,7 @@ void TestImageLoading::shownUnsplit()
         lab.choose("Лена");
     const QList<qint64> planes = Access::planeKeys(lab.window);
     const QString report = lab.report->toPlainText();
-    QLabel *const notice = child<QLabel>(lab.window, "colourNotice");
+    QLabel *const notice = WindowTesting::child<QLabel>(lab.window, "colourNotice");
     QVERIFY(notice->isHidden());
 
     lab.open(file);
