@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the window is blocked by the slowest JPEG files it accepts at the size limit, and how
 // quickly it refuses those made to keep a decoder busy: each file is opened with "Обзор" in a
 // shown window after an earlier picture, and the click is timed until the plane, table and

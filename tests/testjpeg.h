@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // JPEG files written byte by byte, for what Qt's writer never makes: progressive files with
