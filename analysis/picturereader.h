@@ -55,7 +55,7 @@ public:
     // limits are counted from the markers before decoding. The blocks of all scans together
     // allow twelve scans over a 64-megapixel grey picture, the 8 million blocks of an ordinary
     // 64-megapixel colour progressive file with room to spare, and keep the slowest file
-    // accepted at the size limit (three full-size components) to about 1.1 s in the window.
+    // accepted at the size limit (three full-size components) to about 1.4 s in the window.
     static constexpr int maxJpegScans = 100;
     static constexpr qint64 maxJpegScanBlocks = qint64(12) << 20;
 
