@@ -1,13 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "picturereader.h"
 
+#include "bmplayout.h"
+#include "jpeglayout.h"
+#include "pixelmemory.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QtEndian>
+#include <QStringList>
 
 #include <algorithm>
+#include <cstring>
+#include <new>
 
 namespace {
 
@@ -48,204 +54,104 @@ bool isAccepted(const QByteArray &format)
     return format == "bmp" || format == "jpeg" || format == "png";
 }
 
-// Reads a device in chunks, for walking compressed BMP data without holding all of it.
-class ByteStream
+Result outOfMemory(const QSize &size)
 {
-public:
-    explicit ByteStream(QIODevice *device)
-        : device(device)
-    { }
-
-    bool next(uchar &byte)
-    {
-        if (pos == chunk.size()) {
-            chunk = device->read(1 << 16);
-            pos = 0;
-            if (chunk.isEmpty())
-                return false;
-        }
-        byte = uchar(chunk.at(pos++));
-        return true;
-    }
-
-    bool skip(int count)
-    {
-        uchar byte;
-        for (int i = 0; i < count; ++i) {
-            if (!next(byte))
-                return false;
-        }
-        return true;
-    }
-
-private:
-    QIODevice *device;
-    QByteArray chunk;
-    qsizetype pos = 0;
-};
-
-// Qt's RLE decoder leaves every pixel that the data does not write (rows ended early, deltas,
-// an early end of bitmap, a cut-off file) uninitialised. True when every pixel is written.
-bool rleCoversEveryPixel(QIODevice *device, qint64 width, qint64 height, int bits)
-{
-    ByteStream in(device);
-    qint64 x = 0;
-    qint64 y = 0;
-    const auto lastRowFull = [&] { return y == height - 1 && x >= width; };
-    while (y < height) {
-        uchar count;
-        uchar code;
-        if (!in.next(count) || !in.next(code))
-            return lastRowFull();
-        if (count > 0) {
-            x += count; // a run; Qt clips it at the row's end
-            continue;
-        }
-        switch (code) {
-        case 0: // end of line
-            if (x < width)
-                return false;
-            x = 0;
-            ++y;
-            break;
-        case 1: // end of bitmap
-            return lastRowFull();
-        case 2: { // delta: moves on, skipping pixels
-            uchar dx;
-            uchar dy;
-            if (!in.next(dx) || !in.next(dy) || dx != 0 || dy != 0)
-                return false;
-            break;
-        }
-        default: { // `code` literal pixels, padded to a 16-bit boundary
-            const int bytes = (code * bits + 7) / 8;
-            if (!in.skip(bytes + (bytes & 1)))
-                return false;
-            x += code;
-        }
-        }
-    }
-    return true;
+    return failed(Failure::OutOfMemory, PictureReader::outOfMemoryReason(size));
 }
 
-// Qt's BMP reader returns a picture even when the pixel data ends early, with the missing rows
-// left as whatever the allocator handed out. Refuses such files before they are decoded.
-Result checkBmp(QIODevice *device, qint64 start)
+// Collects what Qt's image readers log while one picture is decoded, and passes everything on
+// to the handler that was there before. libjpeg reports through it that the data ran out (it
+// then fills the rest of the picture with grey and succeeds) or that memory did. One decoding at
+// a time: the program reads pictures on its GUI thread only.
+class DecoderLog
 {
-    const qint64 size = device->size() - start;
-    const QByteArray header = device->read(14 + 64);
-    // Fields past the end read as 0; the sizes are checked before any field is used, but GCC
-    // cannot see that under the sanitizers and warns of reads past an empty array.
-    const auto field = [&header](auto zero, int at) {
-        return at + qsizetype(sizeof(zero)) <= header.size()
-            ? qFromLittleEndian<decltype(zero)>(header.constData() + at)
-            : zero;
-    };
-    const auto u16 = [&](int at) { return field(quint16(0), at); };
-    const auto u32 = [&](int at) { return field(quint32(0), at); };
-    const auto i32 = [&](int at) { return field(qint32(0), at); };
-    if (!header.startsWith("BM"))
-        return {};
-    const Result cut = failed(Failure::Truncated, QStringLiteral("Файл BMP обрезан в заголовке."));
-    if (header.size() < 14 + 4)
-        return cut;
-    const qint64 offBits = u32(10);
-    const qint64 infoSize = u32(14);
-    if (header.size() < 14 + std::min<qint64>(infoSize, 40))
-        return cut;
-
-    qint64 width = 0;
-    qint64 height = 0;
-    int bits = 0;
-    quint32 compression = 0;
-    qint64 colours = 0;
-    int entrySize = 4;
-    qint64 masks = 0;
-    if (infoSize == 12) { // OS/2 core header
-        width = u16(18);
-        height = u16(20);
-        bits = u16(24);
-        entrySize = 3;
-        colours = bits <= 8 ? 1 << bits : 0;
-    } else if (infoSize >= 40) {
-        width = i32(18);
-        height = qAbs(qint64(i32(22))); // negative: rows stored top-down
-        bits = u16(28);
-        compression = u32(30);
-        colours = u32(46);
-        if (bits <= 8 && colours == 0)
-            colours = 1 << bits;
-        if (infoSize == 40 && compression == 3)
-            masks = 12;
-        else if (infoSize == 40 && compression == 6)
-            masks = 16;
-    } else {
-        return {}; // a header Qt does not read either
+public:
+    DecoderLog()
+        : previous(qInstallMessageHandler(&DecoderLog::handle))
+    {
+        current = this;
     }
-    if (width <= 0 || height <= 0 || bits <= 0 || bits > 32 || colours > 256 * 256)
-        return {};
-    if (width * height > PictureReader::maxPixels)
-        return tooLarge(width, height);
+    ~DecoderLog()
+    {
+        current = nullptr;
+        qInstallMessageHandler(previous);
+    }
+    DecoderLog(const DecoderLog &) = delete;
+    DecoderLog &operator=(const DecoderLog &) = delete;
 
-    // Qt skips to bfOffBits only when it lies past the header and the palette.
-    const qint64 headerEnd = 14 + infoSize + masks + colours * entrySize;
-    const qint64 dataStart = std::max(offBits, headerEnd);
-    const qint64 available = size - dataStart;
+    bool isEmpty() const { return !said; }
+    bool mentionedMemory() const { return memory; }
 
-    if (compression == 1 || compression == 2) {
-        if (available <= 0 || !device->seek(start + dataStart)
-            || !rleCoversEveryPixel(device, width, height, compression == 1 ? 8 : 4)) {
-            return failed(Failure::Truncated,
-                QStringLiteral("Сжатые данные BMP обрываются или пропускают точки изображения."));
+private:
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        DecoderLog *log = current;
+        if (log && context.category && qstrncmp(context.category, "qt.gui.imageio", 14) == 0) {
+            log->said = true;
+            log->memory
+                = log->memory || text.contains(QLatin1String("memory"), Qt::CaseInsensitive);
         }
-        return {};
+        if (log && log->previous)
+            log->previous(type, context, text);
     }
 
-    const qint64 rowBytes = (width * bits + 31) / 32 * 4;
-    if (available < rowBytes * height) {
-        const qint64 rows = std::max<qint64>(available, 0) / rowBytes;
-        return failed(Failure::Truncated,
-            QStringLiteral("Файл BMP обрезан: в нём %1 из %2 строк изображения.")
-                .arg(rows)
-                .arg(height));
+    static inline DecoderLog *current = nullptr;
+    const QtMessageHandler previous;
+    bool said = false;
+    bool memory = false; // libjpeg's "Insufficient memory", libpng's "Out of memory"
+};
+
+QString formatName(const QByteArray &format)
+{
+    return QString::fromLatin1(format.toUpper());
+}
+
+// Refusals of what the JPEG's markers say, before any decoding.
+Result checkJpeg(const JpegLayout &layout)
+{
+    if (layout.isLossless() || layout.isHierarchical()) {
+        return failed(Failure::UnsupportedFormat,
+            QStringLiteral("Этот JPEG записан %1, а читаются только обычные JPEG (базовые и "
+                           "прогрессивные).")
+                .arg(layout.isLossless() ? QStringLiteral("со сжатием без потерь (lossless)")
+                                         : QStringLiteral("в иерархическом режиме")));
+    }
+    if (layout.precision != 0 && layout.precision != 8) {
+        return failed(Failure::UnsupportedFormat,
+            QStringLiteral("В этом JPEG %1 бит на отсчёт, а читаются только JPEG с 8 битами.")
+                .arg(layout.precision));
+    }
+    if (layout.scans > PictureReader::maxJpegScans
+        || layout.scanBlocks > PictureReader::maxJpegScanBlocks) {
+        return failed(Failure::TooManyScans,
+            QStringLiteral("В этом JPEG слишком много сканов (%1) для изображения %2 × %3 точек: "
+                           "его чтение заняло бы слишком много времени. В обычном прогрессивном "
+                           "JPEG около 10 сканов.")
+                .arg(layout.scans)
+                .arg(layout.width)
+                .arg(layout.height));
     }
     return {};
 }
 
-// The sample precision in a JPEG's frame header, 0 when there is none before the scan. Qt's
-// libjpeg decodes 8 bits only and reports anything else as unreadable data.
-int jpegPrecision(QIODevice *device)
+Result truncatedJpeg()
 {
-    ByteStream in(device);
-    uchar byte;
-    if (!in.next(byte) || byte != 0xff || !in.next(byte) || byte != 0xd8)
-        return 0;
-    for (;;) {
-        uchar marker;
-        if (!in.next(byte) || byte != 0xff || !in.next(marker))
-            return 0;
-        while (marker == 0xff) { // fill bytes
-            if (!in.next(marker))
-                return 0;
-        }
-        if (marker == 0x01 || (marker >= 0xd0 && marker <= 0xd7))
-            continue; // no length
-        if (marker == 0xda || marker == 0xd9)
-            return 0; // scan or end: no frame header before it
-        uchar high;
-        uchar low;
-        if (!in.next(high) || !in.next(low))
-            return 0;
-        const int length = high << 8 | low;
-        const bool frame = marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8
-            && marker != 0xcc;
-        if (frame) {
-            uchar precision;
-            return length >= 3 && in.next(precision) ? precision : 0;
-        }
-        if (length < 2 || !in.skip(length - 2))
-            return 0;
-    }
+    return failed(Failure::Truncated,
+        QStringLiteral("Файл JPEG обрезан: данные изображения кончаются раньше последней строки."));
+}
+
+// The format the decoder will produce, as its handler announces it. Qt's JPEG handler can
+// announce an uninitialised value for a header it fails to read, so the value is copied as
+// bytes, not loaded as the enum, and anything out of range is no format at all.
+QImage::Format announcedFormat(const QImageReader &reader)
+{
+    const QImage::Format announced = reader.imageFormat();
+    int value = 0;
+    static_assert(sizeof value == sizeof announced);
+    std::memcpy(&value, &announced, sizeof value);
+    if (value <= QImage::Format_Invalid || value >= QImage::NImageFormats)
+        return QImage::Format_Invalid;
+    return QImage::Format(value);
 }
 
 Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
@@ -253,71 +159,117 @@ Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
     QImageReader reader(device, format);
     reader.setAutoDetectImageFormat(false); // exactly this decoder; the caller tries the others
     const QSize size = reader.size(); // from the header alone
+    const QImage::Format decodedFormat = announcedFormat(reader);
     if (size.isValid() && qint64(size.width()) * size.height() > PictureReader::maxPixels)
         return tooLarge(size.width(), size.height());
+
+    BmpLayout bmp;
     if (format == "bmp") {
-        device->seek(start);
-        Result check = checkBmp(device, start);
-        if (!check.ok())
-            return check;
+        bmp = BmpLayout::of(device, start);
+        using Verdict = BmpLayout::Verdict;
+        if (bmp.verdict != Verdict::NotBmp && bmp.verdict != Verdict::Unsupported
+            && bmp.verdict != Verdict::Damaged && bmp.width * bmp.height > PictureReader::maxPixels)
+            return tooLarge(bmp.width, bmp.height);
+        switch (bmp.verdict) {
+        case Verdict::Truncated:
+            return failed(Failure::Truncated, bmp.reason);
+        case Verdict::Unsupported:
+            return failed(Failure::UnsupportedFormat, bmp.reason);
+        case Verdict::Damaged:
+            return failed(Failure::DecodeFailed, bmp.reason);
+        case Verdict::Rle: {
+            Result result;
+            QString problem;
+            bool noMemory = false;
+            result.image = bmp.decodeRle(device, start, &problem, &noMemory);
+            if (noMemory)
+                return outOfMemory(QSize(int(bmp.width), int(bmp.height)));
+            if (result.image.isNull())
+                return failed(Failure::Truncated, problem);
+            result.format = format;
+            return result;
+        }
+        case Verdict::NotBmp:
+        case Verdict::Readable:
+            break;
+        }
     }
+
+    JpegLayout jpeg;
     if (format == "jpeg") {
         device->seek(start);
-        const int precision = jpegPrecision(device);
-        if (precision != 0 && precision != 8) {
-            return failed(Failure::UnsupportedFormat,
-                QStringLiteral("В этом JPEG %1 бит на отсчёт, а читаются только JPEG с 8 битами.")
-                    .arg(precision));
-        }
+        jpeg = JpegLayout::of(device);
+        const Result refusal = checkJpeg(jpeg);
+        if (!refusal.ok())
+            return refusal;
+    }
+
+    // A picture the allocation limit refuses would read as damaged data otherwise: Qt says no
+    // more than that it could not read it.
+    const qint64 bytes = PixelMemory::bytesFor(size, decodedFormat);
+    if (size.isValid() && (bytes < 0 || bytes > qint64(PictureReader::allocationLimitMB) << 20)) {
+        return failed(Failure::TooLarge,
+            QStringLiteral("Изображение %1 × %2 точек слишком велико: в памяти оно заняло бы "
+                           "%3 МБ, а допускается не больше %4 МБ.")
+                .arg(size.width())
+                .arg(size.height())
+                .arg(bytes < 0 ? qint64(-1) : (bytes + (1 << 20) - 1) >> 20)
+                .arg(PictureReader::allocationLimitMB));
+    }
+
+    // The decoder writes into a picture of its size and format when it is handed one, so its
+    // memory is allocated here, where a failure is known to be one of memory.
+    Result result;
+    if (size.isValid() && decodedFormat != QImage::Format_Invalid) {
+        result.image = PixelMemory::allocate(size, decodedFormat);
+        if (result.image.isNull())
+            return outOfMemory(size);
     }
 
     device->seek(start);
     QImageReader::setAllocationLimit(PictureReader::allocationLimitMB);
     QImageReader decoder(device, format);
     decoder.setAutoDetectImageFormat(false);
-    Result result;
-    if (!decoder.read(&result.image)) {
+    decoder.setAutoTransform(true); // a phone's portrait photo is stored lying on its side
+    bool read = false;
+    bool warned = false;
+    bool memory = false;
+    {
+        const DecoderLog log;
+        read = decoder.read(&result.image);
+        warned = !log.isEmpty();
+        memory = log.mentionedMemory();
+    }
+    if (memory)
+        return outOfMemory(size);
+    // libjpeg ends a file that stops early with a fake end-of-image marker, warns and fills
+    // the rest with grey; a file that only lacks that marker decodes without a word.
+    if (format == "jpeg" && jpeg.isJpeg && !jpeg.complete && (!read || warned))
+        return truncatedJpeg();
+    if (!read) {
         return failed(Failure::DecodeFailed,
-            QStringLiteral("Данные изображения %1 повреждены (%2).")
-                .arg(QString::fromLatin1(format.toUpper()), decoder.errorString()));
+            QStringLiteral("Данные изображения %1 повреждены.").arg(formatName(format)));
+    }
+    if (result.image.isNull()) // read, but no memory to turn it upright
+        return outOfMemory(size);
+    if (bmp.verdict == BmpLayout::Verdict::Readable
+        && (result.image.width() != bmp.width || result.image.height() != bmp.height
+            || result.image.depth() != QImage::toPixelFormat(bmp.format).bitsPerPixel())) {
+        // Qt read the header otherwise than counted above, so its pixels are not vouched for.
+        return failed(Failure::DecodeFailed,
+            QStringLiteral("Данные изображения %1 повреждены.").arg(formatName(format)));
     }
     result.format = format;
     return result;
 }
 
-} // namespace
-
-QByteArray PictureReader::formatFromName(const QString &fileName)
-{
-    return fileName.right(3).toLower().toLocal8Bit();
-}
-
-PictureReader::Result PictureReader::read(const QString &fileName)
-{
-    const QFileInfo info(fileName);
-    if (fileName.isEmpty() || !info.exists())
-        return failed(Failure::Missing, QStringLiteral("Файл не найден."));
-    if (info.isDir())
-        return failed(Failure::NotAFile, QStringLiteral("Это папка, а не файл."));
-    if (!info.isFile())
-        return failed(Failure::NotAFile, QStringLiteral("Это не обычный файл."));
-    if (!info.isReadable())
-        return failed(Failure::CannotOpen, QStringLiteral("Нет прав на чтение этого файла."));
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return failed(Failure::CannotOpen,
-            QStringLiteral("Файл не открывается: %1.").arg(file.errorString()));
-    }
-    return read(&file, formatFromName(fileName));
-}
-
-PictureReader::Result PictureReader::read(QIODevice *device, const QByteArray &namedFormat)
+Result readDevice(QIODevice *device, const QByteArray &namedFormat)
 {
     if (!device || !device->isReadable())
         return failed(Failure::CannotOpen, QStringLiteral("Файл не открыт для чтения."));
     if (device->isSequential()) {
         // Both the retry and the BMP check go back to the start.
-        return fromData(device->readAll(), namedFormat);
+        return PictureReader::fromData(device->readAll(), namedFormat);
     }
     const qint64 start = device->pos();
     if (device->size() - start <= 0)
@@ -346,6 +298,55 @@ PictureReader::Result PictureReader::read(QIODevice *device, const QByteArray &n
     return failed(Failure::UnsupportedFormat,
         QStringLiteral("Формат %1 не поддерживается: нужен BMP, JPEG или PNG.")
             .arg(QString::fromLatin1(detected.toUpper())));
+}
+
+} // namespace
+
+QString PictureReader::outOfMemoryReason(const QSize &size)
+{
+    return QStringLiteral("Недостаточно памяти для изображения %1 x %2")
+        .arg(size.width())
+        .arg(size.height());
+}
+
+QByteArray PictureReader::formatFromName(const QString &fileName)
+{
+    return fileName.right(3).toLower().toLocal8Bit();
+}
+
+PictureReader::Result PictureReader::read(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    if (fileName.isEmpty() || !info.exists())
+        return failed(Failure::Missing, QStringLiteral("Файл не найден."));
+    if (info.isDir())
+        return failed(Failure::NotAFile, QStringLiteral("Это папка, а не файл."));
+    if (!info.isFile())
+        return failed(Failure::NotAFile, QStringLiteral("Это не обычный файл."));
+    if (!info.isReadable())
+        return failed(Failure::CannotOpen, QStringLiteral("Нет прав на чтение этого файла."));
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return failed(Failure::CannotOpen,
+            QStringLiteral("Файл не открывается: %1.").arg(file.errorString()));
+    }
+    return read(&file, formatFromName(fileName));
+}
+
+PictureReader::Result PictureReader::read(QIODevice *device, const QByteArray &namedFormat)
+{
+    const qint64 start = device ? device->pos() : 0;
+    try {
+        return readDevice(device, namedFormat);
+    } catch (const std::bad_alloc &) {
+        // A container of ours or of Qt's could not grow: the pixels are not the only memory a
+        // picture takes.
+        device->seek(start);
+        const QSize size = QImageReader(device).size();
+        if (size.isValid())
+            return outOfMemory(size);
+        return failed(Failure::OutOfMemory, QStringLiteral("Недостаточно памяти для изображения"));
+    }
 }
 
 PictureReader::Result PictureReader::fromData(const QByteArray &data, const QByteArray &namedFormat)

@@ -7,6 +7,7 @@
 #include "picturereader.h"
 #include "ui_mainwidget.h"
 
+#include <QLabel>
 #include <QPixmap>
 
 #include <algorithm>
@@ -31,15 +32,53 @@ QPixmap previewOf(const QImage &picture)
     return QPixmap::fromImage(picture, Qt::NoFormatConversion);
 }
 
+// What the window needs of a picture besides the picture itself, made before anything on
+// screen changes: a picture that does not fit in memory must leave the window as it was,
+// preview included, rather than show the previous picture's plane under the new name.
+struct Prepared
+{
+    QList<QImage> planes; // empty for a colour picture
+    QPixmap preview;
+    QString problem; // why it cannot be shown; empty when it can
+};
+
+Prepared prepare(const QImage &picture)
+{
+    Prepared prepared;
+    if (picture.isNull())
+        return prepared;
+    if (BitPlanes::isGrey(picture)) {
+        prepared.planes = BitPlanes::split(picture);
+        if (prepared.planes.isEmpty()) {
+            prepared.problem = PictureReader::outOfMemoryReason(picture.size());
+            return prepared;
+        }
+    }
+    prepared.preview = previewOf(picture);
+    if (prepared.preview.isNull())
+        prepared.problem = PictureReader::outOfMemoryReason(picture.size());
+    return prepared;
+}
+
+QString refusal(const QString &name, const QString &reason)
+{
+    return QStringLiteral("Не удалось прочитать изображение\n%1\n%2").arg(name, reason);
+}
+
 } // namespace
 
 void MainWidget::onActivateCombo(const QString &text)
 {
     const QString path = builtInPicturePath(text);
     const QImage picture = path.isEmpty() ? QImage() : PictureReader::read(path).image;
-    ui->label_5->setPixmap(previewOf(picture));
+    const Prepared prepared = prepare(picture);
+    if (!prepared.problem.isEmpty()) {
+        dialogs().messageBox(QStringLiteral("Выбор изображения"), refusal(text, prepared.problem));
+        return;
+    }
+    ui->label_5->setPixmap(prepared.preview);
     currentImage = picture;
-    splitPlanes();
+    splitPlanes(prepared.planes);
     analyseLoaded(text);
 }
 
@@ -54,10 +93,10 @@ void MainWidget::onReview(bool)
     // A file that cannot be read changes nothing: the last picture, its plane, table and report
     // stay as they are, together with the name they belong to.
     const PictureReader::Result result = PictureReader::read(fileName);
-    if (!result.ok()) {
-        dialogs().messageBox(QStringLiteral("Обзор"),
-            QStringLiteral("Не удалось прочитать изображение\n%1\n%2")
-                .arg(fileName, result.reason));
+    const Prepared prepared = result.ok() ? prepare(result.image) : Prepared();
+    const QString problem = result.ok() ? prepared.problem : result.reason;
+    if (!problem.isEmpty()) {
+        dialogs().messageBox(QStringLiteral("Обзор"), refusal(fileName, problem));
         return;
     }
 
@@ -65,9 +104,9 @@ void MainWidget::onReview(bool)
     // The built-in picture chosen earlier is no longer the one in view: the report must name the
     // file, and it names the combo box's choice unless that is "выбери изображение".
     ui->comboBox->setCurrentIndex(0);
-    ui->label_5->setPixmap(previewOf(result.image));
+    ui->label_5->setPixmap(prepared.preview);
     currentImage = result.image;
-    splitPlanes();
+    splitPlanes(prepared.planes);
     analyseLoaded(fileName);
 }
 
@@ -95,19 +134,20 @@ void MainWidget::onDialChange(int value)
     viewer->setImage(currentImage);
     // The plane belongs to the picture it was split from, whatever was opened since.
     reportedPicture = ReportedPicture {planesName, false};
+    colourNotice->setVisible(false);
     analysePlane();
 }
 
-void MainWidget::splitPlanes()
+void MainWidget::splitPlanes(const QList<QImage> &split)
 {
-    // A colour picture, and a 1-bit one (which Qt does not call greyscale), is shown and analysed
-    // as it is; the planes of the last greyscale picture stay for the dial.
-    if (currentImage.isNull() || !currentImage.isGrayscale()) {
+    // A colour picture is shown and analysed as it is, and the line under the viewer says so;
+    // the planes of the last grey picture stay for the dial.
+    colourNotice->setVisible(!currentImage.isNull() && split.isEmpty());
+    if (split.size() != int(planes.size())) {
         viewer->setImage(currentImage);
         planeComparison->showUnsplit(currentImage);
         return;
     }
-    const QList<QImage> split = BitPlanes::split(currentImage);
     std::copy(split.cbegin(), split.cend(), planes.begin());
     currentImage = planes[size_t(planeIndex)];
     viewer->setImage(currentImage);

@@ -106,10 +106,11 @@ QString help()
             "    три абзаца отчета в точности так, как программа добавляет их в поле отчета;\n"
             "      именем изображения служит путь к файлу в том виде, как он передан.\n"
             "  Разделы нескольких плоскостей отделены друг от друга пустой строкой.\n"
-            "  Полутоновым, как и в программе, считается изображение без цветных точек или\n"
-            "  8-битное с палитрой, где цвет номер i — серый уровня i; остальные (в том\n"
-            "  числе черно-белые 1-битные) программа на плоскости не делит и\n"
-            "  анализирует целиком; тогда печатается один раздел под строкой \"# picture\".\n"
+            "  Полутоновым, как и в программе, считается изображение, все точки которого\n"
+            "  серые (в том числе черно-белое 1-битное и 4-битное с серой палитрой); уровень\n"
+            "  точки — наибольшая из ее составляющих. Цветное изображение программа на\n"
+            "  плоскости не делит и анализирует целиком; тогда печатается один раздел под\n"
+            "  строкой \"# picture\".\n"
             "  Первый абзац отчета в этом случае — \"Изображение: ФАЙЛ\" без номера\n"
             "  плоскости, как и в окне программы (у плоскости полутонового изображения —\n"
             "  \"Изображение: ФАЙЛ. Плоскость №N\"); --plane N тогда ничего не меняет.\n"
@@ -270,6 +271,16 @@ int classMode(const KeyClass::Output &output)
     return output.exitCode;
 }
 
+// The split found no memory for the planes: said as a picture that could not be read.
+int noMemoryForPlanes(const QString &path, const QImage &picture)
+{
+    write(stderr,
+        QStringLiteral("huffman-lab-key: не удалось прочитать изображение ") + path
+            + QStringLiteral(": ") + PictureReader::outOfMemoryReason(picture.size())
+            + QLatin1Char('\n'));
+    return Unreadable;
+}
+
 int pictureMode(const QStringList &arguments)
 {
     QString path;
@@ -330,18 +341,20 @@ int pictureMode(const QStringList &arguments)
     const QImage &picture = read.image;
 
     if (summary) {
-        if (!picture.isGrayscale()) {
+        if (!BitPlanes::isGrey(picture)) {
             write(stdout, summaryLine(PlaneSummary::of(picture, 0)));
             return Success;
         }
         const QList<QImage> planes = BitPlanes::split(picture);
+        if (planes.size() != BitPlanes::count)
+            return noMemoryForPlanes(path, picture);
         for (int number = plane ? *plane : 1; number <= (plane ? *plane : BitPlanes::count);
              ++number)
             write(stdout, summaryLine(PlaneSummary::of(planes.at(number - 1), number)));
         return Success;
     }
 
-    if (!picture.isGrayscale()) {
+    if (!BitPlanes::isGrey(picture)) {
         // The window analyses a colour picture whole and names it without a plane, wherever
         // the dial stands.
         write(stdout,
@@ -350,6 +363,8 @@ int pictureMode(const QStringList &arguments)
     }
 
     const QList<QImage> planes = BitPlanes::split(picture);
+    if (planes.size() != BitPlanes::count)
+        return noMemoryForPlanes(path, picture);
     const int from = plane ? *plane : 1;
     const int to = plane ? *plane : BitPlanes::count;
     for (int number = from; number <= to; ++number) {

@@ -15,6 +15,7 @@
 #include "wheelguard.h"
 
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -58,6 +59,11 @@ MainWidget::MainWidget(QWidget *parent)
     ui->verticalLayout_6->insertWidget(0, viewer, 0);
     blockMarking = new BlockMarking(viewer, ui->tableWidget, this);
     ui->verticalLayout_6->insertWidget(1, blockMarking->statusLabel(), 0);
+    colourNotice = new QLabel(QStringLiteral("Цветное изображение: анализ целиком"), this);
+    colourNotice->setObjectName(QStringLiteral("colourNotice"));
+    colourNotice->setWordWrap(true); // never widens the window
+    colourNotice->setVisible(false);
+    ui->verticalLayout_6->insertWidget(2, colourNotice, 0);
 
     const QRegularExpression namePattern(NameCode::fullNamePattern());
     ui->lineEdit->setValidator(new QRegularExpressionValidator(namePattern, this));

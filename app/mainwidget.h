@@ -23,6 +23,7 @@ class Im;
 class PlaneComparisonTab;
 class QEvent;
 class QPagedPaintDevice;
+class QLabel;
 class QSwitch;
 class ResultsExport;
 class Ui_MainWidget;
@@ -75,7 +76,9 @@ private:
 
     void describeControls();
     void shapeHomeworkInput();
-    void splitPlanes();
+    // Stores the planes of a grey picture (`split`, from BitPlanes::split) and shows the one the
+    // dial selects; a colour picture (no planes) is shown as it is.
+    void splitPlanes(const QList<QImage> &split);
     void analysePlane();
     // The last step of a load: the stored planes take the picture's name when it was split,
     // and the analysis names it.
@@ -100,6 +103,7 @@ private:
 
     std::unique_ptr<Ui_MainWidget> ui;
     Im *viewer = nullptr;
+    QLabel *colourNotice = nullptr; // under the viewer while a colour picture is shown
     QSwitch *modeSwitch = nullptr;
     BlockMarking *blockMarking = nullptr;
     PlaneComparisonTab *planeComparison = nullptr;

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bitplanes.h"
+#include "pixelmemory.h"
 #include "testpictures.h"
 
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace TestPictures;
@@ -18,6 +20,9 @@ private slots:
     void planeFormat();
     void indexPastColorTable();
     void nullPicture();
+    void whichPicturesAreSplit_data();
+    void whichPicturesAreSplit();
+    void noMemoryForThePlanes();
     void builtInPicture_data();
     void builtInPicture();
 
@@ -138,6 +143,68 @@ void tst_BitPlanes::indexPastColorTable()
 void tst_BitPlanes::nullPicture()
 {
     QVERIFY(BitPlanes::split(QImage()).isEmpty());
+}
+
+void tst_BitPlanes::whichPicturesAreSplit_data()
+{
+    QTest::addColumn<QImage>("picture");
+    QTest::addColumn<bool>("split");
+
+    const auto indexed = [](const QList<QRgb> &table) {
+        QImage image(4, 3, QImage::Format_Indexed8);
+        image.setColorTable(table);
+        for (int i = 0; i < 12; ++i)
+            image.setPixel(i % 4, i / 4, uint(i % table.size()));
+        return image;
+    };
+    QList<QRgb> ramp;
+    QList<QRgb> reversed;
+    QList<QRgb> sixteen;
+    for (int i = 0; i < 256; ++i) {
+        ramp << qRgb(i, i, i);
+        reversed << qRgb(255 - i, 255 - i, 255 - i);
+    }
+    for (int i = 0; i < 16; ++i)
+        sixteen << qRgb(i * 17, i * 17, i * 17);
+    QImage mono(5, 2, QImage::Format_Mono);
+    mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    mono.fill(1);
+    QImage greyRgb(3, 3, QImage::Format_RGB32);
+    greyRgb.fill(qRgb(77, 77, 77));
+    QImage oneColourPixel = greyRgb;
+    oneColourPixel.setPixel(2, 2, qRgb(77, 77, 78));
+    QList<QRgb> colourEntry = sixteen;
+    colourEntry[15] = qRgb(255, 0, 0);
+
+    QTest::newRow("8-bit grey ramp") << indexed(ramp) << true;
+    // Not greyscale to Qt, whose test wants entry i to be level i.
+    QTest::newRow("8-bit grey palette in reverse") << indexed(reversed) << true;
+    QTest::newRow("16-entry grey palette of a 4-bit file") << indexed(sixteen) << true;
+    QTest::newRow("1-bit black and white") << mono << true;
+    QTest::newRow("32-bit grey pixels") << greyRgb << true;
+    QTest::newRow("32-bit with one colour pixel") << oneColourPixel << false;
+    QTest::newRow("grey palette with one colour entry") << indexed(colourEntry) << false;
+    QTest::newRow("null") << QImage() << false;
+}
+
+void tst_BitPlanes::whichPicturesAreSplit()
+{
+    QFETCH(QImage, picture);
+    QFETCH(bool, split);
+
+    QCOMPARE(BitPlanes::isGrey(picture), split);
+    if (split)
+        comparePlanes(BitPlanes::split(picture), referencePlanes(picture));
+}
+
+void tst_BitPlanes::noMemoryForThePlanes()
+{
+    const QImage grey(40, 30, QImage::Format_Grayscale8);
+    const auto lift = qScopeGuard([] { PixelMemory::failAfter(-1); });
+    PixelMemory::failAfter(0);
+    QVERIFY(BitPlanes::split(grey).isEmpty());
+    PixelMemory::failAfter(1);
+    QCOMPARE(BitPlanes::split(grey).size(), 8);
 }
 
 void tst_BitPlanes::builtInPicture_data()

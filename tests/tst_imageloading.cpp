@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lab.h"
+#include "pixelmemory.h"
 
 #include <QBuffer>
 #include <QComboBox>
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -104,6 +106,8 @@ private slots:
     void cancelledDialog();
     void unreadableFile_data();
     void unreadableFile();
+    void shortOfMemory_data();
+    void shortOfMemory();
 
 private:
     QTemporaryDir dir;
@@ -254,13 +258,11 @@ void TestImageLoading::shownUnsplit_data()
         for (int x = 0; x < colour.width(); ++x)
             colour.setPixel(x, y, qRgb(8 * x, 12 * y, 200));
     }
-    QImage mono = gradient(30, 20).convertToFormat(QImage::Format_Mono);
-    mono.setColorTable({white, black});
 
     QTest::newRow("colour jpeg after Лена") << "colour.jpg" << colour << true;
     QTest::newRow("colour jpeg first") << "colour.jpg" << colour << false;
-    QTest::newRow("1-bit bmp after Лена") << "mono.bmp" << mono << true;
-    QTest::newRow("1-bit bmp first") << "mono.bmp" << mono << false;
+    QTest::newRow("colour bmp after Лена") << "colour.bmp" << colour << true;
+    QTest::newRow("colour bmp first") << "colour.bmp" << colour << false;
 }
 
 void TestImageLoading::shownUnsplit()
@@ -278,8 +280,11 @@ void TestImageLoading::shownUnsplit()
         lab.choose("Лена");
     const QList<qint64> planes = Access::planeKeys(lab.window);
     const QString report = lab.report->toPlainText();
+    QLabel *const notice = WindowTesting::child<QLabel>(lab.window, "colourNotice");
+    QVERIFY(notice->isHidden());
 
     lab.open(file);
+    QVERIFY(!notice->isHidden());
     QCOMPARE(lab.path->text(), file);
     QCOMPARE(rgb(lab.viewer->image()), rgb(decoded));
     QCOMPARE(rgb(Access::currentImage(lab.window)), rgb(decoded));
@@ -289,11 +294,18 @@ void TestImageLoading::shownUnsplit()
 
     const Lab::Snapshot unsplit = lab.snapshot();
     lab.dial->setValue(6);
-    if (lenaFirst)
+    if (lenaFirst) {
         QVERIFY(isPlaneOf(lab.viewer->image(), QImage(":/images/images/lena.bmp"), 6));
-    else
+        QVERIFY(notice->isHidden());
+    } else {
         // No plane to take: the picture stays, and its table; only the dial moved.
         QCOMPARE(lab.snapshot().differences(unsplit), QStringList {QStringLiteral("dial")});
+        // A colour picture still in view keeps its line under the viewer.
+        QVERIFY(!notice->isHidden());
+    }
+
+    lab.open(save(dir, "grey.bmp", gradient(12, 9), "bmp"));
+    QVERIFY(notice->isHidden());
 }
 
 void TestImageLoading::opensFiles_data()
@@ -411,6 +423,39 @@ void TestImageLoading::unreadableFile()
         QCOMPARE(lines.at(1), file);
         QVERIFY(!lines.at(2).isEmpty());
     }
+}
+
+void TestImageLoading::shortOfMemory_data()
+{
+    QTest::addColumn<int>("allocations"); // that succeed before memory runs out
+
+    QTest::newRow("no memory to decode") << 0;
+    QTest::newRow("no memory for the planes") << 1;
+}
+
+void TestImageLoading::shortOfMemory()
+{
+    QFETCH(int, allocations);
+
+    const QString earlier = save(dir, "earlier.bmp", gradient(24, 24), "bmp");
+    const QString file = save(dir, "photo.bmp", gradient(40, 30), "bmp");
+    Lab lab;
+    lab.dial->setValue(4);
+    lab.open(earlier);
+    const Lab::Snapshot before = lab.snapshot();
+
+    {
+        const auto lift = qScopeGuard([] { PixelMemory::failAfter(-1); });
+        PixelMemory::failAfter(allocations);
+        lab.open(file);
+    }
+    QCOMPARE(lab.snapshot().differences(before), QStringList());
+    QCOMPARE(lab.messages,
+        QStringList(QStringLiteral("Обзор|Не удалось прочитать изображение\n%1\nНедостаточно "
+                                   "памяти для изображения 40 x 30")
+                        .arg(file)));
+    lab.dial->setValue(8);
+    QVERIFY(isPlaneOf(lab.viewer->image(), QImage(earlier), 8));
 }
 
 QTEST_MAIN(TestImageLoading)

@@ -37,7 +37,7 @@ using namespace TestBmp;
 
 enum class Outcome {
     Split, // greyscale: shown as the plane of the dial
-    Unsplit, // not greyscale by Qt's reckoning: shown and analysed as it is
+    Unsplit, // colour: shown and analysed as it is
     Refused,
 };
 
@@ -205,9 +205,9 @@ void TestRobustness::anyFile_data()
         "Файл BMP обрезан: в нём 3 из 23 строк изображения.");
     refuses("truncated 24-bit BMP", "cut24.bmp", Kind::File, bmp24.left(bmp24.size() * 6 / 10),
         "Файл BMP обрезан: в нём 13 из 23 строк изображения.");
-    // libjpeg ends a cut-off file itself: the rows that are there, then its own fill.
-    opens("truncated JPEG", "cut.jpg", jpeg.left(jpeg.size() * 3 / 4), Outcome::Split, plain(jpeg),
-        8);
+    // libjpeg would end a cut-off file with its own grey fill.
+    refuses("truncated JPEG", "cut.jpg", Kind::File, jpeg.left(jpeg.size() * 3 / 4),
+        "Файл JPEG обрезан: данные изображения кончаются раньше последней строки.");
     opens("BMP named .jpg", "bmp.jpg", bmp8, Outcome::Split, greyPicture(w, h, grey));
     opens("JPEG named .bmp", "jpeg.bmp", jpeg, Outcome::Split, plain(jpeg));
     opens("1 x 1 BMP", "dot.bmp", bmp(1, 1, 8, 0, packedRows(1, 1, 8, grey)), Outcome::Split,
@@ -236,13 +236,14 @@ void TestRobustness::anyFile_data()
     }
     opens("RLE8 BMP", "rle8.bmp", bmp(w, h, 8, 1, rleRows(w, h, 8, grey)), Outcome::Split,
         greyPicture(w, h, grey));
-    // Sixteen grey entries 0, 17, ..., 255 are no greyscale palette to Qt (entry i is not i).
+    // Sixteen grey entries 0, 17, ..., 255: no greyscale palette to Qt (entry i is not i), but
+    // every pixel is grey, so the picture is split.
     opens("RLE4 BMP", "rle4.bmp", bmp(w, h, 4, 2, rleRows(w, h, 4, levelsBelow(16))),
-        Outcome::Unsplit, greyPicture(w, h, levelsBelow(16), 17));
+        Outcome::Split, greyPicture(w, h, levelsBelow(16), 17));
     opens("1-bit BMP", "mono.bmp", bmp(w, h, 1, 0, packedRows(w, h, 1, levelsBelow(2))),
-        Outcome::Unsplit, greyPicture(w, h, levelsBelow(2), 255));
+        Outcome::Split, greyPicture(w, h, levelsBelow(2), 255));
     opens("4-bit BMP", "nibble.bmp", bmp(w, h, 4, 0, packedRows(w, h, 4, levelsBelow(16))),
-        Outcome::Unsplit, greyPicture(w, h, levelsBelow(16), 17));
+        Outcome::Split, greyPicture(w, h, levelsBelow(16), 17));
     opens("top-down BMP", "topdown.bmp", bmp(w, -h, 8, 0, packedRows(w, h, 8, grey, true)),
         Outcome::Split, greyPicture(w, h, grey));
     const QByteArray progressive = encoded(greyJpegSource, "jpg", true);

@@ -3,6 +3,7 @@
 // a few probability lists. Run once by hand: make_fuzz_corpus tests/fuzz/corpus
 
 #include "coderinput.h"
+#include "testjpeg.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -184,6 +185,65 @@ void craftedBmps()
     writeFile(pictures, QStringLiteral("os2-mono.bmp"), old + os2 + bits);
 }
 
+// Files made to break a picture reader: runs longer than the row, thousands of scans, cut
+// files, headers that say odd things.
+void hostileFiles()
+{
+    // An absolute run of 8 pixels in a row of 5, whose last bytes read as "end of bitmap".
+    writeFile(pictures, QStringLiteral("rle8-run-past-the-row.bmp"),
+        bmp(5, 2, 8, 1, greyPalette(32),
+            QByteArray("\0\x08\x0a\x0b\x0c\x0d\x0e\x13\0\x01\0\0\x05\x14\0\0\0\x01", 18)));
+    writeFile(pictures, QStringLiteral("rle4-run-past-the-row.bmp"),
+        bmp(5, 2, 4, 2, greyPalette(16),
+            QByteArray("\0\x0c\x12\x34\x5f\xff\0\x01\0\0\x05\x77\0\0\0\x01", 16)));
+
+    // 24 bits, but the header counts 256 palette colours that are not there.
+    QByteArray rows;
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x)
+            rows.append(QByteArray(3, char(x * 40 + y)));
+        rows.append('\0');
+    }
+    QByteArray counted = bmp(5, 3, 24, 0, {}, rows);
+    qToLittleEndian<quint32>(256, counted.data() + 46);
+    writeFile(pictures, QStringLiteral("colours-counted-24.bmp"), counted);
+    // 8 bits, the last row without its padding.
+    QByteArray eight;
+    for (int y = 0; y < 3; ++y)
+        eight.append(QByteArray("\x01\x05\x09\x0d\x11\0\0\0", 8));
+    writeFile(pictures, QStringLiteral("last-padding-missing-8.bmp"),
+        bmp(5, 3, 8, 0, greyPalette(32), eight.chopped(3)));
+    // JPEG data inside a BMP; a BITMAPV5 header; the 52-byte header Qt reads as the old one.
+    writeFile(pictures, QStringLiteral("jpeg-inside.bmp"), bmp(5, 3, 24, 4, {}, rows));
+    QByteArray v5 = bmp(5, 3, 24, 0, {}, QByteArray(124 - 40, '\0') + rows);
+    qToLittleEndian<quint32>(124, v5.data() + 14);
+    writeFile(pictures, QStringLiteral("v5-header.bmp"), v5);
+    QByteArray odd = bmp(5, 3, 24, 0, {}, QByteArray(12, '\0') + rows);
+    qToLittleEndian<quint32>(52, odd.data() + 14);
+    writeFile(pictures, QStringLiteral("52-byte-header.bmp"), odd);
+
+    // Progressive JPEG repeating a scan that changes nothing; and one just under the limit.
+    writeFile(pictures, QStringLiteral("many-scans.jpg"), TestJpeg::repeatedScans(16, 16, 120));
+    writeFile(pictures, QStringLiteral("repeated-scans.jpg"), TestJpeg::repeatedScans(24, 8, 40));
+
+    QByteArray jpeg;
+    {
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        grey8(16, 16).save(&buffer, "jpeg", 50);
+    }
+    const qsizetype scan = jpeg.indexOf("\xff\xda");
+    writeFile(pictures, QStringLiteral("cut-after-scan-header.jpg"), jpeg.left(scan + 10));
+    writeFile(pictures, QStringLiteral("cut-in-scan.jpg"), jpeg.left(jpeg.size() * 3 / 4));
+    writeFile(pictures, QStringLiteral("no-end-marker.jpg"), jpeg.chopped(2));
+    writeFile(pictures, QStringLiteral("lossless.jpg"), TestJpeg::withFrameMarker(jpeg, 0xc3));
+    writeFile(pictures, QStringLiteral("orientation-6.jpg"), TestJpeg::withOrientation(jpeg, 6));
+
+    QImage wide(3, 2, QImage::Format_RGBX64);
+    wide.fill(QColor(10, 200, 30));
+    save(QStringLiteral("colour16.png"), wide, "png");
+}
+
 void coderLists()
 {
     using CoderInput::encodeRatios;
@@ -272,6 +332,7 @@ int main(int argc, char *argv[])
     }
     save(QStringLiteral("grey16.png"), wide, "png");
     craftedBmps();
+    hostileFiles();
     coderLists();
     return 0;
 }

@@ -8,6 +8,8 @@
 
 #include "bitblock.h"
 #include "bitplanes.h"
+#include "bmplayout.h"
+#include "jpeglayout.h"
 #include "picturereader.h"
 #include "planereport.h"
 #include "planestatistics.h"
@@ -20,40 +22,100 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QtEndian>
+
+#include <algorithm>
+#include <bitset>
+#include <cstring>
 
 namespace PicturePath {
 
-// Bigger pictures are skipped: their planes and statistics would trip the fuzzer's memory limit.
-constexpr qint64 maxPixels = qint64(4096) * 4096;
+// Pictures whose headers claim more are skipped before anything is decoded: the fuzzer is
+// after the corner cases of small files, and every pixel costs under the sanitizers. Big
+// pictures have tests of their own.
+constexpr qint64 maxPixels = 128 * 128;
 // The literal per-pixel references are slow; the fast paths are compared with them below this.
-constexpr qint64 maxReferencePixels = 128 * 128;
+constexpr qint64 maxReferencePixels = 64 * 64;
 
-// True when some decoder would see more than maxPixels in these bytes (sizes from the headers).
-inline bool tooLargeToAnalyse(const QByteArray &bytes)
+// The largest size any of the three decoders would find in the header, from the headers
+// alone: BMP and JPEG as the reader itself walks them, PNG from its IHDR chunk.
+inline qint64 claimedPixels(const QByteArray &bytes)
 {
-    for (const char *format : {"bmp", "jpeg", ""}) { // PNG only when detected
-        QBuffer buffer;
-        buffer.setData(bytes);
-        buffer.open(QIODevice::ReadOnly);
-        QImageReader reader(&buffer, format);
-        reader.setAutoDetectImageFormat(!*format);
-        const QSize size = reader.size();
-        if (size.isValid() && qint64(size.width()) * size.height() > maxPixels)
-            return true;
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    const BmpLayout bmp = BmpLayout::of(&buffer, 0);
+    qint64 pixels = bmp.width * bmp.height;
+    buffer.seek(0);
+    const JpegLayout jpeg = JpegLayout::of(&buffer);
+    pixels = qMax(pixels, qint64(jpeg.width) * jpeg.height);
+    if (bytes.startsWith("\x89PNG\r\n\x1a\n") && bytes.size() >= 24) {
+        const auto *ihdr = reinterpret_cast<const uchar *>(bytes.constData()) + 16;
+        // Each side is 31 bits at most in a valid file; capped so the product cannot overflow.
+        const qint64 width = qMin<quint32>(qFromBigEndian<quint32>(ihdr), 1u << 31);
+        const qint64 height = qMin<quint32>(qFromBigEndian<quint32>(ihdr + 4), 1u << 31);
+        pixels = qMax(pixels, width * height);
     }
-    return false;
+    return pixels;
 }
 
 // The window's reader, the file named with the given format (empty: no name to go by).
-inline QImage read(const QByteArray &bytes, const QByteArray &format, QString *problem)
+inline PictureReader::Result read(
+    const QByteArray &bytes, const QByteArray &format, QString *problem)
 {
     const PictureReader::Result result = PictureReader::fromData(bytes, format);
     if (result.ok() == result.image.isNull() || result.ok() == !result.reason.isEmpty()
         || result.ok() == result.format.isEmpty())
         *problem = QStringLiteral("reader result inconsistent");
-    if (qint64(result.image.width()) * result.image.height() > maxPixels)
+    else if (!result.ok() && result.reason.contains(QLatin1String("Unable")))
+        *problem = QStringLiteral("Qt's English text in the reason");
+    return result;
+}
+
+// Qt's BMP reader decodes into the picture it is handed: into one filled with 0x00 and one
+// filled with 0xff, every pixel it writes comes out the same. A BMP the reader accepted must
+// have no pixel that differs (the RLE kinds are decoded by the reader itself).
+inline QString checkBmpCoverage(const QByteArray &bytes, const QImage &accepted)
+{
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    const BmpLayout layout = BmpLayout::of(&buffer, 0);
+    if (layout.verdict != BmpLayout::Verdict::Readable)
         return {};
-    return result.image;
+    QImage filled[2];
+    for (int i = 0; i < 2; ++i) {
+        buffer.seek(0);
+        QImageReader reader(&buffer, "bmp");
+        const QImage::Format announced = reader.imageFormat();
+        int format = 0; // copied as bytes: Qt may announce garbage
+        std::memcpy(&format, &announced, sizeof format);
+        if (format <= QImage::Format_Invalid || format >= QImage::NImageFormats)
+            return {};
+        filled[i] = QImage(reader.size(), QImage::Format(format));
+        if (filled[i].isNull())
+            return {};
+        filled[i].fill(i ? 0xffffffffu : 0u);
+        const uchar *bits = filled[i].constBits();
+        buffer.seek(0);
+        if (!reader.read(&filled[i]) || filled[i].constBits() != bits)
+            return {}; // not decoded in place: nothing to learn
+    }
+    if (filled[0].size() != accepted.size())
+        return QStringLiteral("bmp: size differs from Qt's");
+    // Bytes, not QImage's comparison, which looks indices past the colour table up in it.
+    const qsizetype rowBytes = (qsizetype(accepted.width()) * filled[0].depth() + 7) / 8;
+    for (int y = 0; y < accepted.height(); ++y) {
+        const uchar *row = filled[0].constScanLine(y);
+        if (std::memcmp(row, filled[1].constScanLine(y), size_t(rowBytes)))
+            return QStringLiteral("bmp: Qt leaves pixels of row %1 unwritten").arg(y);
+        if (accepted.format() != filled[0].format()
+            || std::memcmp(row, accepted.constScanLine(y), size_t(rowBytes)))
+            return QStringLiteral("bmp: row %1 differs from Qt's").arg(y);
+    }
+    if (accepted.colorTable() != filled[0].colorTable())
+        return QStringLiteral("bmp: colour table differs from Qt's");
+    return {};
 }
 
 inline QString checkStatistics(const QImage &plane, const PlaneStatistics &stats)
@@ -71,16 +133,16 @@ inline QString checkStatistics(const QImage &plane, const PlaneStatistics &stats
         || stats.codes.size() != types)
         return QStringLiteral("row lists of different lengths");
     qint64 sum = 0;
-    QSet<int> patterns;
+    std::bitset<512> patterns;
     for (qsizetype i = 0; i < types; ++i) {
         const BlockType &type = stats.types.at(i);
         if (type.count < 1 || (i > 0 && type.count > stats.types.at(i - 1).count))
             return QStringLiteral("counts not ranked");
-        if (type.pattern < 0 || type.pattern >= 512 || patterns.contains(type.pattern))
+        if (type.pattern < 0 || type.pattern >= 512 || patterns[size_t(type.pattern)])
             return QStringLiteral("pattern out of range or repeated");
         if (TestPictures::patternOf(type.block) != type.pattern)
             return QStringLiteral("block does not match its pattern");
-        patterns.insert(type.pattern);
+        patterns[size_t(type.pattern)] = true;
         sum += type.count;
     }
     if (sum != stats.total)
@@ -104,12 +166,24 @@ inline QString checkStatistics(const QImage &plane, const PlaneStatistics &stats
 // Everything the window would show for one plane: table texts, icons and the three paragraphs.
 inline QString checkReport(const PlaneStatistics &stats, int planeNumber)
 {
+    // A block's picture depends on its pattern alone, a probability's texts on its value alone:
+    // each is looked at once.
+    static std::bitset<512> picturesChecked;
+    static QSet<float> probabilitiesChecked;
     for (qsizetype i = 0; i < stats.types.size(); ++i) {
-        const QString probability = PlaneReport::probabilityText(stats.probabilities.at(i));
-        if (probability.isEmpty() || PlaneReport::entropyLine(probability).isEmpty())
-            return QStringLiteral("empty probability text");
-        if (stats.types.at(i).block.toImage().size() != QSize(16, 16))
-            return QStringLiteral("block picture is not 16 x 16");
+        const float p = stats.probabilities.at(i);
+        if (!probabilitiesChecked.contains(p)) {
+            const QString probability = PlaneReport::probabilityText(p);
+            if (probability.isEmpty() || PlaneReport::entropyLine(probability).isEmpty())
+                return QStringLiteral("empty probability text");
+            probabilitiesChecked.insert(p);
+        }
+        const BlockType &type = stats.types.at(i);
+        if (!picturesChecked[size_t(type.pattern)]) {
+            if (type.block.toImage().size() != QSize(16, 16))
+                return QStringLiteral("block picture is not 16 x 16");
+            picturesChecked[size_t(type.pattern)] = true;
+        }
     }
     const QString name = QStringLiteral("fuzz.bmp");
     if (!PlaneReport::imageParagraph(name, planeNumber).contains(name)
@@ -128,12 +202,26 @@ inline QString checkPlane(const QImage &plane, int planeNumber)
     return problem;
 }
 
-// Split when greyscale, as the window does, then analyse every plane; else the picture itself.
+// Same format, size, colour table and pixel bytes. QImage's own comparison looks indices past
+// the colour table up in it, which a damaged file has.
+inline bool samePicture(const QImage &a, const QImage &b)
+{
+    if (a.format() != b.format() || a.size() != b.size() || a.colorTable() != b.colorTable())
+        return false;
+    const qsizetype rowBytes = (qsizetype(a.width()) * a.depth() + 7) / 8;
+    for (int y = 0; y < a.height(); ++y) {
+        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), size_t(rowBytes)))
+            return false;
+    }
+    return true;
+}
+
+// Split when grey, as the window does, then analyse every plane; else the picture itself.
 inline QString checkPicture(const QImage &picture)
 {
     if (picture.isNull())
         return {};
-    if (!picture.isGrayscale())
+    if (!BitPlanes::isGrey(picture))
         return checkPlane(picture, 1);
 
     const QList<QImage> planes = BitPlanes::split(picture);
@@ -165,21 +253,33 @@ inline QString checkPicture(const QImage &picture)
     return {};
 }
 
-// The bytes read as a .bmp file, as a .jpg file and with nothing but the contents to go by.
+// The bytes read with nothing but the contents to go by, and when Qt does not recognise them,
+// also as a .bmp and as a .jpg file (when it does, the name plays no part: the contents' decoder
+// alone is tried, so one reading stands for all three). Where two readings give the same
+// picture, it is analysed once.
 inline QString check(const QByteArray &bytes)
 {
-    if (tooLargeToAnalyse(bytes))
+    if (claimedPixels(bytes) > maxPixels)
         return {};
-    static const QByteArray formats[]
-        = {QByteArrayLiteral("bmp"), QByteArrayLiteral("jpeg"), QByteArray()};
-    for (const QByteArray &format : formats) {
+    QList<QImage> analysed;
+    for (const QByteArray &format :
+        {QByteArray(), QByteArrayLiteral("bmp"), QByteArrayLiteral("jpeg")}) {
         QString problem;
-        const QImage picture = read(bytes, format, &problem);
-        if (problem.isEmpty())
+        const PictureReader::Result result = read(bytes, format, &problem);
+        const QImage &picture = result.image;
+        if (problem.isEmpty() && result.format == "bmp")
+            problem = checkBmpCoverage(bytes, picture);
+        const bool seen = std::any_of(analysed.cbegin(), analysed.cend(),
+            [&](const QImage &earlier) { return samePicture(earlier, picture); });
+        if (problem.isEmpty() && !seen) {
             problem = checkPicture(picture);
+            analysed.append(picture);
+        }
         if (!problem.isEmpty())
             return (format.isEmpty() ? QStringLiteral("detected") : QString::fromLatin1(format))
                 + QStringLiteral(": ") + problem;
+        if (format.isEmpty() && result.failure != PictureReader::Failure::UnknownFormat)
+            break; // recognised
     }
     return {};
 }
