@@ -3,8 +3,7 @@
 
 #include "fieldtext.h"
 #include "homeworkdiagnosis.h"
-#include "mainwidget.h"
-#include "mainwidgettestaccess.h"
+#include "lab.h"
 #include "namecode.h"
 #include "plaincsv.h"
 
@@ -456,15 +455,12 @@ void tst_KeyTool::matchesTheWindow()
     QFETCH(QString, resource);
     QFETCH(int, plane);
 
-    MainWidget window;
-    window.findChild<QDial *>(QStringLiteral("dial"))->setValue(plane);
-    // As a click on the item: it becomes current, then the combo box says so.
-    QComboBox *combo = window.findChild<QComboBox *>(QStringLiteral("comboBox"));
-    combo->setCurrentText(name);
-    QCOMPARE(combo->currentText(), name);
-    emit combo->textActivated(name);
-    const QTableWidget *table = window.findChild<QTableWidget *>(QStringLiteral("tableWidget"));
-    const QList<QString> codes = MainWidgetTestAccess::blockCodes(window);
+    Lab lab(Lab::AtHomework);
+    lab.dial->setValue(plane);
+    lab.choose(name);
+    QCOMPARE(lab.combo->currentText(), name);
+    const QTableWidget *table = lab.table;
+    const QList<QString> codes = MainWidgetTestAccess::blockCodes(lab.window);
     QVERIFY(table->rowCount() > 5);
     QCOMPARE(codes.size(), table->rowCount());
 
@@ -494,8 +490,7 @@ void tst_KeyTool::matchesTheWindow()
     // The window names a built-in picture by its combo text, the tool by the file's path.
     QString report = run.out.mid(blank + 2);
     report.replace(path, name);
-    const QString windowReport
-        = window.findChild<QTextEdit *>(QStringLiteral("textEdit"))->toPlainText();
+    const QString windowReport = lab.report->toPlainText();
     QVERIFY(windowReport.startsWith(
         QStringLiteral("Изображение: ") + name + QStringLiteral(". Плоскость №")));
     QCOMPARE(report, windowReport + QLatin1Char('\n'));
