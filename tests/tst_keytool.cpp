@@ -157,8 +157,6 @@ private slots:
     void check_data();
     void check();
     void nameSteps();
-    void homeworkBadArguments_data();
-    void homeworkBadArguments();
     void helpNamesHomeworkCommands();
     void names();
     void namesCsv();
@@ -397,6 +395,11 @@ void tst_KeyTool::badArguments_data()
     QTest::newRow("names of two files") << QStringList {"names", "a.txt", "b.txt"};
     QTest::newRow("names, unknown option") << QStringList {"names", "a.txt", "--tsv"};
     QTest::newRow("check-all without a file") << QStringList {"check-all"};
+    QTest::newRow("check without anything") << QStringList {"check"};
+    QTest::newRow("check without counters") << QStringList {"check", "Мама Мыла Раму"};
+    QTest::newRow("check of nothing printable") << QStringList {"check", "\t", "1"};
+    QTest::newRow("check with an option") << QStringList {"check", "Мама", "--steps", "1"};
+    QTest::newRow("name with an unknown option") << QStringList {"name", "Мама", "--step"};
 }
 
 // Bad arguments are rejected before any file is touched: x.bmp need not exist.
@@ -541,27 +544,6 @@ void tst_KeyTool::nameSteps()
     QCOMPARE(
         lines.at(7), "6\t{« », у, ы, л, р} 6/14\t{а, м} 8/14\t{а, м, « », у, ы, л, р} 14/14\t");
     QCOMPARE(lines.last(), "");
-}
-
-void tst_KeyTool::homeworkBadArguments_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-
-    QTest::newRow("check without anything") << QStringList {"check"};
-    QTest::newRow("check without counters") << QStringList {"check", "Мама Мыла Раму"};
-    QTest::newRow("check of nothing printable") << QStringList {"check", "\t", "1"};
-    QTest::newRow("check with an option") << QStringList {"check", "Мама", "--steps", "1"};
-    QTest::newRow("name with an unknown option") << QStringList {"name", "Мама", "--step"};
-}
-
-void tst_KeyTool::homeworkBadArguments()
-{
-    QFETCH(QStringList, arguments);
-
-    const Run run = runTool(arguments);
-    QCOMPARE(run.exitCode, 2);
-    QVERIFY(run.out.isEmpty());
-    QVERIFY(QString::fromUtf8(run.err).contains(QStringLiteral("Использование:")));
 }
 
 void tst_KeyTool::helpNamesHomeworkCommands()
