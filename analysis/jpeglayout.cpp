@@ -30,6 +30,19 @@ qint64 ceilDiv(qint64 a, qint64 b)
     return (a + b - 1) / b;
 }
 
+// The byte after the next 0xff and any 0xff fill bytes that follow it: a marker, a stuffed zero
+// inside entropy-coded data, or the end of the stream (false).
+bool nextAfterFf(ByteStream &in, uchar &next)
+{
+    if (!in.skipPast(0xff))
+        return false;
+    do {
+        if (!in.next(next))
+            return false;
+    } while (next == 0xff);
+    return true;
+}
+
 } // namespace
 
 bool JpegLayout::isLossless() const
@@ -72,13 +85,9 @@ JpegLayout JpegLayout::of(QIODevice *device)
     for (;;) {
         if (marker < 0) {
             // Like libjpeg, step over anything that is not a marker.
-            if (!in.skipPast(0xff))
-                return layout;
             uchar next;
-            do {
-                if (!in.next(next))
-                    return layout;
-            } while (next == 0xff);
+            if (!nextAfterFf(in, next))
+                return layout;
             marker = next;
         }
         const int current = marker;
@@ -126,13 +135,9 @@ JpegLayout JpegLayout::of(QIODevice *device)
             // The entropy-coded data runs to the next marker other than a stuffed zero or a
             // restart marker.
             for (;;) {
-                if (!in.skipPast(0xff))
-                    return layout;
                 uchar next;
-                do {
-                    if (!in.next(next))
-                        return layout;
-                } while (next == 0xff);
+                if (!nextAfterFf(in, next))
+                    return layout;
                 if (next != 0x00 && !isRestart(next)) {
                     marker = next;
                     break;

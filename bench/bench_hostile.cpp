@@ -10,8 +10,8 @@
 // Runs offscreen unless QT_QPA_PLATFORM says otherwise. The pictures are made first (a few
 // seconds), in a temporary folder.
 
+#include "benchlab.h"
 #include "benchtiming.h"
-#include "mainwidget.h"
 #include "picturereader.h"
 #include "testjpeg.h"
 
@@ -67,44 +67,26 @@ bool saveJpeg(const QString &path, const QImage &image, bool progressive)
     return writer.write(image);
 }
 
-struct Lab
+// The click on "Обзор" until the window is repainted, in milliseconds. `refusal` gets the reason
+// the window gave for refusing the file, or an empty text.
+double openTimed(BenchLab &lab, const QString &file, QString *refusal)
 {
-    Lab()
-    {
-        window.findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(1);
-        window.findChild<QWidget *>(QStringLiteral("tab_2"))->setEnabled(true);
-        window.dialogs().openFileName
-            = [this](const QString &, const QString &, const QString &) { return chosen; };
-        window.dialogs().messageBox
-            = [this](const QString &, const QString &text) { message = text.section('\n', 2); };
-        window.resize(600, 684);
-        window.show();
-        QApplication::processEvents();
-    }
-
-    // The click on "Обзор" until the window is repainted, in milliseconds.
-    double open(const QString &file)
-    {
-        chosen = file;
-        message.clear();
-        QElapsedTimer timer;
-        timer.start();
-        window.findChild<QPushButton *>(QStringLiteral("pushButton_2"))->click();
-        window.repaint();
-        return msSince(timer);
-    }
-
-    MainWidget window;
-    QString chosen;
-    QString message;
-};
+    lab.chosenFile = file;
+    QElapsedTimer timer;
+    timer.start();
+    lab.browse->click();
+    lab.window.repaint();
+    const double ms = msSince(timer);
+    *refusal = lab.messages.isEmpty() ? QString() : lab.messages.last().section('\n', 2);
+    lab.messages.clear(); // expected here
+    return ms;
+}
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenByDefault();
     QApplication app(argc, argv);
     const int runs = argc > 1 ? qMax(1, atoi(argv[1])) : 3;
     QTemporaryDir dir;
@@ -161,15 +143,16 @@ int main(int argc, char *argv[])
     std::printf("bench_hostile: the click on \"Обзор\" until repainted, median of %d runs; "
                 "reproduce with:\n  %s %d\n\n",
         runs, argv[0], runs);
-    Lab lab;
+    BenchLab lab;
     for (const Case &c : std::as_const(cases)) {
         std::vector<double> times;
         QString outcome;
         for (int i = 0; i < runs; ++i) {
-            lab.open(earlier);
-            times.push_back(lab.open(c.file));
-            outcome = lab.message.isEmpty() ? QStringLiteral("opened")
-                                            : QStringLiteral("refused: ") + lab.message.left(60);
+            QString refusal;
+            openTimed(lab, earlier, &refusal);
+            times.push_back(openTimed(lab, c.file, &refusal));
+            outcome = refusal.isEmpty() ? QStringLiteral("opened")
+                                        : QStringLiteral("refused: ") + refusal.left(60);
         }
         std::printf("%-46s median %8.1f ms   %s\n", c.what.constData(), median(times),
             qPrintable(QFileInfo(c.file).fileName() + QStringLiteral(", ")

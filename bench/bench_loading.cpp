@@ -11,9 +11,9 @@
 // current; the repaint after each action is timed apart. The memory figures come from a fresh
 // child process (the same executable with --memory), so nothing measured before inflates them.
 
+#include "benchlab.h"
 #include "benchtiming.h"
 #include "bitplanes.h"
-#include "lab.h"
 #include "picturereader.h"
 
 #include <QApplication>
@@ -39,49 +39,6 @@
 #include <vector>
 
 namespace {
-
-// A camera-like greyscale photo: smooth shapes in the high bits, noise in the low ones.
-QImage photo(int width, int height)
-{
-    QImage image(width, height, QImage::Format_Grayscale8);
-    QRandomGenerator random(11);
-    for (int y = 0; y < height; ++y) {
-        uchar *line = image.scanLine(y);
-        for (int x = 0; x < width; ++x) {
-            const double shape = 110 * std::sin(x / 310.0) * std::cos(y / 170.0);
-            line[x] = uchar(qBound(0, int(128 + shape) + int(random.bounded(9)) - 4, 255));
-        }
-    }
-    return image;
-}
-
-// The tests' lab window, shown at the form's size with the lab tab current, as the student sees it.
-struct BenchLab : Lab
-{
-    BenchLab()
-    {
-        WindowTesting::child<QTabWidget>(window, "tabWidget")->setCurrentIndex(1);
-        window.resize(600, 684);
-        window.show();
-        QApplication::processEvents();
-    }
-    ~BenchLab()
-    {
-        for (const QString &text : std::as_const(messages))
-            std::printf("unexpected message: %s\n", qPrintable(text));
-    }
-    BenchLab(const BenchLab &) = delete;
-    BenchLab &operator=(const BenchLab &) = delete;
-
-    // Keeps the report to a session's length, outside the timed part.
-    void trimReport()
-    {
-        if (++actions % 20 == 0)
-            report->clear();
-    }
-
-    int actions = 0;
-};
 
 // Times `action` and, apart, the repaint the event loop does after it.
 void timeAction(const char *label, int runs, double target, BenchLab &lab,
@@ -148,21 +105,14 @@ int memoryRun(const QString &file)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenByDefault();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() > 2 && args.at(1) == QLatin1String("--memory"))
         return memoryRun(args.at(2));
     const int runs = args.size() > 1 ? qMax(3, args.at(1).toInt()) : 41;
 
-    QFile loadFile(QStringLiteral("/proc/loadavg"));
-    const QByteArray load
-        = loadFile.open(QIODevice::ReadOnly) ? loadFile.readLine().trimmed() : QByteArray("?");
-    std::printf("bench_loading, medians of %d runs, platform %s, load %s; reproduce with:\n"
-                "  %s %d\n\n",
-        runs, qPrintable(QApplication::platformName()), load.constData(), qPrintable(args.at(0)),
-        runs);
+    printHeader("bench_loading", runs);
 
     // How dear fresh memory is here: every large new image pays for its first touch.
     {

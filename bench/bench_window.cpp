@@ -9,19 +9,14 @@
 // Runs offscreen unless QT_QPA_PLATFORM says otherwise. The window is shown with the lab tab
 // current, as the student sees it; the repaint that follows an analysis is timed apart.
 
+#include "benchlab.h"
 #include "benchtiming.h"
 #include "bitplanes.h"
-#include "mainwidget.h"
-#include "mainwidgettestaccess.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
 #include <QRandomGenerator>
-#include <QTabWidget>
-#include <QTableWidget>
-#include <QTextEdit>
 
 #include <algorithm>
 #include <cstdio>
@@ -44,44 +39,32 @@ QImage noisePlane(int width, int height)
     return image;
 }
 
-std::unique_ptr<MainWidget> labWindow()
-{
-    auto window = std::make_unique<MainWidget>();
-    window->findChild<QWidget *>(QStringLiteral("tab_2"))->setEnabled(true);
-    window->findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(1);
-    window->show();
-    QApplication::processEvents();
-    return window;
-}
-
 void bench(const char *label, const QImage &plane, int runs)
 {
     // First analysis in a new window: the block icons are made then.
     std::vector<double> cold;
     for (int i = 0; i < qMax(3, runs / 5); ++i) {
-        const auto window = labWindow();
-        MainWidgetTestAccess::setCurrentImage(*window, plane);
+        const auto lab = std::make_unique<BenchLab>();
+        MainWidgetTestAccess::setCurrentImage(lab->window, plane);
         QElapsedTimer timer;
         timer.start();
-        MainWidgetTestAccess::analyse(*window);
+        MainWidgetTestAccess::analyse(lab->window);
         cold.push_back(msSince(timer));
     }
 
-    const auto window = labWindow();
-    MainWidgetTestAccess::setCurrentImage(*window, plane);
-    MainWidgetTestAccess::analyse(*window);
+    BenchLab lab;
+    MainWidgetTestAccess::setCurrentImage(lab.window, plane);
+    MainWidgetTestAccess::analyse(lab.window);
     QApplication::processEvents();
-    const int rows = window->findChild<QTableWidget *>(QStringLiteral("tableWidget"))->rowCount();
-    auto *report = window->findChild<QTextEdit *>(QStringLiteral("textEdit"));
+    const int rows = lab.table->rowCount();
 
     std::vector<double> warm;
     std::vector<double> repaint;
     for (int i = 0; i < runs; ++i) {
-        if (i % 20 == 0)
-            report->clear(); // a session's worth of paragraphs, not hundreds
+        lab.trimReport(); // a session's worth of paragraphs, not hundreds
         QElapsedTimer timer;
         timer.start();
-        MainWidgetTestAccess::analyse(*window);
+        MainWidgetTestAccess::analyse(lab.window);
         warm.push_back(msSince(timer));
         timer.start();
         QApplication::processEvents();
@@ -101,19 +84,11 @@ void bench(const char *label, const QImage &plane, int runs)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenByDefault();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const int runs = args.size() > 1 ? qMax(1, args.at(1).toInt()) : 50;
-
-    QFile loadFile(QStringLiteral("/proc/loadavg"));
-    const QByteArray load
-        = loadFile.open(QIODevice::ReadOnly) ? loadFile.readLine().trimmed() : QByteArray("?");
-    std::printf("bench_window, median of %d runs each, platform %s, load %s; reproduce with:\n"
-                "  %s %d\n\n",
-        runs, qPrintable(QApplication::platformName()), load.constData(), qPrintable(args.at(0)),
-        runs);
+    printHeader("bench_window", runs);
 
     bench("512 x 512 random bits", noisePlane(512, 512), runs);
     const QList<QImage> lena = BitPlanes::split(QImage(QStringLiteral(":/images/images/lena.bmp")));

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The main window as the window tests and benchmarks drive it, with its lab tab's widgets at hand
-// and the modal dialogs answered at once: the file dialog returns `chosenFile`, the save dialog
-// `savedFile`, and the message box records "title|text" in `messages`.
+// The main window as the window tests and benchmarks drive it, with its widgets at hand and the
+// modal dialogs answered at once: the file dialog returns `chosenFile`, the save dialog
+// `savedFile`, and the message box records "title|text" in `messages`. Not shown until show() or
+// showActive().
 
 #include "im.h"
 #include "mainwidget.h"
@@ -11,6 +12,8 @@
 #include "qswitch.h"
 #include "windowtesting.h"
 
+#include <QApplication>
+#include <QColor>
 #include <QComboBox>
 #include <QDial>
 #include <QImage>
@@ -24,6 +27,8 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
 
 struct Lab
@@ -36,7 +41,7 @@ struct Lab
     explicit Lab(Start start = Unlocked)
     {
         if (start == Unlocked)
-            WindowTesting::child<QWidget>(window, "tab_2")->setEnabled(true);
+            labTab->setEnabled(true);
         window.dialogs().openFileName
             = [this](const QString &caption, const QString &dir, const QString &filter) {
                   dialogCaption = caption;
@@ -56,6 +61,23 @@ struct Lab
               };
     }
 
+    // On screen, at the size it has, with the tab in front that is current.
+    void show()
+    {
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("the window was not shown");
+    }
+
+    // Shown and the active window, for what needs the keyboard focus (keys, the dial's wheel).
+    void showActive()
+    {
+        show();
+        QApplication::setActiveWindow(&window);
+        if (!QTest::qWaitForWindowActive(&window))
+            qFatal("the window did not become active");
+    }
+
     // A built-in picture chosen as a click on the item does it.
     void choose(const QString &text)
     {
@@ -70,29 +92,74 @@ struct Lab
         QTest::mouseClick(browse, Qt::LeftButton);
     }
 
-    // The homework button, with the lever at SKIP or at CHECK.
+    // The homework button, with the lever flipped by the mouse to SKIP or to CHECK first.
     void press(bool skip)
     {
         if (lever->value() != skip)
             QTest::mouseClick(lever, Qt::LeftButton);
-        QTest::mouseClick(WindowTesting::child<QPushButton>(window, "pushButton"), Qt::LeftButton);
+        QCOMPARE(lever->value(), skip);
+        QTest::mouseClick(homeworkButton, Qt::LeftButton);
+    }
+
+    // The name and counters put in the fields as they stand (no key-by-key validation), then the
+    // homework button.
+    void submit(const QString &nameText, const QString &countersText, bool skip = false)
+    {
+        name->setText(nameText);
+        counters->setText(countersText);
+        press(skip);
     }
 
     // The right answer for a name worked out by hand: м, а and the space 2 bits, ы, л, р, у 4.
     void passHomework()
     {
-        WindowTesting::typeKeys(
-            WindowTesting::child<QLineEdit>(window, "lineEdit"), QStringLiteral("Мама Мыла Раму"));
-        WindowTesting::typeKeys(
-            WindowTesting::child<QLineEdit>(window, "lineEdit_2"), QStringLiteral("0,3,0,4"));
+        WindowTesting::typeKeys(name, QStringLiteral("Мама Мыла Раму"));
+        WindowTesting::typeKeys(counters, QStringLiteral("0,3,0,4"));
         press(false);
     }
 
     // A click on the lab tab's title; the window must be shown.
     void goToLab()
     {
-        auto *tabs = WindowTesting::child<QTabWidget>(window, "tabWidget");
         QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
+    }
+
+    // Select the cell, F2, the text, Return, as the student types a code. False when F2 opened no
+    // editor.
+    bool typeIntoCell(int row, int column, const QString &text)
+    {
+        table->setFocus();
+        table->setCurrentCell(row, column);
+        QTest::keyClick(table, Qt::Key_F2);
+        auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        if (!editor)
+            return false;
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents(); // the delegate commits the edit through the queue
+        return true;
+    }
+
+    // What the verdict label shows: each non-empty line with the colour of its text.
+    struct Verdict
+    {
+        QStringList lines;
+        QList<QColor> colors;
+    };
+
+    Verdict shownVerdict() const
+    {
+        QTextDocument document;
+        document.setHtml(verdict->text());
+        Verdict shown;
+        for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+            if (block.text().trimmed().isEmpty())
+                continue;
+            shown.lines << block.text();
+            shown.colors << block.begin().fragment().charFormat().foreground().color();
+        }
+        return shown;
     }
 
     // "Лена" with the keyboard: the item after "выбери изображение".
@@ -165,7 +232,15 @@ struct Lab
     }
 
     MainWidget window;
+    QTabWidget *const tabs = WindowTesting::child<QTabWidget>(window, "tabWidget");
+    QWidget *const labTab = WindowTesting::child<QWidget>(window, "tab_2");
+    // The homework tab.
+    QLineEdit *const name = WindowTesting::child<QLineEdit>(window, "lineEdit");
+    QLineEdit *const counters = WindowTesting::child<QLineEdit>(window, "lineEdit_2");
     QSwitch *const lever = window.findChild<QSwitch *>();
+    QPushButton *const homeworkButton = WindowTesting::child<QPushButton>(window, "pushButton");
+    QLabel *const verdict = WindowTesting::child<QLabel>(window, "label_6");
+    // The lab tab.
     Im *const viewer = window.findChild<Im *>();
     QComboBox *const combo = WindowTesting::child<QComboBox>(window, "comboBox");
     QDial *const dial = WindowTesting::child<QDial>(window, "dial");

@@ -6,6 +6,7 @@
 // friend MainWidget names.
 
 #include "mainwidget.h"
+#include "planecomparisontab.h"
 #include "planestatistics.h"
 
 #include <QHash>
@@ -44,4 +45,14 @@ struct MainWidgetTestAccess
     // The codes the window hides from the student, and the counts behind the table.
     static QList<QString> blockCodes(const MainWidget &window) { return window.blockCodes; }
     static QHash<BitBlock, int> blockCounts(const MainWidget &window) { return window.blockCounts; }
+    // The block types of the last analysis, most frequent first: the table's rows.
+    static QList<BlockType> planeTypes(const MainWidget &window)
+    {
+        return window.planeStatistics.types;
+    }
+    // The comparison tab updated from the stored planes, as a load does it.
+    static void showPlanes(MainWidget &window)
+    {
+        window.planeComparison->showPlanes(window.planes);
+    }
 };

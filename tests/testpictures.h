@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QImage>
 #include <QList>
+#include <QPair>
 #include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
@@ -52,6 +53,20 @@ inline QImage planeOfPatterns(const QList<int> &patterns, int blockColumns)
         }
     }
     return image;
+}
+
+// 22 blocks of seven types in one row of blocks: 6, 5, 4, 3, 2, 1 and 1 blocks of patterns 0, 1,
+// 3, 7, 15, 256 and 511. The last two rows of its table are the ones shown with their codes.
+inline QImage sevenTypes()
+{
+    QList<int> patterns;
+    const QList<QPair<int, int>> counts {
+        {0, 6}, {1, 5}, {3, 4}, {7, 3}, {15, 2}, {256, 1}, {511, 1}};
+    for (const auto &[pattern, count] : counts) {
+        for (int i = 0; i < count; ++i)
+            patterns << pattern;
+    }
+    return planeOfPatterns(patterns, 22);
 }
 
 enum class Content { White, Black, Noise };

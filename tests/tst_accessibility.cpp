@@ -1,17 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "im.h"
-#include "mainwidget.h"
-#include "qswitch.h"
+#include "lab.h"
 
 #include <QAccessible>
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTabWidget>
-#include <QTest>
 
 namespace {
 
@@ -81,8 +73,8 @@ void TestAccessibility::namesAndDescriptions_data()
 void TestAccessibility::namesAndDescriptions()
 {
     QFETCH(QString, name);
-    MainWidget window;
-    QWidget *widget = control(window, name);
+    const Lab lab(Lab::AtHomework);
+    QWidget *widget = control(lab.window, name);
     QVERIFY2(widget, qPrintable(name));
     QVERIFY2(isRussian(announced(widget, QAccessible::Name)),
         qPrintable(announced(widget, QAccessible::Name)));
@@ -92,8 +84,8 @@ void TestAccessibility::namesAndDescriptions()
 
 void TestAccessibility::switchAnnouncesItsPosition()
 {
-    MainWidget window;
-    auto *lever = window.findChild<QSwitch *>();
+    const Lab lab(Lab::AtHomework);
+    QSwitch *lever = lab.lever;
     QVERIFY(announced(lever, QAccessible::Description).contains("проверить"));
     QTest::keyClick(lever, Qt::Key_Space);
     QVERIFY(lever->value());
@@ -102,8 +94,8 @@ void TestAccessibility::switchAnnouncesItsPosition()
 
 void TestAccessibility::switchIsCheckBox()
 {
-    MainWidget window;
-    auto *lever = window.findChild<QSwitch *>();
+    const Lab lab(Lab::AtHomework);
+    QSwitch *lever = lab.lever;
     QSignalSpy toggled(lever, &QSwitch::valueChanged);
     QAccessibleInterface *face = QAccessible::queryAccessibleInterface(lever);
     QVERIFY(face);
@@ -148,17 +140,12 @@ void TestAccessibility::verdictSpoken()
     QFETCH(QString, counters);
     QFETCH(QString, spoken);
 
-    MainWidget window;
-    auto *verdict = window.findChild<QLabel *>("label_6");
-    QCOMPARE(announced(verdict, QAccessible::Name),
+    Lab lab(Lab::AtHomework);
+    QCOMPARE(announced(lab.verdict, QAccessible::Name),
         QStringLiteral("Необходимо выполнить домашнее задание перед выполнением лабораторной "
                        "работы"));
-    window.findChild<QSwitch *>()->setValue(skip);
-    window.findChild<QLineEdit *>("lineEdit")->setText(QStringLiteral("Мама Мыла Раму"));
-    window.findChild<QLineEdit *>("lineEdit_2")->setText(counters);
-
-    QTest::mouseClick(window.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
-    QCOMPARE(announced(verdict, QAccessible::Name), spoken);
+    lab.submit(QStringLiteral("Мама Мыла Раму"), counters, skip);
+    QCOMPARE(announced(lab.verdict, QAccessible::Name), spoken);
 }
 
 void TestAccessibility::tabOrder_data()
@@ -178,16 +165,13 @@ void TestAccessibility::tabOrder()
     QFETCH(bool, skip);
     QFETCH(QStringList, labOrder);
 
-    MainWidget window;
-    window.show();
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    Lab lab(Lab::AtHomework);
+    lab.showActive();
 
     // Homework by keyboard alone: name, counters, the switch (Space flips it), the button.
-    auto *name = window.findChild<QLineEdit *>("lineEdit");
-    name->setFocus();
+    lab.name->setFocus();
     QStringList homework {focusName()};
-    name->setText("Мама Мыла Раму");
+    lab.name->setText("Мама Мыла Раму");
     for (int i = 0; i < 3; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         homework << focusName();
@@ -198,17 +182,17 @@ void TestAccessibility::tabOrder()
     }
     QCOMPARE(homework, QStringList({"lineEdit", "lineEdit_2", "switch", "pushButton"}));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space); // presses the button
-    QVERIFY(window.findChild<QWidget *>("tab_2")->isEnabled());
+    QVERIFY(lab.labTab->isEnabled());
 
-    window.findChild<QTabWidget *>("tabWidget")->setCurrentIndex(1);
-    QWidget *first = window.findChild<QWidget *>(labOrder.first());
+    lab.tabs->setCurrentIndex(1);
+    QWidget *first = lab.window.findChild<QWidget *>(labOrder.first());
     first->setFocus();
-    QStringList lab {focusName()};
+    QStringList order {focusName()};
     for (int i = 1; i < labOrder.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        lab << focusName();
+        order << focusName();
     }
-    QCOMPARE(lab, labOrder);
+    QCOMPARE(order, labOrder);
 }
 
 QTEST_MAIN(TestAccessibility)

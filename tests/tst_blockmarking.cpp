@@ -2,80 +2,63 @@
 // The results table linked to the viewer, in the window: the selected rows' block types tinted
 // in the plane, their count under the viewer, and a click on the plane selecting its row.
 
-#include "im.h"
-#include "mainwidget.h"
-#include "planestatistics.h"
+#include "lab.h"
 #include "testpictures.h"
-#include "windowtesting.h"
 
-#include <QComboBox>
-#include <QDial>
 #include <QGridLayout>
-#include <QLabel>
 #include <QScrollBar>
-#include <QTabWidget>
-#include <QTableWidget>
-#include <QTest>
-#include <QWheelEvent>
 
 #include <set>
-
-struct MainWidgetTestAccess
-{
-    static QList<BlockType> types(const MainWidget &window) { return window.planeStatistics.types; }
-    static QImage plane(const MainWidget &window) { return window.currentImage; }
-};
 
 namespace {
 
 using WindowTesting::child;
 
 // The lab with "Лена" chosen, shown large enough for a real view.
-struct Lab
+void showLena(Lab &lab)
 {
-    Lab()
-    {
-        child<QWidget>(window, "tab_2")->setEnabled(true);
-        child<QTabWidget>(window, "tabWidget")->setCurrentIndex(1);
-        window.resize(1000, 900);
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window))
-            qFatal("the window was not shown");
-        auto *combo = child<QComboBox>(window, "comboBox");
-        combo->setCurrentIndex(combo->findText(QStringLiteral("Лена")));
-        emit combo->textActivated(combo->currentText());
-        QCoreApplication::processEvents();
-    }
+    lab.tabs->setCurrentIndex(1);
+    lab.window.resize(1000, 900);
+    lab.show();
+    lab.choose(QStringLiteral("Лена"));
+    QCoreApplication::processEvents();
+}
 
-    void zoomIn(int steps)
-    {
-        const QPointF at = child<QLabel>(*viewer, "label")->geometry().center();
-        for (int i = 0; i < steps; ++i) {
-            QWheelEvent wheel(at, viewer->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
-                Qt::NoModifier, Qt::NoScrollPhase, false);
-            QCoreApplication::sendEvent(viewer, &wheel);
-        }
-    }
-    void scrollTo(QPoint offset)
-    {
-        child<QScrollBar>(*viewer, "horizontalScrollBar")->setValue(offset.x());
-        child<QScrollBar>(*viewer, "verticalScrollBar")->setValue(offset.y());
-    }
-    // The part of the view cell the plane fills.
-    QSize viewSize() const
-    {
-        const QRect cell = child<QGridLayout>(*viewer, "gridLayout")->cellRect(0, 0);
-        return (cell & viewer->viewImage().rect()).size();
-    }
-    QImage grab() const { return viewer->grab().toImage().convertToFormat(QImage::Format_RGB32); }
-    int selectedRows() const { return int(table->selectionModel()->selectedRows().size()); }
+QLabel *status(const Lab &lab)
+{
+    return child<QLabel>(lab.window, "markedBlocksLabel");
+}
 
-    MainWidget window;
-    QTableWidget *const table = child<QTableWidget>(window, "tableWidget");
-    Im *const viewer = window.findChild<Im *>();
-    QLabel *const status = child<QLabel>(window, "markedBlocksLabel");
-    QDial *const dial = child<QDial>(window, "dial");
-};
+// Wheel notches over the viewer's zoom label, each zooming in one step.
+void zoomIn(Lab &lab, int steps)
+{
+    const QPointF at = child<QLabel>(*lab.viewer, "label")->geometry().center();
+    for (int i = 0; i < steps; ++i)
+        WindowTesting::wheel(lab.viewer, at, QPoint(0, 120));
+}
+
+void scrollTo(Lab &lab, QPoint offset)
+{
+    child<QScrollBar>(*lab.viewer, "horizontalScrollBar")->setValue(offset.x());
+    child<QScrollBar>(*lab.viewer, "verticalScrollBar")->setValue(offset.y());
+}
+
+// The part of the view cell the plane fills.
+QSize viewSize(const Lab &lab)
+{
+    const QRect cell = child<QGridLayout>(*lab.viewer, "gridLayout")->cellRect(0, 0);
+    return (cell & lab.viewer->viewImage().rect()).size();
+}
+
+QImage grab(const Lab &lab)
+{
+    return lab.viewer->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+int selectedRows(const Lab &lab)
+{
+    return int(lab.table->selectionModel()->selectedRows().size());
+}
 
 bool isTinted(QRgb pixel)
 {
@@ -126,13 +109,14 @@ void tst_BlockMarking::marksExactlyTheSelectedTypes()
     QFETCH(QPoint, offset);
 
     Lab lab;
+    showLena(lab);
     lab.dial->setValue(plane);
-    lab.zoomIn(2);
-    lab.scrollTo(offset);
+    zoomIn(lab, 2);
+    scrollTo(lab, offset);
     QCOMPARE(lab.viewer->zoom(), 4.0f);
     const QPoint shownOffset = lab.viewer->viewOffset();
 
-    const QList<BlockType> types = MainWidgetTestAccess::types(lab.window);
+    const QList<BlockType> types = MainWidgetTestAccess::planeTypes(lab.window);
     std::set<int> selected;
     qint64 count = 0;
     for (const int row : rows) {
@@ -142,14 +126,14 @@ void tst_BlockMarking::marksExactlyTheSelectedTypes()
         count += lab.table->item(row, 1)->text().toLongLong();
     }
     QCOMPARE(lab.viewer->viewOffset(), shownOffset);
-    QCOMPARE(lab.status->text(),
+    QCOMPARE(status(lab)->text(),
         QStringLiteral("Отмечено блоков: %1 из 29241 (%2 %)")
             .arg(count)
             .arg(QString::number(100.0 * double(count) / 29241, 'f', 2)));
 
-    const QImage image = MainWidgetTestAccess::plane(lab.window);
-    const QImage shown = lab.grab();
-    const QSize view = lab.viewSize();
+    const QImage image = MainWidgetTestAccess::currentImage(lab.window);
+    const QImage shown = grab(lab);
+    const QSize view = viewSize(lab);
     int tinted = 0;
     for (int y = 0; y < view.height(); ++y) {
         for (int x = 0; x < view.width(); ++x) {
@@ -173,12 +157,12 @@ void tst_BlockMarking::marksExactlyTheSelectedTypes()
     // Clearing the selection clears the marks; so does the next analysis.
     lab.table->clearSelection();
     QVERIFY(lab.viewer->marks().isNull());
-    QCOMPARE(tintedPixels(lab.grab(), view), 0);
+    QCOMPARE(tintedPixels(grab(lab), view), 0);
     lab.table->selectRow(0);
     QVERIFY(!lab.viewer->marks().isNull());
     lab.dial->setValue(plane == 1 ? 2 : 1);
     QVERIFY(lab.viewer->marks().isNull());
-    QCOMPARE(lab.selectedRows(), 0);
+    QCOMPARE(selectedRows(lab), 0);
 }
 
 void tst_BlockMarking::clickSelectsTheRow_data()
@@ -201,17 +185,18 @@ void tst_BlockMarking::clickSelectsTheRow()
     QFETCH(QPoint, press);
 
     Lab lab;
+    showLena(lab);
     lab.dial->setValue(5);
-    lab.zoomIn(zoomSteps);
-    lab.scrollTo(offset);
+    zoomIn(lab, zoomSteps);
+    scrollTo(lab, offset);
     lab.table->selectRow(3);
 
     QPoint pixel;
     QVERIFY(lab.viewer->imagePixelAt(press, &pixel));
-    const QImage image = MainWidgetTestAccess::plane(lab.window);
+    const QImage image = MainWidgetTestAccess::currentImage(lab.window);
     const int pattern
         = TestPictures::patternOf(BitBlock(image.copy(pixel.x() / 3 * 3, pixel.y() / 3 * 3, 3, 3)));
-    const QList<BlockType> types = MainWidgetTestAccess::types(lab.window);
+    const QList<BlockType> types = MainWidgetTestAccess::planeTypes(lab.window);
     int row = -1;
     for (int i = 0; i < types.size(); ++i) {
         if (types.at(i).pattern == pattern)
@@ -225,22 +210,23 @@ void tst_BlockMarking::clickSelectsTheRow()
     QCOMPARE(rows.first().row(), row);
     QVERIFY(lab.table->viewport()->rect().intersects(
         lab.table->visualRect(lab.table->model()->index(row, 1))));
-    QVERIFY(isTinted(lab.grab().pixel(press)));
+    QVERIFY(isTinted(grab(lab).pixel(press)));
 }
 
 // The arrows move the selection through the rows, Shift extends it, as in any table.
 void tst_BlockMarking::keyboardSelection()
 {
     Lab lab;
-    QApplication::setActiveWindow(&lab.window);
+    showLena(lab);
+    lab.showActive();
     lab.table->setFocus();
     lab.table->setCurrentCell(0, 1);
     QTest::keyClick(lab.table, Qt::Key_Down);
     const int second = lab.table->item(1, 1)->text().toInt();
-    QVERIFY(lab.status->text().startsWith(QStringLiteral("Отмечено блоков: %1 из").arg(second)));
+    QVERIFY(status(lab)->text().startsWith(QStringLiteral("Отмечено блоков: %1 из").arg(second)));
     QTest::keyClick(lab.table, Qt::Key_Down, Qt::ShiftModifier);
     const int third = lab.table->item(2, 1)->text().toInt();
-    QVERIFY(lab.status->text().startsWith(
+    QVERIFY(status(lab)->text().startsWith(
         QStringLiteral("Отмечено блоков: %1 из").arg(second + third)));
 }
 

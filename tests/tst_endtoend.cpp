@@ -2,34 +2,17 @@
 // A whole lab session driven the way a student drives it: keys, clicks and the file dialog only.
 // Every expected value is worked out here from the picture itself, by the plain literal reading
 // and the hand construction of the Huffman code, never taken from the window.
-#include "im.h"
-#include "mainwidget.h"
-#include "qswitch.h"
+#include "lab.h"
 #include "referencehuffman.h"
 #include "testpictures.h"
-#include "windowtesting.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QDial>
-#include <QLCDNumber>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTextBlock>
-#include <QTextEdit>
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-using WindowTesting::child;
 using WindowTesting::typeKeys;
 
 // What a student should find for one plane, computed from scratch.
@@ -103,19 +86,6 @@ QImage asPlane(const QImage &image)
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
-// A cell of the table typed into as a student does: select it, F2, the code, Return.
-void typeIntoCell(QTableWidget *table, int row, int column, const QString &text)
-{
-    table->setFocus();
-    table->setCurrentCell(row, column);
-    QTest::keyClick(table, Qt::Key_F2);
-    auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
-    QVERIFY(editor);
-    editor->selectAll();
-    QTest::keyClicks(editor, text);
-    QTest::keyClick(editor, Qt::Key_Return);
-}
-
 } // namespace
 
 class TestEndToEnd : public QObject
@@ -128,47 +98,32 @@ private slots:
 
 void TestEndToEnd::studentSession()
 {
-    MainWidget window;
-    window.show();
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    QStringList messages;
-    QString fileToOpen;
-    window.dialogs().messageBox = [&messages](const QString &title, const QString &text) {
-        messages << title + QLatin1Char('|') + text;
-    };
-    window.dialogs().openFileName
-        = [&fileToOpen](const QString &, const QString &, const QString &) { return fileToOpen; };
+    Lab lab(Lab::AtHomework);
+    lab.showActive();
 
     // Homework: name and counters typed, CHECK chosen, the button pressed.
-    auto *lever = window.findChild<QSwitch *>();
-    typeKeys(child<QLineEdit>(window, "lineEdit"), "Мама Мыла Раму");
-    QTest::keyClicks(child<QLineEdit>(window, "lineEdit_2"), "0,3,0,4");
-    QTest::mouseClick(lever, Qt::LeftButton);
-    QTest::mouseClick(lever, Qt::LeftButton);
-    QVERIFY(!lever->value());
-    QTest::mouseClick(child<QPushButton>(window, "pushButton"), Qt::LeftButton);
-    QVERIFY(child<QLabel>(window, "label_6")->text().contains("55aa7f"));
-    QVERIFY(child<QWidget>(window, "tab_2")->isEnabled());
+    typeKeys(lab.name, "Мама Мыла Раму");
+    QTest::keyClicks(lab.counters, "0,3,0,4");
+    QTest::mouseClick(lab.lever, Qt::LeftButton);
+    QTest::mouseClick(lab.lever, Qt::LeftButton);
+    QVERIFY(!lab.lever->value());
+    QTest::mouseClick(lab.homeworkButton, Qt::LeftButton);
+    QVERIFY(lab.verdict->text().contains("55aa7f"));
+    QVERIFY(lab.labTab->isEnabled());
 
     // The lab tab, "Лена" picked in the combo box with the keyboard.
-    auto *tabs = child<QTabWidget>(window, "tabWidget");
-    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
-    QCOMPARE(tabs->currentIndex(), 1);
-    auto *combo = child<QComboBox>(window, "comboBox");
-    QVERIFY(combo->isVisible());
-    combo->setFocus();
-    QTest::keyClick(combo, Qt::Key_Down);
-    QCOMPARE(combo->currentText(), "Лена");
+    lab.goToLab();
+    QCOMPARE(lab.tabs->currentIndex(), 1);
+    QVERIFY(lab.combo->isVisible());
+    lab.chooseLena();
+    QCOMPARE(lab.combo->currentText(), "Лена");
 
     const QImage lena(":/images/images/lena.bmp");
     const QList<QImage> planes = TestPictures::referencePlanes(lena);
-    auto *viewer = window.findChild<Im *>();
-    auto *table = child<QTableWidget>(window, "tableWidget");
-    auto *report = child<QTextEdit>(window, "textEdit");
-    auto *dial = child<QDial>(window, "dial");
-    auto *lcd = child<QLCDNumber>(window, "lcdNumber");
-    QVERIFY(!child<QLabel>(window, "label_5")->pixmap().isNull());
+    QTableWidget *table = lab.table;
+    QTextEdit *report = lab.report;
+    QDial *dial = lab.dial;
+    QVERIFY(!lab.preview->pixmap().isNull());
 
     // The dial through all eight planes: each shown, counted and reported.
     Expected expected;
@@ -178,8 +133,8 @@ void TestEndToEnd::studentSession()
             QTest::keyClick(dial, Qt::Key_Right);
         }
         QCOMPARE(dial->value(), planeNumber);
-        QCOMPARE(lcd->intValue(), planeNumber);
-        QCOMPARE(asPlane(viewer->image()), asPlane(planes.at(planeNumber - 1)));
+        QCOMPARE(lab.lcd->intValue(), planeNumber);
+        QCOMPARE(asPlane(lab.viewer->image()), asPlane(planes.at(planeNumber - 1)));
 
         expected = expectedFor(planes.at(planeNumber - 1));
         QCOMPARE(table->rowCount(), expected.counts.size());
@@ -202,20 +157,19 @@ void TestEndToEnd::studentSession()
     QCOMPARE(paragraphs(report).filter(QStringLiteral("Изображение: ")).size(), 8);
 
     // The five hidden codes, typed and checked: green; one changed: all red.
-    auto *check = child<QPushButton>(window, "pushButton_3");
     for (int row = 0; row < 5; ++row)
-        typeIntoCell(table, row, 3, expected.codes.at(row));
-    QTest::mouseClick(check, Qt::LeftButton);
+        QVERIFY(lab.typeIntoCell(row, 3, expected.codes.at(row)));
+    QTest::mouseClick(lab.check, Qt::LeftButton);
     for (int row = 0; row < 5; ++row)
         QCOMPARE(table->item(row, 3)->background().color(), QColor(0x55, 0xaa, 0x7f));
-    typeIntoCell(table, 2, 3, expected.codes.at(2) + QLatin1Char('0'));
-    QTest::mouseClick(check, Qt::LeftButton);
+    QVERIFY(lab.typeIntoCell(2, 3, expected.codes.at(2) + QLatin1Char('0')));
+    QTest::mouseClick(lab.check, Qt::LeftButton);
     for (int row = 0; row < 5; ++row)
         QCOMPARE(table->item(row, 3)->background().color(), QColor(0xff, 0x00, 0x00));
 
     // The probabilities for the entropy, one line per row with a decimal comma.
     const int before = paragraphs(report).size();
-    QTest::mouseClick(child<QPushButton>(window, "pushButton_4"), Qt::LeftButton);
+    QTest::mouseClick(lab.output, Qt::LeftButton);
     const QStringList output = paragraphs(report).mid(before);
     QCOMPARE(output.size(), expected.probabilities.size());
     for (int row = 0; row < output.size(); ++row) {
@@ -233,27 +187,27 @@ void TestEndToEnd::studentSession()
         for (int x = 0; x < own.width(); ++x)
             own.setPixelColor(x, y, QColor::fromHsv(0, 0, (x * 37 + y * 91) % 256));
     }
-    fileToOpen = dir.filePath("моя картинка.bmp");
-    QVERIFY(own.save(fileToOpen));
-    tabs->setCurrentIndex(0);
-    QTest::mouseClick(lever, Qt::LeftButton);
-    QVERIFY(lever->value());
-    QTest::mouseClick(child<QPushButton>(window, "pushButton"), Qt::LeftButton);
-    QVERIFY(child<QLabel>(window, "label_6")->text().contains("0055ff"));
-    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
-    QVERIFY(!combo->isVisible());
-    QTest::mouseClick(child<QPushButton>(window, "pushButton_2"), Qt::LeftButton);
-    QVERIFY(messages.isEmpty());
-    QCOMPARE(child<QLineEdit>(window, "lineEdit_3")->text(), fileToOpen);
+    const QString file = dir.filePath("моя картинка.bmp");
+    QVERIFY(own.save(file));
+    lab.tabs->setCurrentIndex(0);
+    QTest::mouseClick(lab.lever, Qt::LeftButton);
+    QVERIFY(lab.lever->value());
+    QTest::mouseClick(lab.homeworkButton, Qt::LeftButton);
+    QVERIFY(lab.verdict->text().contains("0055ff"));
+    lab.goToLab();
+    QVERIFY(!lab.combo->isVisible());
+    lab.open(file);
+    QVERIFY(lab.messages.isEmpty());
+    QCOMPARE(lab.path->text(), file);
 
-    const QImage ownPlane = TestPictures::referencePlanes(QImage(fileToOpen)).at(7);
-    QCOMPARE(asPlane(viewer->image()), asPlane(ownPlane));
+    const QImage ownPlane = TestPictures::referencePlanes(QImage(file)).at(7);
+    QCOMPARE(asPlane(lab.viewer->image()), asPlane(ownPlane));
     expected = expectedFor(ownPlane);
     QCOMPARE(table->rowCount(), expected.counts.size());
     const QStringList lines = paragraphs(report);
     const QStringList summary = expected.summary.split(QLatin1Char('\n'));
     const QStringList last = lines.mid(lines.size() - summary.size() - 3);
-    QCOMPARE(last.value(0), QStringLiteral("Изображение: %1. Плоскость №8").arg(fileToOpen));
+    QCOMPARE(last.value(0), QStringLiteral("Изображение: %1. Плоскость №8").arg(file));
     QCOMPARE(last.mid(3), summary);
 }
 

@@ -4,60 +4,32 @@
 #include "codetreeview.h"
 #include "constructionwindow.h"
 #include "homeworkdiagnosis.h"
-#include "mainwidget.h"
+#include "lab.h"
 #include "namecode.h"
-#include "qswitch.h"
-#include "windowtesting.h"
 
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPdfWriter>
-#include <QPushButton>
-#include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTest>
 
 using WindowTesting::child;
 
 namespace {
 
-class Student
+QString diagnosis(const Lab &lab)
 {
-public:
-    explicit Student(MainWidget &window)
-        : window(window)
-    {
-        window.dialogs().messageBox = [this](const QString &title, const QString &text) {
-            messages << title + QLatin1Char('|') + text;
-        };
-    }
+    return child<QLabel>(lab.window, "diagnosisLabel")->text();
+}
 
-    void check(const QString &name, const QString &counters, bool skip = false)
-    {
-        child<QLineEdit>(window, "lineEdit")->setText(name);
-        child<QLineEdit>(window, "lineEdit_2")->setText(counters);
-        auto *lever = window.findChild<QSwitch *>();
-        if (lever->value() != skip)
-            QTest::mouseClick(lever, Qt::LeftButton);
-        QTest::mouseClick(child<QPushButton>(window, "pushButton"), Qt::LeftButton);
-    }
-    QString diagnosis() const { return child<QLabel>(window, "diagnosisLabel")->text(); }
-    bool buttonShown() const
-    {
-        return !child<QPushButton>(window, "constructionButton")->isHidden();
-    }
-    ConstructionWindow *openConstruction()
-    {
-        QTest::mouseClick(child<QPushButton>(window, "constructionButton"), Qt::LeftButton);
-        return window.findChild<ConstructionWindow *>();
-    }
+bool constructionOffered(const Lab &lab)
+{
+    return !child<QPushButton>(lab.window, "constructionButton")->isHidden();
+}
 
-    QStringList messages;
-
-private:
-    MainWidget &window;
-};
+ConstructionWindow *openConstruction(Lab &lab)
+{
+    QTest::mouseClick(child<QPushButton>(lab.window, "constructionButton"), Qt::LeftButton);
+    return lab.window.findChild<ConstructionWindow *>();
+}
 
 QStringList column(const QTableWidget *table, int c)
 {
@@ -86,51 +58,49 @@ private slots:
 // Wrong: the diagnosis, no button; right: no text, the button; skip: neither.
 void tst_HomeworkFeedback::diagnosisFollowsEveryPress()
 {
-    MainWidget window;
-    Student student(window);
-    auto *label = child<QLabel>(window, "diagnosisLabel");
+    Lab lab(Lab::AtHomework);
+    auto *label = child<QLabel>(lab.window, "diagnosisLabel");
     QVERIFY(label->wordWrap());
     QVERIFY(!label->accessibleName().isEmpty() && !label->accessibleDescription().isEmpty());
-    QVERIFY(student.diagnosis().isEmpty());
-    QVERIFY(!student.buttonShown());
+    QVERIFY(diagnosis(lab).isEmpty());
+    QVERIFY(!constructionOffered(lab));
 
     const QString mama = QStringLiteral("Мама Мыла Раму");
-    student.check(mama, "0,2,3,2");
-    QCOMPARE(student.diagnosis(), HomeworkDiagnosis::of(mama, "0,2,3,2").text);
-    QVERIFY(student.diagnosis().contains(QStringLiteral("на шаге 3")));
+    lab.submit(mama, "0,2,3,2");
+    QCOMPARE(diagnosis(lab), HomeworkDiagnosis::of(mama, "0,2,3,2").text);
+    QVERIFY(diagnosis(lab).contains(QStringLiteral("на шаге 3")));
     QVERIFY(!label->isHidden());
-    QVERIFY(!student.buttonShown());
+    QVERIFY(!constructionOffered(lab));
 
-    student.check(mama, "0,3,0,4");
-    QVERIFY(student.diagnosis().isEmpty());
+    lab.submit(mama, "0,3,0,4");
+    QVERIFY(diagnosis(lab).isEmpty());
     QVERIFY(label->isHidden());
-    QVERIFY(student.buttonShown());
-    QCOMPARE(child<QPushButton>(window, "pushButton")->nextInFocusChain(),
-        child<QPushButton>(window, "constructionButton"));
+    QVERIFY(constructionOffered(lab));
+    QCOMPARE(lab.homeworkButton->nextInFocusChain(),
+        child<QPushButton>(lab.window, "constructionButton"));
 
-    student.check(mama, "0,3,0,3");
-    QVERIFY(student.diagnosis().contains(QStringLiteral("Кодовых слов в списке: 6")));
-    QVERIFY(!student.buttonShown());
+    lab.submit(mama, "0,3,0,3");
+    QVERIFY(diagnosis(lab).contains(QStringLiteral("Кодовых слов в списке: 6")));
+    QVERIFY(!constructionOffered(lab));
 
-    student.check(mama, "0,3,0,4");
-    student.check(mama, "0,3,0,3", true);
-    QVERIFY(student.diagnosis().isEmpty());
-    QVERIFY(!student.buttonShown());
+    lab.submit(mama, "0,3,0,4");
+    lab.submit(mama, "0,3,0,3", true);
+    QVERIFY(diagnosis(lab).isEmpty());
+    QVERIFY(!constructionOffered(lab));
 
     // An empty name shows only its message box: the feedback stays as it was.
-    student.check(mama, "3,0,4");
-    const QString before = student.diagnosis();
-    student.check(QString(), "3,0,4");
-    QCOMPARE(student.messages.size(), 1);
-    QCOMPARE(student.diagnosis(), before);
+    lab.submit(mama, "3,0,4");
+    const QString before = diagnosis(lab);
+    lab.submit(QString(), "3,0,4");
+    QCOMPARE(lab.messages.size(), 1);
+    QCOMPARE(diagnosis(lab), before);
 }
 
 void tst_HomeworkFeedback::constructionWindow()
 {
-    MainWidget window;
-    Student student(window);
-    student.check("Мама Мыла Раму", "0,3,0,4");
-    ConstructionWindow *construction = student.openConstruction();
+    Lab lab(Lab::AtHomework);
+    lab.submit("Мама Мыла Раму", "0,3,0,4");
+    ConstructionWindow *construction = openConstruction(lab);
     QVERIFY(construction);
     QVERIFY(construction->isVisible());
     QVERIFY(construction->isWindow());
@@ -149,31 +119,30 @@ void tst_HomeworkFeedback::constructionWindow()
 
     // A later right check with another name: the same window, now for that name.
     construction->hide();
-    student.check("Ааа Ааа Ааб", "1,2");
-    QCOMPARE(student.openConstruction(), construction);
+    lab.submit("Ааа Ааа Ааб", "1,2");
+    QCOMPARE(openConstruction(lab), construction);
     QVERIFY(construction->isVisible());
     QCOMPARE(construction->findChild<QTableWidget *>("stepsTable")->rowCount(), 2);
-    QCOMPARE(window.findChildren<ConstructionWindow *>().size(), 1);
+    QCOMPARE(lab.window.findChildren<ConstructionWindow *>().size(), 1);
 }
 
 void tst_HomeworkFeedback::constructionChangesNothingElse()
 {
-    MainWidget window;
-    Student student(window);
-    student.check("Мама Мыла Раму", "0,3,0,4");
-    const QString verdict = child<QLabel>(window, "label_6")->text();
-    ConstructionWindow *construction = student.openConstruction();
-    window.dialogs().saveFileName
+    Lab lab(Lab::AtHomework);
+    lab.submit("Мама Мыла Раму", "0,3,0,4");
+    const QString verdict = lab.verdict->text();
+    ConstructionWindow *construction = openConstruction(lab);
+    lab.window.dialogs().saveFileName
         = [](QWidget *, const QString &, const QString &, const QString &) { return QString(); };
-    window.dialogs().printDialog = [](QWidget *, const QString &, const auto &) {};
+    lab.window.dialogs().printDialog = [](QWidget *, const QString &, const auto &) {};
     QTest::mouseClick(construction->findChild<QPushButton *>("saveButton"), Qt::LeftButton);
     QTest::mouseClick(construction->findChild<QPushButton *>("printButton"), Qt::LeftButton);
 
-    QCOMPARE(child<QLineEdit>(window, "lineEdit")->text(), "Мама Мыла Раму");
-    QCOMPARE(child<QLineEdit>(window, "lineEdit_2")->text(), "0,3,0,4");
-    QCOMPARE(child<QLabel>(window, "label_6")->text(), verdict);
-    QVERIFY(child<QWidget>(window, "tab_2")->isEnabled());
-    QVERIFY(student.messages.isEmpty());
+    QCOMPARE(lab.name->text(), "Мама Мыла Раму");
+    QCOMPARE(lab.counters->text(), "0,3,0,4");
+    QCOMPARE(lab.verdict->text(), verdict);
+    QVERIFY(lab.labTab->isEnabled());
+    QVERIFY(lab.messages.isEmpty());
 }
 
 // A leaf's column is its code length; every inner node lies left of its children, the node
@@ -219,28 +188,27 @@ void tst_HomeworkFeedback::saveAsPng()
     QFETCH(QString, written);
 
     QTemporaryDir dir;
-    MainWidget window;
-    Student student(window);
+    Lab lab(Lab::AtHomework);
     QString offeredDir;
-    window.dialogs().saveFileName = [&](QWidget *parent, const QString &, const QString &offered,
-                                        const QString &filter) {
+    lab.window.dialogs().saveFileName = [&](QWidget *parent, const QString &,
+                                            const QString &offered, const QString &filter) {
         offeredDir = offered;
         return parent->isWindow() && filter.contains(QStringLiteral("*.png")) ? dir.filePath(chosen)
                                                                               : QString();
     };
-    student.check("Мама Мыла Раму", "0,3,0,4");
-    ConstructionWindow *construction = student.openConstruction();
+    lab.submit("Мама Мыла Раму", "0,3,0,4");
+    ConstructionWindow *construction = openConstruction(lab);
     QTest::mouseClick(construction->findChild<QPushButton *>("saveButton"), Qt::LeftButton);
 
     QVERIFY(offeredDir.endsWith(QStringLiteral("Мама Мыла Раму.png")));
     if (written.isEmpty()) {
-        QCOMPARE(student.messages.size(), 1);
-        QVERIFY(student.messages.constFirst().startsWith(
+        QCOMPARE(lab.messages.size(), 1);
+        QVERIFY(lab.messages.constFirst().startsWith(
             QStringLiteral("Сохранить построение кода|Не удалось сохранить изображение\n")));
-        QVERIFY(student.messages.constFirst().contains(QStringLiteral("нет")));
+        QVERIFY(lab.messages.constFirst().contains(QStringLiteral("нет")));
         return;
     }
-    QVERIFY(student.messages.isEmpty());
+    QVERIFY(lab.messages.isEmpty());
     const QImage saved(dir.filePath(written));
     QCOMPARE(saved.size(), construction->image().size());
     // The whole content, not the scrolled view: taller than the window shows it.
@@ -251,11 +219,10 @@ void tst_HomeworkFeedback::print()
 {
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("построение.pdf"));
-    MainWidget window;
-    Student student(window);
+    Lab lab(Lab::AtHomework);
     QString document;
     // A PDF writer stands in for the printer the dialog would give.
-    window.dialogs().printDialog = [&](QWidget *, const QString &name, const auto &print) {
+    lab.window.dialogs().printDialog = [&](QWidget *, const QString &name, const auto &print) {
         document = name;
         QPdfWriter writer(pdf);
         writer.setResolution(96);
@@ -263,8 +230,8 @@ void tst_HomeworkFeedback::print()
     };
     const QString longest
         = QStringLiteral("Аааааббббввввггггддддееежжззии Ййккллммнноопрстуфхцчшщъыьэюяё");
-    student.check(longest, NameCode::countersText(longest));
-    ConstructionWindow *construction = student.openConstruction();
+    lab.submit(longest, NameCode::countersText(longest));
+    ConstructionWindow *construction = openConstruction(lab);
     QTest::mouseClick(construction->findChild<QPushButton *>("printButton"), Qt::LeftButton);
 
     QFile file(pdf);

@@ -1,18 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "inputnormaliser.h"
-#include "mainwidget.h"
-#include "windowtesting.h"
+#include "lab.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDropEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPushButton>
-#include <QTest>
 
 namespace {
 
@@ -102,10 +96,10 @@ void tst_HomeworkInput::pasted()
     QFETCH(QString, result);
     QFETCH(bool, hint);
 
-    MainWidget window;
-    auto *edit = child<QLineEdit>(window, field.toLatin1().constData());
-    const QLabel *hintLine
-        = child<QLabel>(window, field == QLatin1String("lineEdit") ? "nameHint" : "countersHint");
+    const Lab lab(Lab::AtHomework);
+    QLineEdit *edit = field == QLatin1String("lineEdit") ? lab.name : lab.counters;
+    const QLabel *hintLine = child<QLabel>(
+        lab.window, field == QLatin1String("lineEdit") ? "nameHint" : "countersHint");
     paste(edit, method, text);
     QCOMPARE(edit->text(), result);
     QCOMPARE(!hintLine->isHidden(), hint);
@@ -114,10 +108,9 @@ void tst_HomeworkInput::pasted()
 
 void tst_HomeworkInput::typed()
 {
-    MainWidget window;
-    auto *name = child<QLineEdit>(window, "lineEdit");
-    auto *counters = child<QLineEdit>(window, "lineEdit_2");
-    const QLabel *hint = child<QLabel>(window, "nameHint");
+    Lab lab(Lab::AtHomework);
+    QLineEdit *name = lab.name;
+    const QLabel *hint = child<QLabel>(lab.window, "nameHint");
 
     // A no-break space typed between the words is a space; a second space is not taken.
     WindowTesting::typeKeys(name, QStringLiteral("Мама\u00a0 "));
@@ -145,9 +138,9 @@ void tst_HomeworkInput::typed()
     name->clear();
     QGuiApplication::clipboard()->setText(QStringLiteral("Мама Мыла Раму\n"));
     QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
-    counters->setText(QStringLiteral("0,3,0,4"));
-    QTest::mouseClick(child<QPushButton>(window, "pushButton"), Qt::LeftButton);
-    QVERIFY(child<QLabel>(window, "label_6")->text().contains(QStringLiteral("выполнено верно!")));
+    lab.counters->setText(QStringLiteral("0,3,0,4"));
+    lab.press(false);
+    QVERIFY(lab.verdict->text().contains(QStringLiteral("выполнено верно!")));
 }
 
 QTEST_MAIN(tst_HomeworkInput)

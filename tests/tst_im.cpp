@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "im.h"
+#include "windowtesting.h"
 
 #include <QGridLayout>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
-#include <QWheelEvent>
 
 namespace {
 
@@ -37,9 +37,7 @@ QScrollBar *vBar(const Im &im)
 
 void wheel(Im &im, QPoint angle, QPoint pos)
 {
-    QWheelEvent event(QPointF(pos), im.mapToGlobal(QPointF(pos)), QPoint(), angle, Qt::NoButton,
-        Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(&im, &event);
+    WindowTesting::wheel(&im, QPointF(pos), angle);
 }
 
 void wheel(Im &im, int delta, QPoint pos)

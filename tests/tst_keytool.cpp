@@ -3,8 +3,7 @@
 
 #include "fieldtext.h"
 #include "homeworkdiagnosis.h"
-#include "mainwidget.h"
-#include "mainwidgettestaccess.h"
+#include "lab.h"
 #include "namecode.h"
 #include "plaincsv.h"
 
@@ -158,8 +157,6 @@ private slots:
     void check_data();
     void check();
     void nameSteps();
-    void homeworkBadArguments_data();
-    void homeworkBadArguments();
     void helpNamesHomeworkCommands();
     void names();
     void namesCsv();
@@ -398,6 +395,11 @@ void tst_KeyTool::badArguments_data()
     QTest::newRow("names of two files") << QStringList {"names", "a.txt", "b.txt"};
     QTest::newRow("names, unknown option") << QStringList {"names", "a.txt", "--tsv"};
     QTest::newRow("check-all without a file") << QStringList {"check-all"};
+    QTest::newRow("check without anything") << QStringList {"check"};
+    QTest::newRow("check without counters") << QStringList {"check", "Мама Мыла Раму"};
+    QTest::newRow("check of nothing printable") << QStringList {"check", "\t", "1"};
+    QTest::newRow("check with an option") << QStringList {"check", "Мама", "--steps", "1"};
+    QTest::newRow("name with an unknown option") << QStringList {"name", "Мама", "--step"};
 }
 
 // Bad arguments are rejected before any file is touched: x.bmp need not exist.
@@ -456,15 +458,12 @@ void tst_KeyTool::matchesTheWindow()
     QFETCH(QString, resource);
     QFETCH(int, plane);
 
-    MainWidget window;
-    window.findChild<QDial *>(QStringLiteral("dial"))->setValue(plane);
-    // As a click on the item: it becomes current, then the combo box says so.
-    QComboBox *combo = window.findChild<QComboBox *>(QStringLiteral("comboBox"));
-    combo->setCurrentText(name);
-    QCOMPARE(combo->currentText(), name);
-    emit combo->textActivated(name);
-    const QTableWidget *table = window.findChild<QTableWidget *>(QStringLiteral("tableWidget"));
-    const QList<QString> codes = MainWidgetTestAccess::blockCodes(window);
+    Lab lab(Lab::AtHomework);
+    lab.dial->setValue(plane);
+    lab.choose(name);
+    QCOMPARE(lab.combo->currentText(), name);
+    const QTableWidget *table = lab.table;
+    const QList<QString> codes = MainWidgetTestAccess::blockCodes(lab.window);
     QVERIFY(table->rowCount() > 5);
     QCOMPARE(codes.size(), table->rowCount());
 
@@ -494,8 +493,7 @@ void tst_KeyTool::matchesTheWindow()
     // The window names a built-in picture by its combo text, the tool by the file's path.
     QString report = run.out.mid(blank + 2);
     report.replace(path, name);
-    const QString windowReport
-        = window.findChild<QTextEdit *>(QStringLiteral("textEdit"))->toPlainText();
+    const QString windowReport = lab.report->toPlainText();
     QVERIFY(windowReport.startsWith(
         QStringLiteral("Изображение: ") + name + QStringLiteral(". Плоскость №")));
     QCOMPARE(report, windowReport + QLatin1Char('\n'));
@@ -546,27 +544,6 @@ void tst_KeyTool::nameSteps()
     QCOMPARE(
         lines.at(7), "6\t{« », у, ы, л, р} 6/14\t{а, м} 8/14\t{а, м, « », у, ы, л, р} 14/14\t");
     QCOMPARE(lines.last(), "");
-}
-
-void tst_KeyTool::homeworkBadArguments_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-
-    QTest::newRow("check without anything") << QStringList {"check"};
-    QTest::newRow("check without counters") << QStringList {"check", "Мама Мыла Раму"};
-    QTest::newRow("check of nothing printable") << QStringList {"check", "\t", "1"};
-    QTest::newRow("check with an option") << QStringList {"check", "Мама", "--steps", "1"};
-    QTest::newRow("name with an unknown option") << QStringList {"name", "Мама", "--step"};
-}
-
-void tst_KeyTool::homeworkBadArguments()
-{
-    QFETCH(QStringList, arguments);
-
-    const Run run = runTool(arguments);
-    QCOMPARE(run.exitCode, 2);
-    QVERIFY(run.out.isEmpty());
-    QVERIFY(QString::fromUtf8(run.err).contains(QStringLiteral("Использование:")));
 }
 
 void tst_KeyTool::helpNamesHomeworkCommands()

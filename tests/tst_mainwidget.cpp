@@ -1,23 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "im.h"
 #include "lab.h"
-#include "mainwidget.h"
-#include "qswitch.h"
-#include "windowtesting.h"
 
-#include <QComboBox>
-#include <QDial>
 #include <QGridLayout>
 #include <QHeaderView>
-#include <QLCDNumber>
-#include <QLabel>
-#include <QLineEdit>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTabWidget>
-#include <QTableWidget>
-#include <QTest>
 #include <QVBoxLayout>
 #include <QValidator>
 
@@ -126,8 +114,8 @@ void TestMainWidget::nameField()
 {
     QFETCH(QString, input);
     QFETCH(QValidator::State, state);
-    const MainWidget window;
-    const QValidator *validator = child<QLineEdit>(window, "lineEdit")->validator();
+    const Lab lab(Lab::AtHomework);
+    const QValidator *validator = lab.name->validator();
     QVERIFY(validator);
     int position = int(input.size());
     QCOMPARE(validator->validate(input, position), state);
@@ -156,8 +144,8 @@ void TestMainWidget::countersField()
 {
     QFETCH(QString, input);
     QFETCH(QValidator::State, state);
-    const MainWidget window;
-    const QValidator *validator = child<QLineEdit>(window, "lineEdit_2")->validator();
+    const Lab lab(Lab::AtHomework);
+    const QValidator *validator = lab.counters->validator();
     QVERIFY(validator);
     int position = int(input.size());
     QCOMPARE(validator->validate(input, position), state);
@@ -165,49 +153,48 @@ void TestMainWidget::countersField()
 
 void TestMainWidget::startState()
 {
-    MainWidget window;
+    const Lab lab(Lab::AtHomework);
+    const MainWidget &window = lab.window;
     QCOMPARE(window.size(), QSize(600, 684));
     QCOMPARE(window.windowTitle(),
         "Лабораторная работа №__ Эффективное кодирование и цифровое представление изображений");
     const QList<QSize> iconSizes = window.windowIcon().availableSizes();
     QVERIFY(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
 
-    const auto *tabs = child<QTabWidget>(window, "tabWidget");
-    QCOMPARE(tabs->currentIndex(), 0);
-    QVERIFY(tabs->isTabEnabled(0));
-    QVERIFY(!child<QWidget>(window, "tab_2")->isEnabled());
+    QCOMPARE(lab.tabs->currentIndex(), 0);
+    QVERIFY(lab.tabs->isTabEnabled(0));
+    QVERIFY(!lab.labTab->isEnabled());
 
-    const auto *combo = child<QComboBox>(window, "comboBox");
-    QVERIFY(combo->isHidden());
-    QCOMPARE(combo->count(), 4);
-    QCOMPARE(combo->currentIndex(), 0);
-    QCOMPARE(combo->currentText(), "выбери изображение");
-    QVERIFY(!child<QLineEdit>(window, "lineEdit_3")->isHidden());
-    QVERIFY(child<QLineEdit>(window, "lineEdit_3")->isReadOnly());
+    QVERIFY(lab.combo->isHidden());
+    QCOMPARE(lab.combo->count(), 4);
+    QCOMPARE(lab.combo->currentIndex(), 0);
+    QCOMPARE(lab.combo->currentText(), "выбери изображение");
+    QVERIFY(!lab.path->isHidden());
+    QVERIFY(lab.path->isReadOnly());
 
-    const auto *dial = child<QDial>(window, "dial");
-    const auto *lcd = child<QLCDNumber>(window, "lcdNumber");
-    QCOMPARE(dial->value(), 1);
-    QCOMPARE(lcd->intValue(), 1);
-    QCOMPARE(lcd->toolTip(), "Номер отображаемой плоскости");
+    QCOMPARE(lab.dial->value(), 1);
+    QCOMPARE(lab.lcd->intValue(), 1);
+    QCOMPARE(lab.lcd->toolTip(), "Номер отображаемой плоскости");
 
-    const auto *table = child<QTableWidget>(window, "tableWidget");
-    QCOMPARE(table->columnCount(), 5);
-    QCOMPARE(table->rowCount(), 0);
+    QCOMPARE(lab.table->columnCount(), 5);
+    QCOMPARE(lab.table->rowCount(), 0);
     for (int column = 0; column < 5; ++column) {
-        const QTableWidgetItem *header = table->horizontalHeaderItem(column);
+        const QTableWidgetItem *header = lab.table->horizontalHeaderItem(column);
         QVERIFY2(header, qPrintable(QString::number(column)));
         QVERIFY(header->text().isEmpty());
     }
 
-    // Slots call these; an empty std::function would throw instead of opening a dialog.
-    QVERIFY(window.dialogs().messageBox);
-    QVERIFY(window.dialogs().openFileName);
+    // Slots call these; an empty std::function would throw instead of opening a dialog. The
+    // window as built, before a fixture answers its dialogs.
+    MainWidget plain;
+    QVERIFY(plain.dialogs().messageBox);
+    QVERIFY(plain.dialogs().openFileName);
 }
 
 void TestMainWidget::customWidgetsInPlace()
 {
-    const MainWidget window;
+    const Lab lab(Lab::AtHomework);
+    const MainWidget &window = lab.window;
     const auto *viewers = child<QVBoxLayout>(window, "verticalLayout_6");
     const auto *viewer = qobject_cast<Im *>(viewers->itemAt(0)->widget());
     QVERIFY(viewer);
@@ -216,7 +203,7 @@ void TestMainWidget::customWidgetsInPlace()
     QCOMPARE(viewer->parentWidget(), child<QWidget>(window, "groupBox_3"));
 
     const auto *grid = child<QGridLayout>(*child<QWidget>(window, "tab"), "gridLayout");
-    const auto *modeSwitch = window.findChild<QSwitch *>();
+    const QSwitch *modeSwitch = lab.lever;
     QVERIFY(modeSwitch);
     int row = -1, column = -1, rowSpan = -1, columnSpan = -1;
     grid->getItemPosition(grid->indexOf(modeSwitch), &row, &column, &rowSpan, &columnSpan);
@@ -253,8 +240,8 @@ void TestMainWidget::slotConnections()
     QFETCH(QString, sender);
     QFETCH(QByteArray, signal);
     QFETCH(QStringList, receivers);
-    const MainWidget window;
-    QCOMPARE(receiversOf(child<QWidget>(window, qPrintable(sender)), signal), receivers);
+    const Lab lab(Lab::AtHomework);
+    QCOMPARE(receiversOf(child<QWidget>(lab.window, qPrintable(sender)), signal), receivers);
 }
 
 void TestMainWidget::dialDrivesLcd_data()
@@ -276,9 +263,9 @@ void TestMainWidget::dialDrivesLcd()
     QFETCH(int, start);
     QFETCH(int, action);
     QFETCH(int, plane);
-    const MainWidget window;
-    auto *dial = child<QDial>(window, "dial");
-    const auto *lcd = child<QLCDNumber>(window, "lcdNumber");
+    const Lab lab(Lab::AtHomework);
+    QDial *dial = lab.dial;
+    const QLCDNumber *lcd = lab.lcd;
     dial->setValue(start);
 
     QList<int> shownWhenChanged;
@@ -304,19 +291,19 @@ void TestMainWidget::changeEvent()
 {
     QFETCH(int, type);
     QFETCH(bool, retranslated);
-    MainWidget window;
-    auto *label = child<QLabel>(window, "label_3");
-    auto *tabs = child<QTabWidget>(window, "tabWidget");
-    auto *combo = child<QComboBox>(window, "comboBox");
+    Lab lab(Lab::AtHomework);
+    auto *label = child<QLabel>(lab.window, "label_3");
+    QTabWidget *tabs = lab.tabs;
+    QComboBox *combo = lab.combo;
     label->setText("x");
     tabs->setTabText(1, "y");
     combo->setCurrentIndex(2);
-    child<QLineEdit>(window, "lineEdit")->setText("Мама Мыла Раму");
-    child<QLineEdit>(window, "lineEdit_2")->setText("0,3,0,4");
+    lab.name->setText("Мама Мыла Раму");
+    lab.counters->setText("0,3,0,4");
     QSignalSpy activated(combo, &QComboBox::textActivated);
 
     QEvent event(static_cast<QEvent::Type>(type));
-    QCoreApplication::sendEvent(&window, &event);
+    QCoreApplication::sendEvent(&lab.window, &event);
 
     QCOMPARE(label->text(), retranslated ? "ПРОВЕРИТЬ домашнее задание" : "x");
     QCOMPARE(tabs->tabText(1), retranslated ? "Лабораторное задание" : "y");
@@ -325,8 +312,8 @@ void TestMainWidget::changeEvent()
     QCOMPARE(combo->itemText(3), "Золотой холм");
     QCOMPARE(activated.count(), 0);
     // Whatever the student typed survives.
-    QCOMPARE(child<QLineEdit>(window, "lineEdit")->text(), "Мама Мыла Раму");
-    QCOMPARE(child<QLineEdit>(window, "lineEdit_2")->text(), "0,3,0,4");
+    QCOMPARE(lab.name->text(), "Мама Мыла Раму");
+    QCOMPARE(lab.counters->text(), "0,3,0,4");
 }
 
 void TestMainWidget::homeworkAtFormSize_data()
@@ -347,13 +334,9 @@ void TestMainWidget::homeworkAtFormSize()
     QFETCH(bool, skip);
 
     Lab lab(Lab::AtHomework);
-    if (!counters.isEmpty()) {
-        child<QLineEdit>(lab.window, "lineEdit")->setText("Мама Мыла Раму");
-        child<QLineEdit>(lab.window, "lineEdit_2")->setText(counters);
-        lab.press(skip);
-    }
-    lab.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&lab.window));
+    if (!counters.isEmpty())
+        lab.submit("Мама Мыла Раму", counters, skip);
+    lab.show();
     QCOMPARE(lab.window.size(), QSize(600, 684));
     const QWidget *tab = child<QWidget>(lab.window, "tab");
     for (const char *name : {"label", "label_2", "label_3", "label_4", "label_6"}) {
@@ -372,11 +355,10 @@ void TestMainWidget::promptsWrapInLargerType()
     larger.setPointSize(12);
     QApplication::setFont(larger);
 
-    MainWidget window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(window.width(), 600);
-    const QWidget *tab = child<QWidget>(window, "tab");
+    Lab lab(Lab::AtHomework);
+    lab.show();
+    QCOMPARE(lab.window.width(), 600);
+    const QWidget *tab = child<QWidget>(lab.window, "tab");
     for (const char *name : {"label", "label_2"}) {
         const QLabel *label = child<QLabel>(*tab, name);
         QVERIFY2(textFits(label), name);
@@ -389,9 +371,8 @@ void TestMainWidget::promptsWrapInLargerType()
 void TestMainWidget::codesInViewAtFormSize()
 {
     Lab lab;
-    child<QTabWidget>(lab.window, "tabWidget")->setCurrentIndex(1);
-    lab.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&lab.window));
+    lab.tabs->setCurrentIndex(1);
+    lab.show();
     lab.choose("Лена");
     QCoreApplication::processEvents();
     QCOMPARE(lab.window.size(), QSize(600, 684));

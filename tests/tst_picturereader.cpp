@@ -425,6 +425,12 @@ void TestPictureReader::hostileFiles_data()
     refused("progressive jpeg of 102 scans", manyScans, "a.jpg", Failure::TooManyScans,
         "В этом JPEG слишком много сканов (102) для изображения 64 × 64 точек: его чтение "
         "заняло бы слишком много времени. В обычном прогрессивном JPEG около 10 сканов.");
+    // Fill bytes may stand before any marker, after a header as after a scan's data.
+    refused("progressive jpeg of 102 scans, fill bytes before its markers",
+        QByteArray(manyScans).replace("\xff\xda", "\xff\xff\xff\xda"), "a.jpg",
+        Failure::TooManyScans,
+        "В этом JPEG слишком много сканов (102) для изображения 64 × 64 точек: его чтение "
+        "заняло бы слишком много времени. В обычном прогрессивном JPEG около 10 сканов.");
     const QByteArray enoughScans = TestJpeg::repeatedScans(64, 64, PictureReader::maxJpegScans - 2);
     accepted("progressive jpeg of 100 scans", enoughScans, "a.jpg", QImage::fromData(enoughScans));
     // Fewer scans, but each over 512 x 512 blocks.

@@ -2,51 +2,39 @@
 // The lab's third tab in the window: all planes of the picture in a chart and a table, the
 // dial's plane highlighted, and the chart turning the dial by mouse and keyboard.
 
-#include "mainwidget.h"
+#include "lab.h"
 #include "planechart.h"
 #include "planecomparison.h"
-#include "windowtesting.h"
 
 #include <QBarSeries>
 #include <QBarSet>
-#include <QComboBox>
-#include <QDial>
-#include <QLabel>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTextEdit>
 
 namespace {
 
 using WindowTesting::child;
 
-struct Lab
+// The window as the program starts it, the lab still locked, shown large enough for the chart.
+struct ComparisonLab : Lab
 {
-    Lab()
+    ComparisonLab()
+        : Lab(AtHomework)
     {
-        window.dialogs().openFileName
-            = [this](const QString &, const QString &, const QString &) { return chosenFile; };
-        window.dialogs().messageBox = [](const QString &, const QString &) {};
         window.resize(900, 800);
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window))
-            qFatal("the window was not shown");
+        show();
     }
 
+    // The lab unlocked and the comparison tab in front.
     void open()
     {
-        child<QWidget>(window, "tab_2")->setEnabled(true);
+        labTab->setEnabled(true);
         tabs->setCurrentIndex(2);
     }
-    void choose(const QString &name)
+    // A built-in picture chosen, and the events its load posted handled.
+    void load(const QString &name)
     {
-        combo->setCurrentIndex(combo->findText(name));
-        emit combo->textActivated(combo->currentText());
+        choose(name);
         QCoreApplication::processEvents();
     }
     // The last "Средняя длина кода" and "Энтропия плоскости" figures of the report.
@@ -69,13 +57,6 @@ struct Lab
         return qobject_cast<QBarSeries *>(chart->chart()->series().first())->barSets();
     }
 
-    MainWidget window;
-    QString chosenFile;
-    QTabWidget *const tabs = child<QTabWidget>(window, "tabWidget");
-    QComboBox *const combo = child<QComboBox>(window, "comboBox");
-    QDial *const dial = child<QDial>(window, "dial");
-    QTextEdit *const report = child<QTextEdit>(window, "textEdit");
-    PlaneComparison *const page = window.findChild<PlaneComparison *>();
     PlaneChart *const chart = window.findChild<PlaneChart *>();
     QTableWidget *const figures = child<QTableWidget>(window, "planeFiguresTable");
     QLabel *const message = child<QLabel>(window, "planeComparisonMessage");
@@ -98,13 +79,13 @@ private slots:
 
 void tst_PlaneComparison::openWithTheLab()
 {
-    Lab lab;
+    ComparisonLab lab;
     QCOMPARE(lab.tabs->count(), 3);
     QCOMPARE(lab.tabs->tabText(2), QStringLiteral("Сравнение плоскостей"));
     QVERIFY(!lab.tabs->isTabEnabled(2));
-    child<QWidget>(lab.window, "tab_2")->setEnabled(true);
+    lab.labTab->setEnabled(true);
     QVERIFY(lab.tabs->isTabEnabled(2));
-    child<QWidget>(lab.window, "tab_2")->setEnabled(false);
+    lab.labTab->setEnabled(false);
     QVERIFY(!lab.tabs->isTabEnabled(2));
 }
 
@@ -113,17 +94,17 @@ void tst_PlaneComparison::openWithTheLab()
 // highlighted ones.
 void tst_PlaneComparison::figuresOfEachLoad()
 {
-    Lab lab;
+    ComparisonLab lab;
     lab.open();
     // Loaded with the lab tab in front: the figures are there once the tab is.
     lab.tabs->setCurrentIndex(1);
-    lab.choose(QStringLiteral("Барбара"));
+    lab.load(QStringLiteral("Барбара"));
     lab.tabs->setCurrentIndex(2);
     QCOMPARE(lab.figures->rowCount(), 8);
     QCOMPARE(QStringList({lab.figures->item(0, 2)->text(), lab.figures->item(0, 3)->text()}),
         lab.reportedFigures());
     const QString barbaraPlane1 = lab.figures->item(0, 2)->text();
-    lab.choose(QStringLiteral("Лена"));
+    lab.load(QStringLiteral("Лена"));
     QCOMPARE(lab.figures->rowCount(), 8);
     QVERIFY(lab.figures->item(0, 2)->text() != barbaraPlane1);
     for (int plane = 8; plane >= 1; --plane) {
@@ -145,26 +126,26 @@ void tst_PlaneComparison::figuresOfEachLoad()
 void tst_PlaneComparison::noPlanes()
 {
     QTemporaryDir dir;
-    Lab lab;
+    ComparisonLab lab;
     lab.open();
-    lab.choose(QStringLiteral("Лена"));
+    lab.load(QStringLiteral("Лена"));
     QVERIFY(lab.chart->isVisible());
 
     QImage colour(30, 30, QImage::Format_RGB32);
     colour.fill(Qt::red);
     lab.chosenFile = dir.filePath(QStringLiteral("colour.bmp"));
     QVERIFY(colour.save(lab.chosenFile));
-    child<QPushButton>(lab.window, "pushButton_2")->click();
+    lab.browse->click();
     QVERIFY(!lab.chart->isVisible());
     QVERIFY(!lab.figures->isVisible());
     QCOMPARE(lab.figures->rowCount(), 0);
     QVERIFY(lab.chart->figures().isEmpty());
     QCOMPARE(lab.message->text(), PlaneComparison::colourPictureText());
 
-    lab.choose(QStringLiteral("Лена"));
+    lab.load(QStringLiteral("Лена"));
     QVERIFY(lab.chart->isVisible());
     QVERIFY(!lab.message->isVisible());
-    lab.choose(QStringLiteral("выбери изображение"));
+    lab.load(QStringLiteral("выбери изображение"));
     QVERIFY(!lab.chart->isVisible());
     QCOMPARE(lab.message->text(), PlaneComparison::noPictureText());
 }
@@ -184,9 +165,9 @@ void tst_PlaneComparison::clickTurnsTheDial()
     QFETCH(int, plane);
     QFETCH(double, height);
 
-    Lab lab;
+    ComparisonLab lab;
     lab.open();
-    lab.choose(QStringLiteral("Лена"));
+    lab.load(QStringLiteral("Лена"));
     lab.dial->setValue(plane == 1 ? 2 : 1);
     const QString reportBefore = lab.report->toPlainText();
 
@@ -210,10 +191,10 @@ void tst_PlaneComparison::clickTurnsTheDial()
 // table, and a screen reader hears the picked plane's figures.
 void tst_PlaneComparison::keyboard()
 {
-    Lab lab;
+    ComparisonLab lab;
     lab.open();
-    lab.choose(QStringLiteral("Лена"));
-    QApplication::setActiveWindow(&lab.window);
+    lab.load(QStringLiteral("Лена"));
+    lab.showActive();
     lab.tabs->tabBar()->setFocus();
     QTest::keyClick(lab.tabs->tabBar(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), lab.chart);

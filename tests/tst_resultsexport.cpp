@@ -28,19 +28,6 @@ namespace {
 
 using WindowTesting::child;
 
-// Seven block types, 6, 5, 4, 3, 2, 1 and 1 blocks in one row of blocks.
-QImage sevenTypes()
-{
-    QList<int> patterns;
-    const QList<QPair<int, int>> counts {
-        {0, 6}, {1, 5}, {3, 4}, {7, 3}, {15, 2}, {256, 1}, {511, 1}};
-    for (const auto &[pattern, count] : counts) {
-        for (int i = 0; i < count; ++i)
-            patterns << pattern;
-    }
-    return TestPictures::planeOfPatterns(patterns, 22);
-}
-
 // The lab with that plane analysed.
 struct Results : Lab
 {
@@ -49,9 +36,8 @@ struct Results : Lab
     // The lab tab in front, so that the table can take the focus.
     void showLab()
     {
-        child<QTabWidget>(window, "tabWidget")->setCurrentIndex(1);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        tabs->setCurrentIndex(1);
+        showActive();
         table->setFocus();
         QVERIFY(table->hasFocus());
     }
@@ -68,7 +54,7 @@ struct Results : Lab
     }
 
     QPushButton *const save = child<QPushButton>(window, "saveResultsButton");
-    const QImage plane = sevenTypes();
+    const QImage plane = TestPictures::sevenTypes();
     const PlaneStatistics stats = PlaneStatistics::of(plane);
 };
 
@@ -250,8 +236,8 @@ void tst_ResultsExport::saveCancelled()
     QCOMPARE(lab.saveDialogs, 1);
     QVERIFY(lab.messages.isEmpty());
 
-    MainWidget fresh;
-    QVERIFY(!child<QPushButton>(fresh, "saveResultsButton")->isEnabled());
+    const Lab fresh;
+    QVERIFY(!child<QPushButton>(fresh.window, "saveResultsButton")->isEnabled());
 }
 
 void tst_ResultsExport::saveFails_data()

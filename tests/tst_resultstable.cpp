@@ -6,24 +6,6 @@
 
 #include <QTest>
 
-namespace {
-
-// 22 blocks of seven types: 6, 5, 4, 3, 2, 1 and 1 blocks; the last two patterns are the ones
-// shown with their codes.
-PlaneStatistics sevenTypes()
-{
-    QList<int> patterns;
-    const QList<QPair<int, int>> counts {
-        {0, 6}, {1, 5}, {3, 4}, {7, 3}, {15, 2}, {256, 1}, {511, 1}};
-    for (const auto &[pattern, count] : counts) {
-        for (int i = 0; i < count; ++i)
-            patterns << pattern;
-    }
-    return PlaneStatistics::of(TestPictures::planeOfPatterns(patterns, 22));
-}
-
-} // namespace
-
 class tst_ResultsTable : public QObject
 {
     Q_OBJECT
@@ -81,7 +63,7 @@ void tst_ResultsTable::cells()
     QFETCH(int, column);
     QFETCH(QString, text);
     QFETCH(SpreadsheetText::Kind, kind);
-    const PlaneStatistics stats = sevenTypes();
+    const PlaneStatistics stats = PlaneStatistics::of(TestPictures::sevenTypes());
     QCOMPARE(stats.types.size(), 7);
     const ResultsTable table(stats, {QStringLiteral("00"), QStringLiteral("011"), QString()});
     QCOMPARE(table.cell(row, column).text, text);

@@ -2,115 +2,55 @@
 // The lab as a student works through it: typed codes, the report's picture names, the result
 // cells and the size of a large plane, all through keys, the wheel and the file dialog.
 
-#include "mainwidget.h"
-#include "windowtesting.h"
+#include "lab.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QDial>
-#include <QLineEdit>
-#include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTextEdit>
-#include <QWheelEvent>
 
 namespace {
-
-using WindowTesting::child;
 
 constexpr int codeColumn = 3;
 const QRgb red = 0xffff0000;
 
-// The window shown and active (the dial's focus matters), the lab tab open, and a file dialog
-// that answers with chosenFile.
-struct Lab
+// The lab tab in front of a shown, active window: the dial's focus matters.
+void showLab(Lab &lab)
 {
-    Lab()
-    {
-        child<QWidget>(window, "tab_2")->setEnabled(true);
-        window.dialogs().openFileName
-            = [this](const QString &, const QString &, const QString &) { return chosenFile; };
-        window.dialogs().messageBox = [](const QString &, const QString &) {};
-        window.show();
-        QApplication::setActiveWindow(&window);
-        if (!QTest::qWaitForWindowActive(&window))
-            qFatal("the window did not become active");
-        child<QTabWidget>(window, "tabWidget")->setCurrentIndex(1);
-    }
+    lab.tabs->setCurrentIndex(1);
+    lab.showActive();
+}
 
-    void choose(const QString &text)
-    {
-        combo->setCurrentIndex(combo->findText(text));
-        emit combo->textActivated(text);
-    }
+// Notches of the wheel over the dial: up turns it to the next plane.
+void turnDial(Lab &lab, int notches)
+{
+    WindowTesting::wheel(lab.dial, QPointF(lab.dial->rect().center()), QPoint(0, 120 * notches));
+}
 
-    void open(const QString &file)
-    {
-        chosenFile = file;
-        child<QWidget>(window, "pushButton_2")->setFocus();
-        QTest::keyClick(child<QWidget>(window, "pushButton_2"), Qt::Key_Space);
+QStringList hiddenTexts(const Lab &lab)
+{
+    QStringList texts;
+    for (int row = 0; row < 5; ++row) {
+        const QTableWidgetItem *cell = lab.table->item(row, codeColumn);
+        texts << (cell ? cell->text() : QString());
     }
+    return texts;
+}
 
-    // One notch of the wheel over the dial: up turns it to the next plane.
-    void wheel(int notches)
-    {
-        const QPointF centre = QPointF(dial->rect().center());
-        QWheelEvent event(centre, dial->mapToGlobal(centre), QPoint(), QPoint(0, 120 * notches),
-            Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(dial, &event);
-    }
-
-    // Select the cell, F2, the text, Return: as the README tells the student.
-    bool typeIntoCell(int row, int column, const QString &text)
-    {
-        table->setFocus();
-        table->setCurrentCell(row, column);
-        QTest::keyClick(table, Qt::Key_F2);
-        auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
-        if (!editor)
+bool hiddenCellsRed(const Lab &lab)
+{
+    for (int row = 0; row < 5; ++row) {
+        if (lab.table->item(row, codeColumn)->background().color().rgba() != red)
             return false;
-        editor->selectAll();
-        QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return);
-        QCoreApplication::processEvents(); // the delegate commits the edit through the queue
-        return true;
     }
+    return true;
+}
 
-    QStringList hiddenTexts() const
-    {
-        QStringList texts;
-        for (int row = 0; row < 5; ++row) {
-            const QTableWidgetItem *cell = table->item(row, codeColumn);
-            texts << (cell ? cell->text() : QString());
-        }
-        return texts;
-    }
-
-    bool hiddenCellsRed() const
-    {
-        for (int row = 0; row < 5; ++row) {
-            if (table->item(row, codeColumn)->background().color().rgba() != red)
-                return false;
-        }
-        return true;
-    }
-
-    // The paragraphs naming a picture, in order.
-    QStringList imageParagraphs() const
-    {
-        return report->toPlainText()
-            .split(QLatin1Char('\n'))
-            .filter(QStringLiteral("Изображение: "));
-    }
-
-    MainWidget window;
-    QComboBox *const combo = child<QComboBox>(window, "comboBox");
-    QDial *const dial = child<QDial>(window, "dial");
-    QTableWidget *const table = child<QTableWidget>(window, "tableWidget");
-    QTextEdit *const report = child<QTextEdit>(window, "textEdit");
-    QString chosenFile;
-};
+// The paragraphs naming a picture, in order.
+QStringList imageParagraphs(const Lab &lab)
+{
+    return lab.report->toPlainText()
+        .split(QLatin1Char('\n'))
+        .filter(QStringLiteral("Изображение: "));
+}
 
 QImage greyPicture(int width, int height, int seed)
 {
@@ -179,23 +119,24 @@ void tst_StudentWork::typedCodes()
     QFETCH(bool, restored);
 
     Lab lab;
+    showLab(lab);
     lab.choose("Лена");
     const QStringList typed {"0", "10", "110", "1110", "11110"};
     for (int row = 0; row < 5; ++row)
         QVERIFY(lab.typeIntoCell(row, codeColumn, typed.at(row)));
-    QCOMPARE(lab.hiddenTexts(), typed);
-    QTest::mouseClick(child<QWidget>(lab.window, "pushButton_3"), Qt::LeftButton);
+    QCOMPARE(hiddenTexts(lab), typed);
+    QTest::mouseClick(lab.check, Qt::LeftButton);
 
     lab.dial->setFocus();
     if (away == QLatin1String("dial")) {
-        lab.wheel(1);
+        turnDial(lab, 1);
         QCOMPARE(lab.dial->value(), 2);
-        QCOMPARE(lab.hiddenTexts(), QStringList(5, QString()));
+        QCOMPARE(hiddenTexts(lab), QStringList(5, QString()));
     } else if (away == QLatin1String("colour file")) {
         QImage colour(20, 20, QImage::Format_RGB32);
         colour.fill(qRgb(200, 30, 30));
         lab.open(save(dir, "colour.png", colour));
-        QCOMPARE(lab.hiddenTexts(), QStringList(5, QString()));
+        QCOMPARE(hiddenTexts(lab), QStringList(5, QString()));
     } else if (away != QLatin1String("none")) {
         lab.choose(away);
     }
@@ -203,26 +144,27 @@ void tst_StudentWork::typedCodes()
     if (back.startsWith(QLatin1String("dial"))) {
         lab.dial->setFocus();
         if (back == QLatin1String("dial there and back"))
-            lab.wheel(1);
-        lab.wheel(-1);
+            turnDial(lab, 1);
+        turnDial(lab, -1);
         QCOMPARE(lab.dial->value(), 1);
     } else {
         lab.choose(back);
     }
-    QCOMPARE(lab.hiddenTexts(), restored ? typed : QStringList(5, QString()));
-    QVERIFY(lab.hiddenCellsRed()); // the check button decides again
+    QCOMPARE(hiddenTexts(lab), restored ? typed : QStringList(5, QString()));
+    QVERIFY(hiddenCellsRed(lab)); // the check button decides again
 }
 
 void tst_StudentWork::wheelNeedsFocus()
 {
     Lab lab;
+    showLab(lab);
     lab.choose("Лена");
     QVERIFY(lab.typeIntoCell(0, codeColumn, "01"));
     const QString report = lab.report->toPlainText();
 
     // Passing over the dial with the focus elsewhere turns nothing.
     QVERIFY(lab.table->hasFocus());
-    lab.wheel(1);
+    turnDial(lab, 1);
     QCOMPARE(lab.dial->value(), 1);
     QCOMPARE(lab.report->toPlainText(), report);
     QCOMPARE(lab.table->item(0, codeColumn)->text(), QStringLiteral("01"));
@@ -231,7 +173,7 @@ void tst_StudentWork::wheelNeedsFocus()
     QTest::mouseClick(lab.dial, Qt::LeftButton, {}, lab.dial->rect().center());
     QVERIFY(lab.dial->hasFocus());
     const int clicked = lab.dial->value();
-    lab.wheel(1);
+    turnDial(lab, 1);
     QCOMPARE(lab.dial->value(), qMin(clicked + 1, 8));
 }
 
@@ -265,6 +207,7 @@ void tst_StudentWork::reportNames()
     const QString colour = save(dir, "цветной.png", picture);
 
     Lab lab;
+    showLab(lab);
     for (const QString &step : std::as_const(steps)) {
         if (step == QLatin1String("grey")) {
             lab.open(grey);
@@ -278,7 +221,7 @@ void tst_StudentWork::reportNames()
     }
     paragraphs.replaceInStrings(QStringLiteral("{grey}"), grey);
     paragraphs.replaceInStrings(QStringLiteral("{colour}"), colour);
-    QCOMPARE(lab.imageParagraphs(), paragraphs);
+    QCOMPARE(imageParagraphs(lab), paragraphs);
 }
 
 void tst_StudentWork::resultCellsReadOnly_data()
@@ -300,6 +243,7 @@ void tst_StudentWork::resultCellsReadOnly()
     QFETCH(bool, editable);
 
     Lab lab;
+    showLab(lab);
     lab.choose("Лена");
     const QString before = lab.table->item(row, column)->text();
 
@@ -321,6 +265,7 @@ void tst_StudentWork::largePlaneSize()
     for (int i = 0; i < 4097; ++i)
         picture.setPixel(i, i, 1);
     Lab lab;
+    showLab(lab);
     lab.open(save(dir, "large.bmp", picture));
     QVERIFY(lab.report->toPlainText().contains(
         QStringLiteral("Исходный размер плоскости = 16785409 бит = 2049 Кбайт")));

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QObject>
 #include <QString>
+#include <QWheelEvent>
 #include <QWidget>
 
 namespace WindowTesting {
@@ -32,6 +33,15 @@ inline void typeKeys(QWidget *widget, const QString &text)
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
         QCoreApplication::sendEvent(widget, &release);
     }
+}
+
+// A wheel turn at `at` in `widget`'s coordinates: (0, 120) is one notch away from the user, a
+// horizontal tilt moves x.
+inline void wheel(QWidget *widget, QPointF at, QPoint angle)
+{
+    QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), angle, Qt::NoButton, Qt::NoModifier,
+        Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(widget, &event);
 }
 
 } // namespace WindowTesting
