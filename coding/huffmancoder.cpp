@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <numeric>
+#include <string>
 
 QList<SymbolLength> HuffmanCoder::codeLengths(QList<float> probabilities)
 {
@@ -37,12 +38,18 @@ QList<int> HuffmanCoder::lengthCounters(QList<SymbolLength> lengths)
 HuffmanCoder::HuffmanCoder(const QList<float> &probabilities)
 {
     const int count = int(probabilities.size());
-    nodes.reserve(count > 0 ? 2 * count - 1 : 0);
-    waiting.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        nodes.append(HuffmanNode {probabilities.at(i)});
+    nodes.reserve(count > 0 ? size_t(2 * count - 1) : 0);
+    for (int i = 0; i < count; ++i)
+        nodes.push_back(HuffmanNode {probabilities.at(i)});
+    // p >= next fails for NaN; the last one >= 0 then holds for all.
+    ranked = count >= 2 && probabilities.constLast() >= 0.0f;
+    for (int i = 0; ranked && i + 1 < count; ++i)
+        ranked = probabilities.at(i) >= probabilities.at(i + 1);
+    if (ranked)
+        return;
+    waiting.reserve(size_t(count));
+    for (int i = 0; i < count; ++i)
         waiting.push_back(takeOrder(probabilities.at(i), i));
-    }
     std::make_heap(waiting.begin(), waiting.end(), std::greater<>());
 }
 
@@ -70,7 +77,7 @@ quint64 HuffmanCoder::takeOrder(float probability, int position)
 
 void HuffmanCoder::enqueue(int position)
 {
-    waiting.push_back(takeOrder(nodes.at(position).probability, position));
+    waiting.push_back(takeOrder(nodes[size_t(position)].probability, position));
     std::push_heap(waiting.begin(), waiting.end(), std::greater<>());
 }
 
@@ -84,19 +91,75 @@ int HuffmanCoder::takeMin()
 
 HuffmanCoder::HuffmanNode HuffmanCoder::mergeNodes(int upper, int lower) const
 {
-    return {nodes.at(upper).probability + nodes.at(lower).probability, upper, lower};
+    return {nodes[size_t(upper)].probability + nodes[size_t(lower)].probability, upper, lower};
 }
 
 void HuffmanCoder::buildTree()
 {
+    if (ranked) {
+        buildRankedTree();
+        return;
+    }
     while (waiting.size() >= 2) {
         const int first = takeMin();
         const int second = takeMin();
-        nodes.append(mergeNodes(second, first));
+        nodes.push_back(mergeNodes(second, first));
         enqueue(int(nodes.size()) - 1);
     }
     if (!waiting.empty())
         computeSymbols(int(nodes.size()) - 1);
+}
+
+// The same takes as the heap's, for ranked probabilities. Of the input symbols the heap always
+// takes the last one left, so they are taken from the end. Merged nodes, none of them negative,
+// come into being at the same or a higher probability than the one before; among equal ones the
+// heap takes the latest. So they wait in runs of equal probability, oldest run first, each run
+// taken from its end.
+void HuffmanCoder::buildRankedTree()
+{
+    struct Run
+    {
+        quint32 order; // takeOrder's probability part
+        int begin; // in merged
+        int end;
+    };
+    const int count = int(nodes.size());
+    std::vector<int> merged(
+        static_cast<size_t>(count)); // positions of the nodes merged, run by run
+    std::vector<Run> runs;
+    runs.reserve(size_t(count));
+    size_t front = 0; // the first run not yet taken up
+    int input = count - 1; // the last input symbol not yet taken
+
+    const auto take = [&]() {
+        if (front == runs.size())
+            return input--;
+        Run &run = runs[front];
+        const int latest = merged[size_t(run.end - 1)]; // of the oldest run
+        if (input >= 0
+            && takeOrder(nodes[size_t(input)].probability, input)
+                < takeOrder(nodes[size_t(latest)].probability, latest))
+            return input--;
+        if (--run.end == run.begin)
+            ++front;
+        return latest;
+    };
+
+    for (int joins = 0; joins < count - 1; ++joins) {
+        const int first = take();
+        const int second = take();
+        nodes.push_back(mergeNodes(second, first));
+        const int position = int(nodes.size()) - 1;
+        const quint32 order = quint32(takeOrder(nodes.back().probability, position) >> 32);
+        if (front < runs.size() && runs.back().order == order) {
+            merged[size_t(runs.back().end++)] = position;
+        } else {
+            const int begin = runs.empty() ? 0 : runs.back().end;
+            merged[size_t(begin)] = position;
+            runs.push_back({order, begin, begin + 1});
+        }
+    }
+    computeSymbols(int(nodes.size()) - 1);
 }
 
 // Hand-worked codes merge the two nodes' lists of (symbol, length) at every join: a stable merge
@@ -109,7 +172,7 @@ void HuffmanCoder::computeSymbols(int root)
     std::vector<int> depth(nodes.size(), 0);
     int deepest = 0;
     for (int position = root; position >= 0; --position) { // children precede their parent
-        const HuffmanNode &node = nodes.at(position);
+        const HuffmanNode &node = nodes[size_t(position)];
         if (node.upper < 0)
             continue;
         depth[node.upper] = depth[node.lower] = depth[position] + 1;
@@ -122,7 +185,7 @@ void HuffmanCoder::computeSymbols(int root)
     while (!pending.empty()) {
         const int position = pending.back();
         pending.pop_back();
-        const HuffmanNode &node = nodes.at(position);
+        const HuffmanNode &node = nodes[size_t(position)];
         if (node.upper < 0) {
             leaves.push_back(position);
         } else {
@@ -174,21 +237,21 @@ void HuffmanCoder::computeCodes()
 
     codes.clear();
     codes.resize(count);
-    QByteArray code("0");
+    std::u16string code(1, u'0');
     for (const int k : order) {
         const int length = list.at(k).length;
         if (length < 1)
             continue;
-        while (code.size() < length)
-            code.append('0');
-        codes[k] = QString::fromLatin1(code);
+        if (code.size() < size_t(length))
+            code.resize(size_t(length), u'0');
+        codes[k] = QString(reinterpret_cast<const QChar *>(code.data()), qsizetype(code.size()));
 
-        qsizetype bit = code.size() - 1;
-        while (bit >= 0 && code.at(bit) == '1')
-            code[bit--] = '0';
-        if (bit >= 0)
-            code[bit] = '1';
-        else
-            code.prepend('1'); // more codewords than the lengths allow: keep counting upwards
+        size_t bit = code.size();
+        while (bit > 0 && code[bit - 1] == u'1')
+            code[--bit] = u'0';
+        if (bit > 0)
+            code[bit - 1] = u'1';
+        else // more codewords than the lengths allow: keep counting upwards
+            code.insert(code.begin(), u'1');
     }
 }
