@@ -2,6 +2,7 @@
 #include "bitplanes.h"
 
 #include "pixelmemory.h"
+#include "vectorstate.h"
 
 #include <QMutex>
 #include <QtEndian>
@@ -228,6 +229,7 @@ QList<QImage> BitPlanes::split(const QImage &picture)
 {
     if (picture.isNull())
         return {};
+    VectorState::clearUpper();
     const int width = picture.width();
     const int height = picture.height();
 

@@ -4,6 +4,8 @@
 // The fast walk over a plane's 3 x 3 blocks, shared by the block histogram and the block map.
 // Internal to the analysis library.
 
+#include "vectorstate.h"
+
 #include <QImage>
 #include <QList>
 #include <QSize>
@@ -243,6 +245,7 @@ QSize forEachBlock(const QImage &plane, Visit visit)
 {
     if (plane.isNull())
         return {};
+    VectorState::clearUpper();
     const int columns = plane.width() / 3 + (plane.width() % 3 ? 1 : 0);
     const int rows = plane.height() / 3 + (plane.height() % 3 ? 1 : 0);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "planestatistics.h"
 
+#include "vectorstate.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -14,6 +16,7 @@ PlaneStatistics PlaneStatistics::of(const QImage &plane)
 PlaneStatistics PlaneStatistics::fromHistogram(
     int width, int height, const BlockHistogram &histogram)
 {
+    VectorState::clearUpper();
     PlaneStatistics stats;
     stats.width = width;
     stats.height = height;
