@@ -39,7 +39,7 @@ private:
     explicit HuffmanCoder(const QList<SymbolLength> &lengths);
 
     int takeMin();
-    HuffmanNode mergeNodes(int upper, int lower) const;
+    void mergeNodes(int upper, int lower);
     void buildTree();
     void buildRankedTree();
     void computeSymbols(int root);
