@@ -56,15 +56,19 @@ PlaneStatistics PlaneStatistics::fromHistogram(
     // Single-precision running sums in row order; the logarithm is taken in double. Equal counts
     // stand together and have the same probability, so each term is worked out once for them.
     const qsizetype rows = qMin(stats.probabilities.size(), stats.lengths.size());
+    float averageLength = 0;
+    float entropy = 0;
     double term = 0;
     for (qsizetype i = 0; i < rows; ++i) {
         const float p = stats.probabilities.at(i);
         if (i == 0 || stats.types.at(i).count != stats.types.at(i - 1).count)
             term = std::log(double(p)) * double(p) / -0.6931471805599453;
         const int l = stats.lengths.at(i).length;
-        stats.averageLength = stats.averageLength + p * float(l);
-        stats.entropy = float(double(stats.entropy) + term);
+        averageLength = averageLength + p * float(l);
+        entropy = float(double(entropy) + term);
     }
+    stats.averageLength = averageLength;
+    stats.entropy = entropy;
     return stats;
 }
 
