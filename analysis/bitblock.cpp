@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bitblock.h"
 
+#include <array>
+
 namespace {
 constexpr QRgb black = 0xff000000;
 constexpr QRgb background = 0xffc8c8c8;
@@ -28,13 +30,21 @@ BitBlock::BitBlock(bool value, const QSize &size)
 
 BitBlock BitBlock::fromPattern(int pattern)
 {
-    // QBitArray keeps bit i in bit i % 8 of byte i / 8, which is the pattern's own layout.
-    const char bytes[2] = {char(pattern & 0xff), char((pattern >> 8) & 1)};
-    BitBlock block;
-    static_cast<QBitArray &>(block) = QBitArray::fromBits(bytes, 9);
-    block.width = 3;
-    block.height = 3;
-    return block;
+    // Made once: a copy shares the bits, which costs far less than building them for every type
+    // of every plane.
+    static const std::array<BitBlock, 512> blocks = [] {
+        std::array<BitBlock, 512> made;
+        for (int p = 0; p < 512; ++p) {
+            // QBitArray keeps bit i in bit i % 8 of byte i / 8, which is the pattern's own layout.
+            const char bytes[2] = {char(p & 0xff), char((p >> 8) & 1)};
+            BitBlock &block = made[size_t(p)];
+            static_cast<QBitArray &>(block) = QBitArray::fromBits(bytes, 9);
+            block.width = 3;
+            block.height = 3;
+        }
+        return made;
+    }();
+    return blocks[size_t(pattern & 511)];
 }
 
 QImage BitBlock::toImage() const

@@ -13,7 +13,7 @@ BlockMap BlockMap::of(const QImage &plane)
     map.patterns.resize(size_t(columns) * size_t(rows));
     quint16 *next = map.patterns.data();
     BlockScan::forEachBlock(
-        plane, [&](uint raw) { *next++ = quint16(BlockScan::rawToPattern[raw]); });
+        plane, [&](size_t raw, int) { *next++ = quint16(BlockScan::rawToPattern[raw]); });
     map.blockColumns = columns;
     map.blockRows = rows;
     return map;

@@ -4,17 +4,21 @@
 // The fast walk over a plane's 3 x 3 blocks, shared by the block histogram and the block map.
 // Internal to the analysis library.
 
+#include "vectorstate.h"
+
 #include <QImage>
 #include <QList>
 #include <QSize>
+#include <QtEndian>
 
 #include <array>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 // Rows are turned into packed "is black" bits, most significant bit first (the Format_Mono
 // layout), so a Format_Mono plane with the usual colour table needs no conversion at all. Three
-// such rows give the blocks' patterns 8 blocks (24 bits) at a time.
+// such rows give the blocks' patterns 16 blocks (48 bits) at a time.
 
 namespace BlockScan {
 
@@ -188,36 +192,72 @@ private:
     bool edgeBlack = false;
 };
 
-inline uint bits24(const uchar *p)
+// A chunk is 16 blocks of a block row: 48 bits of each of its three pixel rows. Block j's three
+// bits of a row sit at bit 45 - 3j of the row's chunk value.
+constexpr int chunkBlocks = 16;
+constexpr int chunkBytes = 6;
+
+// The row bits of one chunk; reads 8 bytes from p.
+inline quint64 chunkBits(const uchar *p)
 {
-    return uint(p[0]) << 16 | uint(p[1]) << 8 | p[2];
+    return qFromBigEndian<quint64>(p) >> 16;
 }
 
-// Three bits starting at bit offset, most significant first.
-inline uint bits3(const uchar *row, int offset)
+// The groups of every third block (phase 0: blocks 0, 3, ..., 15), 9 bits apart.
+constexpr quint64 phaseMask(int phase)
 {
-    const uint v = uint(row[offset / 8]) << 8 | row[offset / 8 + 1];
-    return (v >> (13 - offset % 8)) & 7;
+    quint64 mask = 0;
+    for (int j = phase; j < chunkBlocks; j += 3)
+        mask |= quint64(7) << (45 - 3 * j);
+    return mask;
 }
 
-// Calls visit(raw) for every block of the plane, block rows from the top, left to right, where
-// raw is the block's raw pattern (see rawToPattern). Returns the grid's columns and rows.
+// Blocks of one phase lie 9 bits apart, so the three rows' groups of all of them fit side by side
+// in one word: block j's raw pattern is bits 45 - 3j to 53 - 3j of phase j % 3.
+struct Chunk
+{
+    quint64 phase[3];
+
+    Chunk(quint64 a, quint64 b, quint64 c)
+    {
+        constexpr quint64 mask0 = phaseMask(0);
+        constexpr quint64 mask1 = phaseMask(1);
+        constexpr quint64 mask2 = phaseMask(2);
+        phase[0] = (a & mask0) | (b & mask0) << 3 | (c & mask0) << 6;
+        phase[1] = (a & mask1) | (b & mask1) << 3 | (c & mask1) << 6;
+        phase[2] = (a & mask2) | (b & mask2) << 3 | (c & mask2) << 6;
+    }
+
+    size_t raw(int j) const { return size_t(phase[j % 3] >> (45 - 3 * j)) & 511u; }
+};
+
+template<typename Visit, size_t... J>
+inline void visitChunk(const Chunk &chunk, Visit &visit, std::index_sequence<J...>)
+{
+    (visit(chunk.raw(int(J)), int(J)), ...);
+}
+
+// Calls visit(raw, lane) for every block of the plane, block rows from the top, left to right,
+// where raw is the block's raw pattern (see rawToPattern) and lane its place in its chunk of 16
+// blocks (0 to 15). Returns the grid's columns and rows.
 template<typename Visit>
 QSize forEachBlock(const QImage &plane, Visit visit)
 {
     if (plane.isNull())
         return {};
+    VectorState::clearUpper();
     const int columns = plane.width() / 3 + (plane.width() % 3 ? 1 : 0);
     const int rows = plane.height() / 3 + (plane.height() % 3 ? 1 : 0);
 
     const RowReader reader(plane, 3 * columns);
-    // One spare byte: bits3 reads the byte after the last block's first byte.
-    const size_t bufferSize = reader.byteCount() + 1;
+    // Spare bytes: a chunk reads 8 bytes for its 6, the last one past the row's end.
+    const size_t bufferSize = reader.byteCount() + 8;
     std::vector<uchar> buffer(3 * bufferSize, 0);
     uchar *const lines[3]
         = {buffer.data(), buffer.data() + bufferSize, buffer.data() + 2 * bufferSize};
 
-    const int fullChunks = columns / 8;
+    const int fullChunks = columns / chunkBlocks;
+    const int rest = columns % chunkBlocks;
     for (int r = 0; r < rows; ++r) {
         for (int i = 0; i < 3; ++i) {
             const int y = 3 * r + i;
@@ -226,17 +266,17 @@ QSize forEachBlock(const QImage &plane, Visit visit)
             else
                 reader.fillEdge(lines[i]);
         }
-        for (int k = 0; k < fullChunks; ++k) {
-            const uint a = bits24(lines[0] + 3 * k);
-            const uint b = bits24(lines[1] + 3 * k);
-            const uint c = bits24(lines[2] + 3 * k);
-            for (int shift = 21; shift >= 0; shift -= 3)
-                visit(((a >> shift) & 7) | ((b >> shift) & 7) << 3 | ((c >> shift) & 7) << 6);
-        }
-        for (int col = 8 * fullChunks; col < columns; ++col) {
-            const int offset = 3 * col;
-            visit(bits3(lines[0], offset) | bits3(lines[1], offset) << 3
-                | bits3(lines[2], offset) << 6);
+        const auto chunkAt = [&lines](int k) {
+            const size_t offset = size_t(k) * chunkBytes;
+            return Chunk(chunkBits(lines[0] + offset), chunkBits(lines[1] + offset),
+                chunkBits(lines[2] + offset));
+        };
+        for (int k = 0; k < fullChunks; ++k)
+            visitChunk(chunkAt(k), visit, std::make_index_sequence<chunkBlocks>());
+        if (rest) {
+            const Chunk last = chunkAt(fullChunks);
+            for (int j = 0; j < rest; ++j)
+                visit(last.raw(j), j);
         }
     }
     return {columns, rows};

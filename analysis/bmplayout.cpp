@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <limits>
 #include <cstring>
+#include <limits>
 
 namespace {
 

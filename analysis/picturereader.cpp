@@ -4,6 +4,7 @@
 #include "bmplayout.h"
 #include "jpeglayout.h"
 #include "pixelmemory.h"
+#include "vectorstate.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -237,6 +238,7 @@ Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
     {
         const DecoderLog log;
         read = decoder.read(&result.image);
+        VectorState::clearUpper();
         warned = !log.isEmpty();
         memory = log.mentionedMemory();
     }

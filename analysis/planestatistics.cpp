@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "planestatistics.h"
 
+#include "vectorstate.h"
+
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 PlaneStatistics PlaneStatistics::of(const QImage &plane)
 {
@@ -14,6 +17,7 @@ PlaneStatistics PlaneStatistics::of(const QImage &plane)
 PlaneStatistics PlaneStatistics::fromHistogram(
     int width, int height, const BlockHistogram &histogram)
 {
+    VectorState::clearUpper();
     PlaneStatistics stats;
     stats.width = width;
     stats.height = height;
@@ -21,13 +25,19 @@ PlaneStatistics PlaneStatistics::fromHistogram(
     stats.blockRows = histogram.blockRows;
     stats.bits = qint64(width) * height;
 
-    // firstSeen is in scan order, so a stable sort leaves equal counts in that order.
-    QList<int> ranked = histogram.firstSeen;
-    std::stable_sort(ranked.begin(), ranked.end(),
-        [&](int a, int b) { return histogram.counts[size_t(a)] > histogram.counts[size_t(b)]; });
+    // Most frequent first; firstSeen is in scan order, so its index breaks ties. The key holds
+    // both: the count, made to sort as unsigned and complemented, above, the index below.
+    const qsizetype typeCount = histogram.firstSeen.size();
+    std::vector<quint64> ranked(static_cast<size_t>(typeCount));
+    for (qsizetype i = 0; i < typeCount; ++i) {
+        const int count = histogram.counts[size_t(histogram.firstSeen.at(i))];
+        ranked[size_t(i)] = quint64(~(quint32(count) ^ 0x80000000u)) << 32 | quint64(i);
+    }
+    std::sort(ranked.begin(), ranked.end());
 
-    stats.types.reserve(ranked.size());
-    for (const int pattern : ranked) {
+    stats.types.reserve(typeCount);
+    for (const quint64 key : ranked) {
+        const int pattern = histogram.firstSeen.at(qsizetype(quint32(key)));
         const int count = histogram.counts[size_t(pattern)];
         stats.types.append({pattern, count, BitBlock::fromPattern(pattern)});
         stats.total += count;
@@ -43,15 +53,22 @@ PlaneStatistics PlaneStatistics::fromHistogram(
     stats.codes = HuffmanCoder::canonicalCodes(stats.lengths);
     stats.counters = HuffmanCoder::lengthCounters(stats.lengths);
 
-    // Single-precision running sums in row order; the logarithm is taken in double.
+    // Single-precision running sums in row order; the logarithm is taken in double. Equal counts
+    // stand together and have the same probability, so each term is worked out once for them.
     const qsizetype rows = qMin(stats.probabilities.size(), stats.lengths.size());
+    float averageLength = 0;
+    float entropy = 0;
+    double term = 0;
     for (qsizetype i = 0; i < rows; ++i) {
         const float p = stats.probabilities.at(i);
+        if (i == 0 || stats.types.at(i).count != stats.types.at(i - 1).count)
+            term = std::log(double(p)) * double(p) / -0.6931471805599453;
         const int l = stats.lengths.at(i).length;
-        stats.averageLength = stats.averageLength + p * float(l);
-        stats.entropy
-            = float(double(stats.entropy) + std::log(double(p)) * double(p) / -0.6931471805599453);
+        averageLength = averageLength + p * float(l);
+        entropy = float(double(entropy) + term);
     }
+    stats.averageLength = averageLength;
+    stats.entropy = entropy;
     return stats;
 }
 

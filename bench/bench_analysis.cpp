@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -48,9 +49,15 @@ QImage naturalPicture(int width, int height, quint32 seed)
 
 volatile int sink = 0; // keeps the work from being optimised away
 
+const char *verdict(double value, double target)
+{
+    return value <= target ? "met" : "NOT met";
+}
+
 void report(const char *what, double ms, double target)
 {
-    std::printf("%-52s median %8.3f ms   (target %.2f ms)\n", what, ms, target);
+    std::printf(
+        "%-52s median %8.3f ms   (target %.2f ms: %s)\n", what, ms, target, verdict(ms, target));
 }
 
 void benchStatistics(const char *label, const QImage &plane, int runs, double target)
@@ -103,9 +110,17 @@ int main(int argc, char *argv[])
         });
         std::printf("\n8000 x 6000 Indexed8 grey picture (48 megapixels)\n");
         report("  split into eight planes", hugeMs, 4 * splitMs);
-        std::printf("  %-50s %8.2f     (target at most 4)\n", "ratio to the 12-megapixel split",
-            hugeMs / splitMs);
+        std::printf("  %-50s %8.2f     (target at most 4: %s)\n", "ratio to the 12-megapixel split",
+            hugeMs / splitMs, verdict(hugeMs / splitMs, 4));
         report("  split while the previous planes are kept", freshMs, 4 * splitMs);
+        // What the memory allows: a split reads the picture's bytes and writes as many.
+        std::vector<uchar> copy(size_t(huge.sizeInBytes()));
+        const double copyMs = medianMs(hugeRuns, [&] {
+            std::memcpy(copy.data(), huge.constBits(), copy.size());
+            sink = sink + copy[copy.size() / 2];
+        });
+        std::printf(
+            "  %-50s median %8.3f ms   (for scale)\n", "memcpy of the picture's 48 MB", copyMs);
     }
 
     QImage small;

@@ -39,8 +39,9 @@ private:
     explicit HuffmanCoder(const QList<SymbolLength> &lengths);
 
     int takeMin();
-    HuffmanNode mergeNodes(int upper, int lower) const;
+    void mergeNodes(int upper, int lower);
     void buildTree();
+    void buildRankedTree();
     void computeSymbols(int root);
     void computeLengthCounts();
     void computeCodes();
@@ -50,8 +51,11 @@ private:
 
     // Nodes in the order they came into being (input symbols first, at their input positions,
     // then merged nodes); a taken node stays in place, so positions keep that order.
-    QList<HuffmanNode> nodes;
+    std::vector<HuffmanNode> nodes;
     std::vector<quint64> waiting; // takeOrder of the nodes not yet taken, a min-heap
+    // Probabilities most probable first, none negative or NaN (as ranked block types come):
+    // buildRankedTree takes the nodes in the same order without the heap.
+    bool ranked = false;
     QList<SymbolLength> symbols; // the finished list of (symbol, length), shortest first
     QStringList codes;
     QList<int> lengthCounts;

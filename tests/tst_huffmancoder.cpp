@@ -114,6 +114,8 @@ private slots:
     void codesFromLengths_data();
     void codesFromLengths();
     void codesLongerThanMachineWords();
+    void everyCodewordOfOneLength_data();
+    void everyCodewordOfOneLength();
     void generatedCounts_data();
     void generatedCounts();
     void unusualProbabilities_data();
@@ -219,6 +221,28 @@ void tst_HuffmanCoder::codesLongerThanMachineWords()
     QList<int> counters(99, 1);
     counters.last() = 2;
     QCOMPARE(HuffmanCoder::lengthCounters(list), counters);
+}
+
+void tst_HuffmanCoder::everyCodewordOfOneLength_data()
+{
+    QTest::addColumn<int>("length");
+    for (const int length : {1, 2, 5, 13, 14, 15, 16})
+        QTest::newRow(qPrintable(QStringLiteral("length %1").arg(length))) << length;
+}
+
+// 2^n codewords of length n are every n-digit binary number in order: each one, however its
+// text is kept, must read as that number.
+void tst_HuffmanCoder::everyCodewordOfOneLength()
+{
+    QFETCH(int, length);
+    const QStringList codes
+        = HuffmanCoder::canonicalCodes(withLengths(QList<int>(1 << length, length)));
+    QCOMPARE(codes.size(), 1 << length);
+    for (int i = 0; i < codes.size(); ++i) {
+        const QString expected = QString::number(i, 2).rightJustified(length, QLatin1Char('0'));
+        if (codes.at(i) != expected)
+            QFAIL(qPrintable(QStringLiteral("codeword %1 is %2").arg(expected, codes.at(i))));
+    }
 }
 
 void tst_HuffmanCoder::generatedCounts_data()

@@ -68,8 +68,9 @@ void tst_PlaneStatistics::histogramMatchesLiteralReading_data()
 {
     QTest::addColumn<QImage>("image");
 
-    const QList<QSize> sizes = {{1, 1}, {2, 2}, {3, 3}, {1, 7}, {7, 1}, {4, 5}, {8, 8}, {10, 7},
-        {16, 3}, {24, 6}, {25, 9}, {17, 11}, {31, 33}, {40, 40}, {48, 2}, {50, 4}};
+    const QList<QSize> sizes
+        = {{1, 1}, {2, 2}, {3, 3}, {1, 7}, {7, 1}, {4, 5}, {8, 8}, {10, 7}, {16, 3}, {24, 6},
+            {25, 9}, {17, 11}, {31, 33}, {40, 40}, {48, 2}, {50, 4}, {96, 6}, {145, 10}, {200, 7}};
     quint32 seed = 100;
     for (const Kind kind : allKinds()) {
         const QByteArray name(kindName(kind));
