@@ -11,6 +11,7 @@
 #include <emmintrin.h>
 #endif
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <limits>
@@ -167,13 +168,17 @@ void preferHugePages(const QImage &store)
 #endif
 }
 
-// The store of the last split, kept when its planes are gone: a new picture of the same or a
-// somewhat smaller size then reuses its memory, which costs nothing to fault in. Held while
-// planes use it, so it is only reused once they have all been released.
-QImage &spareStore()
+// The stores of the last two splits, kept when their planes are gone: a new picture of the same
+// or a somewhat smaller size then reuses that memory, which costs nothing to fault in. Two,
+// because the window keeps the shown picture's planes while it splits the next one, so the one
+// before them is the store that is free. A store is only reused once its planes have all been
+// released.
+constexpr int spareCount = 2;
+
+std::array<QImage, spareCount> &spareStores()
 {
-    static QImage store;
-    return store;
+    static std::array<QImage, spareCount> stores;
+    return stores;
 }
 
 QMutex &spareMutex()
@@ -182,24 +187,38 @@ QMutex &spareMutex()
     return mutex;
 }
 
-// A store of at least `bytes` bytes: the spare one when it is free and not much larger, else
+// A store of at least `bytes` bytes: a spare one when it is free and not much larger, else
 // fresh memory. Null when the memory cannot be had.
 QImage storeOf(qint64 bytes, int width)
 {
     const QMutexLocker lock(&spareMutex());
-    QImage &spare = spareStore();
-    if (!spare.isNull() && spare.isDetached() && spare.sizeInBytes() >= bytes
-        && spare.sizeInBytes() / 4 <= bytes)
-        return spare;
+    auto &spares = spareStores();
+    for (QImage &spare : spares) {
+        if (!spare.isNull() && spare.isDetached() && spare.sizeInBytes() >= bytes
+            && spare.sizeInBytes() / 4 <= bytes)
+            return spare;
+    }
     const qint64 lineBytes = qint64(width + 31) / 32 * 4;
     const qint64 rows = (bytes + lineBytes - 1) / lineBytes;
     if (rows > std::numeric_limits<int>::max())
         return {};
-    spare = QImage(); // its memory goes back before more is asked for
+    // Free stores that do not fit go back before more memory is asked for. The new store takes
+    // a free slot, else the older one's (whose planes keep that memory as long as they need it);
+    // the slots stay in the order the stores were made.
+    for (QImage &spare : spares) {
+        if (spare.isDetached())
+            spare = QImage();
+    }
     const QImage store = PixelMemory::allocate(QSize(width, int(rows)), QImage::Format_Mono);
     if (!store.isNull()) {
         preferHugePages(store);
-        spare = store;
+        auto slot = std::find_if(
+            spares.begin(), spares.end(), [](const QImage &spare) { return spare.isNull(); });
+        if (slot == spares.end())
+            slot = spares.begin();
+        *slot = QImage();
+        std::rotate(slot, slot + 1, spares.end());
+        spares.back() = store;
     }
     return store;
 }

@@ -97,7 +97,7 @@ int main(int argc, char *argv[])
     // Four times the pixels should take no more than four times as long: fresh memory for the
     // planes of a big picture must not cost more than the split itself. Split again and again,
     // the store of the planes is reused; in the window the previous picture's planes are still
-    // kept while the next one is split, so there the memory is fresh every time.
+    // kept while the next one is split, and the store of the split before is reused.
     {
         const QImage huge = naturalPicture(8000, 6000, 3);
         const int hugeRuns = qMax(3, runs / 3);

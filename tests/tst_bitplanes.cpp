@@ -23,6 +23,8 @@ private slots:
     void whichPicturesAreSplit_data();
     void whichPicturesAreSplit();
     void noMemoryForThePlanes();
+    void keptPlanesSurviveLaterSplits_data();
+    void keptPlanesSurviveLaterSplits();
     void builtInPicture_data();
     void builtInPicture();
 
@@ -205,6 +207,40 @@ void tst_BitPlanes::noMemoryForThePlanes()
     QVERIFY(BitPlanes::split(grey).isEmpty());
     PixelMemory::failAfter(1);
     QCOMPARE(BitPlanes::split(grey).size(), 8);
+}
+
+void tst_BitPlanes::keptPlanesSurviveLaterSplits_data()
+{
+    QTest::addColumn<QSize>("first");
+    QTest::addColumn<QSize>("later");
+    QTest::newRow("same size") << QSize(64, 48) << QSize(64, 48);
+    QTest::newRow("smaller") << QSize(64, 48) << QSize(60, 40);
+    QTest::newRow("larger") << QSize(32, 24) << QSize(64, 48);
+}
+
+// The planes' memory is reused from split to split: planes still held (the picture shown while
+// the next one is read, and the one before) must never be written by a later split.
+void tst_BitPlanes::keptPlanesSurviveLaterSplits()
+{
+    QFETCH(QSize, first);
+    QFETCH(QSize, later);
+    const auto grey = [](const QSize &size, quint32 seed) {
+        return picture(Kind::Grayscale8, size.width(), size.height(), Content::Noise, seed);
+    };
+    const QImage a = grey(first, 11);
+    const QImage b = grey(first, 12);
+    QList<QImage> keptA = BitPlanes::split(a);
+    QList<QImage> keptB = BitPlanes::split(b);
+    for (quint32 seed = 13; seed < 19; ++seed) {
+        const QImage next = grey(later, seed);
+        const QList<QImage> planes = BitPlanes::split(next);
+        comparePlanes(planes, referencePlanes(next));
+        if (!keptA.isEmpty())
+            comparePlanes(keptA, referencePlanes(a));
+        comparePlanes(keptB, referencePlanes(b));
+        if (seed == 15)
+            keptA.clear(); // its memory may now be reused, but never B's
+    }
 }
 
 void tst_BitPlanes::builtInPicture_data()
