@@ -187,11 +187,26 @@ QMutex &spareMutex()
     return mutex;
 }
 
+// Hands the free spare stores back when memory is short elsewhere (a picture being read). A
+// split that is choosing its store already gave back what it could, so it is not waited for.
+void releaseFreeSpares()
+{
+    if (!spareMutex().tryLock())
+        return;
+    for (QImage &spare : spareStores()) {
+        if (spare.isDetached())
+            spare = QImage();
+    }
+    spareMutex().unlock();
+}
+
 // A store of at least `bytes` bytes: a spare one when it is free and not much larger, else
 // fresh memory. Null when the memory cannot be had.
 QImage storeOf(qint64 bytes, int width)
 {
     const QMutexLocker lock(&spareMutex());
+    static const bool reliefSet = (PixelMemory::setRelief(releaseFreeSpares), true);
+    Q_UNUSED(reliefSet);
     auto &spares = spareStores();
     for (QImage &spare : spares) {
         if (!spare.isNull() && spare.isDetached() && spare.sizeInBytes() >= bytes

@@ -17,6 +17,11 @@ public:
     // that overflows.
     static qint64 bytesFor(const QSize &size, QImage::Format format);
 
+    // Memory kept only to be quick (the planes' spare stores) is handed back by `relief` when
+    // an allocation fails, and the allocation is tried once more. One relief; a later call
+    // replaces it, null removes it.
+    static void setRelief(void (*relief)());
+
     // For tests: the next `successes` allocations succeed, every later one fails as if the
     // memory were short; a negative count lifts it.
     static void failAfter(int successes);

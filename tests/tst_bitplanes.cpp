@@ -23,6 +23,7 @@ private slots:
     void whichPicturesAreSplit_data();
     void whichPicturesAreSplit();
     void noMemoryForThePlanes();
+    void spareStoreGoesWhenMemoryIsShort();
     void keptPlanesSurviveLaterSplits_data();
     void keptPlanesSurviveLaterSplits();
     void builtInPicture_data();
@@ -207,6 +208,19 @@ void tst_BitPlanes::noMemoryForThePlanes()
     QVERIFY(BitPlanes::split(grey).isEmpty());
     PixelMemory::failAfter(1);
     QCOMPARE(BitPlanes::split(grey).size(), 8);
+}
+
+// The store a split keeps for the next one is given back when reading a picture runs short
+// of memory; once given back, a split without memory has nothing left to reuse.
+void tst_BitPlanes::spareStoreGoesWhenMemoryIsShort()
+{
+    const QImage grey = picture(Kind::Grayscale8, 40, 30, Content::Noise, 7);
+    QCOMPARE(BitPlanes::split(grey).size(), 8);
+    const auto lift = qScopeGuard([] { PixelMemory::failAfter(-1); });
+    PixelMemory::failAfter(0);
+    QCOMPARE(BitPlanes::split(grey).size(), 8); // the spare store, no allocation
+    QVERIFY(PixelMemory::allocate(QSize(40, 30), QImage::Format_Grayscale8).isNull());
+    QVERIFY(BitPlanes::split(grey).isEmpty());
 }
 
 void tst_BitPlanes::keptPlanesSurviveLaterSplits_data()
