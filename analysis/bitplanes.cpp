@@ -187,16 +187,22 @@ QMutex &spareMutex()
     return mutex;
 }
 
+// Gives the memory of the spare stores no planes use back. Called with the mutex held.
+void dropFreeSpares()
+{
+    for (QImage &spare : spareStores()) {
+        if (spare.isDetached())
+            spare = QImage();
+    }
+}
+
 // Hands the free spare stores back when memory is short elsewhere (a picture being read). A
 // split that is choosing its store already gave back what it could, so it is not waited for.
 void releaseFreeSpares()
 {
     if (!spareMutex().tryLock())
         return;
-    for (QImage &spare : spareStores()) {
-        if (spare.isDetached())
-            spare = QImage();
-    }
+    dropFreeSpares();
     spareMutex().unlock();
 }
 
@@ -220,10 +226,7 @@ QImage storeOf(qint64 bytes, int width)
     // Free stores that do not fit go back before more memory is asked for. The new store takes
     // a free slot, else the older one's (whose planes keep that memory as long as they need it);
     // the slots stay in the order the stores were made.
-    for (QImage &spare : spares) {
-        if (spare.isDetached())
-            spare = QImage();
-    }
+    dropFreeSpares();
     const QImage store = PixelMemory::allocate(QSize(width, int(rows)), QImage::Format_Mono);
     if (!store.isNull()) {
         preferHugePages(store);
