@@ -51,6 +51,28 @@ struct ComparisonLab : Lab
         return {l, h};
     }
 
+    // The chart as drawn, cut into its eight plane columns (without their edges, which
+    // neighbours share).
+    QList<QImage> drawnColumns() const
+    {
+        const QImage drawn = chart->grab().toImage();
+        QList<QImage> columns;
+        for (int plane = 1; plane <= 8; ++plane)
+            columns.append(
+                drawn.copy(chart->planeColumn(plane).toAlignedRect().adjusted(3, 0, -3, 0)));
+        return columns;
+    }
+    // The planes whose columns differ between two drawings.
+    static QList<int> changed(const QList<QImage> &before, const QList<QImage> &after)
+    {
+        QList<int> planes;
+        for (int i = 0; i < before.size(); ++i) {
+            if (before.at(i) != after.at(i))
+                planes.append(i + 1);
+        }
+        return planes;
+    }
+
     PlaneChart *const chart = window.findChild<PlaneChart *>();
     QTableWidget *const figures = child<QTableWidget>(window, "planeFiguresTable");
     QLabel *const message = child<QLabel>(window, "planeComparisonMessage");
@@ -69,6 +91,8 @@ private slots:
     void clickTurnsTheDial_data();
     void clickTurnsTheDial();
     void keyboard();
+    void marksDrawn_data();
+    void marksDrawn();
 };
 
 void tst_PlaneComparison::openWithTheLab()
@@ -211,6 +235,48 @@ void tst_PlaneComparison::keyboard()
 
     QTest::keyClick(lab.chart, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), lab.figures);
+}
+
+void tst_PlaneComparison::marksDrawn_data()
+{
+    QTest::addColumn<int>("plane");
+    QTest::addColumn<bool>("dark");
+
+    QTest::newRow("plane 1, light desktop") << 1 << false;
+    QTest::newRow("plane 6, light desktop") << 6 << false;
+    QTest::newRow("plane 8, dark desktop") << 8 << true;
+}
+
+// What the chart says is what it draws: the dial's plane highlighted in that plane's column
+// alone, the keyboard's frame there once the chart has the focus, on the desktop's background.
+void tst_PlaneComparison::marksDrawn()
+{
+    QFETCH(int, plane);
+    QFETCH(bool, dark);
+
+    ComparisonLab lab;
+    if (dark) {
+        QPalette palette = lab.window.palette();
+        palette.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
+        palette.setColor(QPalette::WindowText, QColor(0xf0, 0xf0, 0xf0));
+        lab.window.setPalette(palette);
+    }
+    lab.open();
+    lab.load(QStringLiteral("Лена"));
+    lab.showActive();
+    const int other = plane == 1 ? 2 : 1;
+    lab.dial->setValue(other);
+    QCOMPARE(
+        lab.chart->grab().toImage().pixelColor(1, 1), lab.chart->palette().color(QPalette::Window));
+
+    const QList<QImage> before = lab.drawnColumns();
+    lab.dial->setValue(plane);
+    const QList<QImage> highlighted = lab.drawnColumns();
+    QCOMPARE(ComparisonLab::changed(before, highlighted),
+        (QList<int> {qMin(plane, other), qMax(plane, other)}));
+
+    lab.chart->setFocus(Qt::TabFocusReason);
+    QCOMPARE(ComparisonLab::changed(highlighted, lab.drawnColumns()), QList<int> {plane});
 }
 
 QTEST_MAIN(tst_PlaneComparison)

@@ -89,8 +89,8 @@ int markerWidth(Marker marker)
 
 // The legend's entries in centred rows across `width` from `left`, wrapped where a narrow
 // window has no room for them side by side. Returns the height the rows take.
-int layOutLegend(QList<LegendEntry> &entries, const QFontMetrics &metrics, int left, int width,
-    int top)
+int layOutLegend(
+    QList<LegendEntry> &entries, const QFontMetrics &metrics, int left, int width, int top)
 {
     const int rowHeight = std::max(metrics.height(), markerSize);
     QList<QList<int>> rows {{}};
@@ -99,8 +99,8 @@ int layOutLegend(QList<LegendEntry> &entries, const QFontMetrics &metrics, int l
         LegendEntry &entry = entries[i];
         entry.place.setSize(QSize(
             markerWidth(entry.marker) + gap + metrics.horizontalAdvance(entry.text), rowHeight));
-        const int needed = rowWidths.last() + (rows.last().isEmpty() ? 0 : legendSpacing)
-            + entry.place.width();
+        const int needed
+            = rowWidths.last() + (rows.last().isEmpty() ? 0 : legendSpacing) + entry.place.width();
         if (!rows.last().isEmpty() && needed > width) {
             rows.append(QList<int>());
             rowWidths.append(0);
@@ -204,7 +204,8 @@ PlaneChart::Geometry PlaneChart::geometry() const
     const double left = margin + titleMetrics.height() + 2 * gap
         + metrics.horizontalAdvance(QString::number(topBits)) + gap + tickLength;
     const double right = width() - margin - gap * 2;
-    g.plot = QRectF(QPointF(left, top), QPointF(std::max(left + 1, right), std::max(top + 1, bottom)));
+    g.plot
+        = QRectF(QPointF(left, top), QPointF(std::max(left + 1, right), std::max(top + 1, bottom)));
     g.planeTitle.setLeft(qRound(g.plot.left()));
     g.planeTitle.setWidth(qRound(g.plot.width()));
     g.bitsTitle = QRect(0, 0, qRound(g.plot.height()), titleMetrics.height());
@@ -273,15 +274,15 @@ void PlaneChart::drawBars(QPainter &painter, const Geometry &g) const
         };
         painter.fillRect(bar(middle - barWidth, figures.entropy),
             highlighted ? colours.entropySelected : colours.entropy);
-        painter.fillRect(
-            bar(middle, figures.averageLength), highlighted ? colours.lengthSelected : colours.length);
+        painter.fillRect(bar(middle, figures.averageLength),
+            highlighted ? colours.lengthSelected : colours.length);
     }
     // The uncoded line over the bars, across the whole plot.
     const QPointF from = g.toWidget.map(QPointF(0, uncodedBits));
     const QPointF to = g.toWidget.map(QPointF(planeCount, uncodedBits));
     painter.setPen(uncodedPen(colours));
-    painter.drawLine(QLineF(QPointF(qRound(from.x()), qRound(from.y())),
-        QPointF(qRound(to.x()), qRound(from.y()))));
+    painter.drawLine(QLineF(
+        QPointF(qRound(from.x()), qRound(from.y())), QPointF(qRound(to.x()), qRound(from.y()))));
 }
 
 void PlaneChart::drawAxes(QPainter &painter, const Geometry &g) const
@@ -327,7 +328,8 @@ void PlaneChart::drawAxes(QPainter &painter, const Geometry &g) const
 
     painter.save();
     painter.setFont(titleFont(font()));
-    painter.drawText(g.planeTitle, Qt::AlignCenter, QStringLiteral("Битовая плоскость (1 — старший бит)"));
+    painter.drawText(
+        g.planeTitle, Qt::AlignCenter, QStringLiteral("Битовая плоскость (1 — старший бит)"));
     // Upright, reading from the bottom up.
     painter.translate(g.bitsTitle.center());
     painter.rotate(-90);
