@@ -6,8 +6,6 @@
 #include "planechart.h"
 #include "planecomparison.h"
 
-#include <QBarSeries>
-#include <QBarSet>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -52,9 +50,27 @@ struct ComparisonLab : Lab
             h = it.next().captured(1);
         return {l, h};
     }
-    QList<QBarSet *> barSets() const
+
+    // The chart as drawn, cut into its eight plane columns (without their edges, which
+    // neighbours share).
+    QList<QImage> drawnColumns() const
     {
-        return qobject_cast<QBarSeries *>(chart->chart()->series().first())->barSets();
+        const QImage drawn = chart->grab().toImage();
+        QList<QImage> columns;
+        for (int plane = 1; plane <= 8; ++plane)
+            columns.append(
+                drawn.copy(chart->planeColumn(plane).toAlignedRect().adjusted(3, 0, -3, 0)));
+        return columns;
+    }
+    // The planes whose columns differ between two drawings.
+    static QList<int> changed(const QList<QImage> &before, const QList<QImage> &after)
+    {
+        QList<int> planes;
+        for (int i = 0; i < before.size(); ++i) {
+            if (before.at(i) != after.at(i))
+                planes.append(i + 1);
+        }
+        return planes;
     }
 
     PlaneChart *const chart = window.findChild<PlaneChart *>();
@@ -75,6 +91,8 @@ private slots:
     void clickTurnsTheDial_data();
     void clickTurnsTheDial();
     void keyboard();
+    void marksDrawn_data();
+    void marksDrawn();
 };
 
 void tst_PlaneComparison::openWithTheLab()
@@ -114,8 +132,7 @@ void tst_PlaneComparison::figuresOfEachLoad()
         QCOMPARE(
             QStringList({lab.figures->item(row, 2)->text(), lab.figures->item(row, 3)->text()}),
             lab.reportedFigures());
-        for (QBarSet *set : lab.barSets())
-            QCOMPARE(set->selectedBars(), QList<int> {row});
+        QCOMPARE(lab.chart->selectedPlane(), plane);
         QVERIFY(lab.figures->item(row, 0)->font().bold());
         QVERIFY(!lab.figures->item((row + 1) % 8, 0)->font().bold());
     }
@@ -173,7 +190,7 @@ void tst_PlaneComparison::clickTurnsTheDial()
 
     const QRectF column = lab.chart->planeColumn(plane);
     const QPoint at(int(column.center().x()), int(column.bottom() - height * column.height()));
-    QTest::mouseClick(lab.chart->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseClick(lab.chart, Qt::LeftButton, {}, at);
     QCOMPARE(lab.dial->value(), plane);
     // The dial's own analysis ran: one more report for that plane.
     QVERIFY(lab.report->toPlainText().startsWith(reportBefore));
@@ -183,7 +200,7 @@ void tst_PlaneComparison::clickTurnsTheDial()
                 .contains(QStringLiteral(". Плоскость №%1").arg(plane)));
 
     // Outside the plot nothing happens.
-    QTest::mouseClick(lab.chart->viewport(), Qt::LeftButton, {}, QPoint(1, 1));
+    QTest::mouseClick(lab.chart, Qt::LeftButton, {}, QPoint(1, 1));
     QCOMPARE(lab.dial->value(), plane);
 }
 
@@ -218,6 +235,48 @@ void tst_PlaneComparison::keyboard()
 
     QTest::keyClick(lab.chart, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), lab.figures);
+}
+
+void tst_PlaneComparison::marksDrawn_data()
+{
+    QTest::addColumn<int>("plane");
+    QTest::addColumn<bool>("dark");
+
+    QTest::newRow("plane 1, light desktop") << 1 << false;
+    QTest::newRow("plane 6, light desktop") << 6 << false;
+    QTest::newRow("plane 8, dark desktop") << 8 << true;
+}
+
+// What the chart says is what it draws: the dial's plane highlighted in that plane's column
+// alone, the keyboard's frame there once the chart has the focus, on the desktop's background.
+void tst_PlaneComparison::marksDrawn()
+{
+    QFETCH(int, plane);
+    QFETCH(bool, dark);
+
+    ComparisonLab lab;
+    if (dark) {
+        QPalette palette = lab.window.palette();
+        palette.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
+        palette.setColor(QPalette::WindowText, QColor(0xf0, 0xf0, 0xf0));
+        lab.window.setPalette(palette);
+    }
+    lab.open();
+    lab.load(QStringLiteral("Лена"));
+    lab.showActive();
+    const int other = plane == 1 ? 2 : 1;
+    lab.dial->setValue(other);
+    QCOMPARE(
+        lab.chart->grab().toImage().pixelColor(1, 1), lab.chart->palette().color(QPalette::Window));
+
+    const QList<QImage> before = lab.drawnColumns();
+    lab.dial->setValue(plane);
+    const QList<QImage> highlighted = lab.drawnColumns();
+    QCOMPARE(ComparisonLab::changed(before, highlighted),
+        (QList<int> {qMin(plane, other), qMax(plane, other)}));
+
+    lab.chart->setFocus(Qt::TabFocusReason);
+    QCOMPARE(ComparisonLab::changed(highlighted, lab.drawnColumns()), QList<int> {plane});
 }
 
 QTEST_MAIN(tst_PlaneComparison)
