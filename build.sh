@@ -60,7 +60,7 @@ fi
 if [ "$mode" = windows ] || [ "$mode" = test ]; then
     packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
                binutils-mingw-w64-x86-64 dpkg-dev perl libwine-dev wine wine64 nsis zip unzip
-               python3 libjpeg-turbo-progs)
+               python3 libjpeg-turbo-progs nasm libjpeg-dev)
 fi
 
 install_missing() {

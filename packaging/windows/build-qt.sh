@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Qt that the Windows build bundles, once, from Debian's own qt6-base source package,
-# into a cache outside the clone. Prints the Qt prefix on its last line.
+# into a cache outside the clone, and beside it libjpeg-turbo from Debian's source package (the
+# picture reader decodes JPEG files with libjpeg directly; it is linked statically). Prints the
+# prefix on its last line.
 #   packaging/windows/build-qt.sh WORK_DIR
 # WORK_DIR holds the private apt lists, the source and Qt's build folder (the build folder goes
 # once Qt is installed). The cache is $HUFFMAN_LAB_CACHE (default ~/.cache/huffman-lab), keyed by
@@ -15,7 +17,7 @@ cache=${HUFFMAN_LAB_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/huffman-lab}
 # is left alone. apt checks the downloaded source against the archive's signed index.
 apt_dir=$work/apt
 mkdir -p "$apt_dir/parts" "$apt_dir/lists/partial" "$apt_dir/archives/partial"
-rm -f "$apt_dir"/parts/*
+rm -f "$apt_dir"/parts/* "$apt_dir/.updated"
 if compgen -G "/etc/apt/sources.list.d/*.sources" > /dev/null; then
     for f in /etc/apt/sources.list.d/*.sources; do
         sed -n 's/^Types:.*\bdeb\b.*$/Types: deb-src/;p' "$f" > "$apt_dir/parts/$(basename "$f")"
@@ -39,28 +41,58 @@ add_translations() {
     mkdir -p "$prefix/translations"
     cp /usr/share/qt6/translations/qtbase_ru.qm "$prefix/translations/"
 }
+# fetch PACKAGE VERSION: Debian's source package, unpacked with Debian's patches, into $src.
+fetch() {
+    local package=$1 version=$2
+    src=$work/$package-$version
+    if [ ! -f "$src/.unpacked" ]; then
+        rm -rf "$src"
+        [ -f "$apt_dir/.updated" ] || { apt-get "${apt_opts[@]}" -qq update >&2 && touch "$apt_dir/.updated"; }
+        (cd "$work" && apt-get "${apt_opts[@]}" -qq source --download-only "$package=$version" >&2)
+        dpkg-source -x "$work/${package}_${version#*:}.dsc" "$src" >&2
+        touch "$src/.unpacked"
+    fi
+}
+
+# libjpeg-turbo, static, of the version the Linux build links, with its SIMD code (nasm).
+build_libjpeg() {
+    local version build
+    version=$(dpkg-query -W -f='${Version}' libjpeg62-turbo-dev)
+    [ -f "$prefix/.libjpeg-$version" ] && return 0
+    echo "libjpeg-turbo for Windows: building $version into $prefix" >&2
+    fetch libjpeg-turbo "$version"
+    build=$work/libjpeg-build
+    rm -rf "$build"
+    cmake -S "$src" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DENABLE_SHARED=OFF \
+        -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON >&2
+    cmake --build "$build" >&2
+    cmake --install "$build" >&2
+    mkdir -p "$prefix/licenses-libjpeg-turbo"
+    cp "$src/LICENSE.md" "$src/README.ijg" "$prefix/licenses-libjpeg-turbo/"
+    echo "libjpeg-turbo for Windows, built from Debian's source package libjpeg-turbo $version," \
+        "static, with -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON" \
+        > "$prefix/licenses-libjpeg-turbo/BUILD.txt"
+    rm -rf "$build"
+    touch "$prefix/.libjpeg-$version"
+}
+
 if [ -f "$prefix/.complete" ]; then
     echo "Qt for Windows: cached in $prefix" >&2
     add_translations
+    build_libjpeg
     echo "$prefix"
     exit 0
 fi
 
 echo "Qt for Windows: building qt6-base $host_version into $prefix (about 20 minutes on two cores)" >&2
-apt-get "${apt_opts[@]}" -qq update >&2
-src=$work/qt6-base-$host_version
+fetch qt6-base "$host_version"
 dsc=$work/qt6-base_${host_version#*:}.dsc
-if [ ! -f "$src/.unpacked" ]; then
-    rm -rf "$src"
-    (cd "$work" && apt-get "${apt_opts[@]}" -qq source --download-only "qt6-base=$host_version" >&2)
-    dpkg-source -x "$dsc" "$src" >&2
-    # Debian's repack drops Qt's copy of the Wintab headers, which the Windows platform plugin
-    # includes for tablets; Wine's (LGPL, from libwine-dev) declare the same interface.
-    mkdir -p "$src/src/3rdparty/wintab"
-    cp /usr/include/wine/wine/windows/wintab.h /usr/include/wine/wine/windows/pktdef.h \
-        "$src/src/3rdparty/wintab/"
-    touch "$src/.unpacked"
-fi
+# Debian's repack drops Qt's copy of the Wintab headers, which the Windows platform plugin
+# includes for tablets; Wine's (LGPL, from libwine-dev) declare the same interface.
+mkdir -p "$src/src/3rdparty/wintab"
+cp /usr/include/wine/wine/windows/wintab.h /usr/include/wine/wine/windows/pktdef.h \
+    "$src/src/3rdparty/wintab/"
 
 flags=()
 while IFS= read -r line; do
@@ -94,4 +126,5 @@ cp -r "$src/LICENSES" "$prefix/LICENSES"
 add_translations
 touch "$prefix/.complete"
 rm -rf "$build"
+build_libjpeg
 echo "$prefix"
