@@ -7,7 +7,8 @@
 #   packaging/windows/build-qt.sh WORK_DIR
 # WORK_DIR holds the private apt lists, the source and Qt's build folder (the build folder goes
 # once Qt is installed). The cache is $HUFFMAN_LAB_CACHE (default ~/.cache/huffman-lab), keyed by
-# the source version and a hash of the flags and the toolchain file.
+# the source version and a hash of the flags, the toolchain file and the Wintab shim. An interrupted
+# build of the same key goes on where it stopped.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mkdir -p "$1" && cd "$1" && pwd)
@@ -34,7 +35,7 @@ apt_opts=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$apt_dir/p
 # The version: the one the source index serves for the installed host Qt, so moc, rcc and uic
 # (Debian's) match the Qt they generate code for.
 host_version=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)
-key=$(cat "$here/qt-flags.txt" "$here/mingw-w64-x86_64.cmake" | sha256sum | cut -c1-12)
+key=$(cat "$here/qt-flags.txt" "$here/mingw-w64-x86_64.cmake" "$here/wintab/wintab.h" | sha256sum | cut -c1-12)
 prefix=$cache/qt-${host_version//[:+~]/_}-mingw-w64-$key
 # Qt's Russian texts are the same files on every platform: Debian's (qt6-translations-l10n).
 add_translations() {
@@ -89,10 +90,11 @@ echo "Qt for Windows: building qt6-base $host_version into $prefix (about 20 min
 fetch qt6-base "$host_version"
 dsc=$work/qt6-base_${host_version#*:}.dsc
 # Debian's repack drops Qt's copy of the Wintab headers, which the Windows platform plugin
-# includes for tablets; Wine's (LGPL, from libwine-dev) declare the same interface.
+# includes for tablets: Wine's (LGPL, from libwine-dev) behind a shim (wintab/wintab.h).
 mkdir -p "$src/src/3rdparty/wintab"
-cp /usr/include/wine/wine/windows/wintab.h /usr/include/wine/wine/windows/pktdef.h \
-    "$src/src/3rdparty/wintab/"
+cp /usr/include/wine/wine/windows/wintab.h "$src/src/3rdparty/wintab/wine-wintab.h"
+cp /usr/include/wine/wine/windows/pktdef.h "$src/src/3rdparty/wintab/pktdef.h"
+cp "$here/wintab/wintab.h" "$src/src/3rdparty/wintab/wintab.h"
 
 flags=()
 while IFS= read -r line; do
@@ -102,19 +104,24 @@ while IFS= read -r line; do
 done < "$here/qt-flags.txt"
 
 build=$work/qt-build
-rm -rf "$build" "$prefix"
-cmake -S "$src" -B "$build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64-x86_64.cmake" \
-    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/cmake \
-    -DCMAKE_INSTALL_PREFIX="$prefix" "${flags[@]}" >&2
+rm -rf "$prefix"
+if [ "$(cat "$build/.key" 2>/dev/null)" != "$key" ] || [ ! -f "$build/build.ninja" ]; then
+    rm -rf "$build"
+    cmake -S "$src" -B "$build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64-x86_64.cmake" \
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/cmake \
+        -DCMAKE_INSTALL_PREFIX="$prefix" "${flags[@]}" >&2
+    echo "$key" > "$build/.key"
+fi
 cmake --build "$build" >&2
-cmake --install "$build" >&2
+cmake --install "$build" --prefix "$prefix" >&2
 
 # What anyone needs to rebuild exactly this Qt: the source version and the flags.
 {
     echo "Qt for Windows, built from Debian's source package qt6-base $host_version"
     echo "($(basename "$dsc"), with Debian's patches applied by dpkg-source),"
-    echo "and Wine's wintab.h and pktdef.h (libwine-dev $(dpkg-query -W -f='${Version}' libwine-dev)),"
+    echo "and Wine's wintab.h and pktdef.h (libwine-dev $(dpkg-query -W -f='${Version}' libwine-dev))"
+    echo "behind the shim packaging/windows/wintab/wintab.h,"
     echo "by $(x86_64-w64-mingw32-g++-posix --version | head -n 1)."
     echo
     echo "cmake -G Ninja -DCMAKE_TOOLCHAIN_FILE=mingw-w64-x86_64.cmake -DQT_HOST_PATH=/usr \\"
