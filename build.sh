@@ -2,17 +2,23 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Set-up, build and run in one go, for a fresh Debian 12 / Ubuntu machine.
 #   ./build.sh run     install what is missing, build, start the program
-#   ./build.sh test    install what is missing, then four stages: build (warnings are errors)
+#   ./build.sh test    install what is missing, then five stages: build (warnings are errors)
 #                      + the whole test suite headless; the same under AddressSanitizer/UBSan
 #                      (build-asan); the fuzz harnesses built with clang (build-fuzz), each run
 #                      for FUZZ_SECONDS (default 60 when CI=true, else 10) on a fresh copy of the
-#                      seed corpus; the Debian package built and checked (build-package)
+#                      seed corpus; the Debian package built and checked (build-package); the
+#                      Windows build, its whole test suite under wine and its zip and installer
+#                      checked (build-windows)
 #   ./build.sh build   install what is missing and build only
 #   ./build.sh package install what is missing, build in Release mode (build-package) and write
 #                      dist/huffman-lab_VERSION_amd64.deb; further arguments go to cmake
+#   ./build.sh windows install what is missing, build Qt for Windows once from Debian's source
+#                      package (cached in ~/.cache/huffman-lab), cross-build in Release mode
+#                      (build-windows) and write dist/huffman-lab-VERSION-windows-x64.zip and
+#                      dist/huffman-lab-VERSION-windows-x64-setup.exe
 # Idempotent: installs nothing when every package is present and rebuilds only what changed.
 # The folders are configured from CMakePresets.json: build (preset default, or $BUILD_DIR),
-# build-asan (sanitizers), build-fuzz (fuzz).
+# build-asan (sanitizers), build-fuzz (fuzz), build-windows (windows).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -22,12 +28,11 @@ build_dir=${BUILD_DIR:-build}
 asan_dir=${build_dir}-asan
 fuzz_dir=${build_dir}-fuzz
 package_dir=${build_dir}-package
+windows_dir=${build_dir}-windows
 
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    # Qt Charts; its CMake package needs Qt OpenGL's, which Debian does not pull in with it.
-    qt6-charts-dev libqt6opengl6-dev
     fonts-dejavu-core fonts-dejavu-extra
     qt6-translations-l10n
     xvfb xauth
@@ -47,6 +52,15 @@ if [ "$mode" = package ] || [ "$mode" = test ]; then
 fi
 if [ "$mode" = test ]; then
     packages+=(appstream lintian)
+fi
+# Windows: Debian's mingw-w64 (posix threads) builds Qt from Debian's qt6-base source package
+# (dpkg-source unpacks it; Wine's headers stand in for the Wintab ones the repack drops; Debian's
+# own moc, rcc and uic serve as the host tools) and then the program; wine runs the tests, NSIS
+# writes the installer, zip the portable folder; the check runs the installed window under Xvfb.
+if [ "$mode" = windows ] || [ "$mode" = test ]; then
+    packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+               binutils-mingw-w64-x86-64 dpkg-dev perl libwine-dev wine wine64 nsis zip unzip
+               python3 libjpeg-turbo-progs nasm libjpeg-dev)
 fi
 
 install_missing() {
@@ -101,8 +115,8 @@ if [ "$mode" = test ] && [ ! -f "$(clang++ -print-runtime-dir)/libclang_rt.fuzze
         "libclang-rt-$clang_major-dev" || DEBIAN_FRONTEND=noninteractive "${sudo[@]}" \
         apt-get install -y -qq --no-install-recommends "libclang-common-$clang_major-dev"
 fi
-if [ "$mode" = test ]; then stage "Stage 1/4: build and tests ($build_dir)"; fi
-if [ "$mode" != package ]; then configure_and_build; fi
+if [ "$mode" = test ]; then stage "Stage 1/5: build and tests ($build_dir)"; fi
+if [ "$mode" != package ] && [ "$mode" != windows ]; then configure_and_build; fi
 
 # ctest's closing lines of each stage, repeated at the very end.
 summaries=()
@@ -124,7 +138,7 @@ sanitizer_environment() {
 }
 
 stage_sanitize() {
-    stage "Stage 2/4: AddressSanitizer + UBSan build and tests ($asan_dir)"
+    stage "Stage 2/5: AddressSanitizer + UBSan build and tests ($asan_dir)"
     local start=$SECONDS
     configure "$asan_dir" sanitizers
     cmake --build "$asan_dir"
@@ -134,7 +148,7 @@ stage_sanitize() {
 }
 
 stage_fuzz() {
-    stage "Stage 3/4: fuzz harnesses ($fuzz_dir)"
+    stage "Stage 3/5: fuzz harnesses ($fuzz_dir)"
     local start=$SECONDS
     configure "$fuzz_dir" fuzz
     cmake --build "$fuzz_dir" --target fuzz_picture fuzz_coder
@@ -189,13 +203,56 @@ build_package() {
 }
 
 stage_package() {
-    stage "Stage 4/4: Debian package ($package_dir)"
+    stage "Stage 4/5: Debian package ($package_dir)"
     local start=$SECONDS
     build_package
     local log="$package_dir/check_deb.log"
     tests/package/check_deb.sh "$deb" | tee "$log"
     summaries+=("stage 4, $(tail -n 1 "$log") ($deb)")
     echo "Stage 4 took $((SECONDS - start)) s"
+}
+
+# The Windows build: Qt from the cache (built first if it is not there), the program and the key
+# tool cross-built in Release mode, then the install tree zipped and wrapped in the installer.
+# With "tests", the tests are built as well (they run under wine through CTest's emulator).
+build_windows() {
+    local qt
+    qt=$(packaging/windows/build-qt.sh "$windows_dir/qt-work" | tail -n 1)
+    export HUFFMAN_LAB_WINDOWS_QT=$qt
+    configure "$windows_dir" windows
+    if [ "${1:-}" = tests ]; then
+        cmake --build "$windows_dir"
+    else
+        cmake --build "$windows_dir" --target huffman-lab huffman-lab-key
+    fi
+    local version stage
+    version=$(cat "$windows_dir/version.txt")
+    stage=$windows_dir/stage/huffman-lab-$version
+    rm -rf "$windows_dir/stage"
+    cmake --install "$windows_dir" --prefix "$stage" > /dev/null
+    mkdir -p dist
+    zip_file=dist/huffman-lab-$version-windows-x64.zip
+    setup_file=dist/huffman-lab-$version-windows-x64-setup.exe
+    rm -f "$zip_file" "$setup_file"
+    (cd "$windows_dir/stage" && zip -q -r -9 "$OLDPWD/$zip_file" "huffman-lab-$version")
+    makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$(pwd)/$setup_file" \
+        -DICON="$(pwd)/resources/icons/images/QuarnelClass.ico" packaging/windows/installer.nsi
+    [ -s "$setup_file" ] || { echo "makensis wrote no $setup_file" >&2; exit 1; }
+}
+
+stage_windows() {
+    stage "Stage 5/5: Windows (mingw-w64, wine) ($windows_dir)"
+    local start=$SECONDS
+    build_windows tests
+    # The build's own wine prefix, made before the first test so that no test pays for it.
+    WINEPREFIX=$(pwd)/$windows_dir/wine packaging/windows/wine-run.sh wineboot --init \
+        > /dev/null 2>&1 || true
+    run_ctest "$windows_dir" "stage 5, Windows tests under wine"
+    local log="$windows_dir/check_windows.log"
+    tests/package/check_windows.sh "$zip_file" "$setup_file" "$build_dir/keytool/huffman-lab-key" \
+        | tee "$log"
+    summaries+=("stage 5, $(tail -n 1 "$log") ($zip_file, $setup_file)")
+    echo "Stage 5 took $((SECONDS - start)) s"
 }
 
 case "$mode" in
@@ -206,15 +263,20 @@ case "$mode" in
     package)
         build_package "$@"
         echo "Package: $deb" ;;
+    windows)
+        build_windows
+        echo "Portable: $zip_file ($(du -h "$zip_file" | cut -f1))"
+        echo "Installer: $setup_file ($(du -h "$setup_file" | cut -f1))" ;;
     test)
         run_ctest "$build_dir" "stage 1, tests"
         echo "Stage 1 took $SECONDS s"
         stage_sanitize
         stage_fuzz
         stage_package
+        stage_windows
         stage "Summary"
         printf '%s\n' "${summaries[@]}" ;;
     *)
-        echo "usage: $0 run|test|build|package" >&2
+        echo "usage: $0 run|test|build|package|windows" >&2
         exit 2 ;;
 esac

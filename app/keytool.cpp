@@ -27,6 +27,12 @@
 #include <cstdio>
 #include <optional>
 
+#ifdef Q_OS_WIN
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 namespace {
 
 enum ExitCode { Success = 0, Unreadable = 1, BadArguments = 2 };
@@ -381,6 +387,11 @@ int pictureMode(const QStringList &arguments)
 
 int main(int argc, char *argv[])
 {
+#ifdef Q_OS_WIN
+    // The output is UTF-8; a Windows console shows it so only when told. (The arguments come to
+    // QCoreApplication as UTF-16 from Windows, whatever the console's code page.)
+    SetConsoleOutputCP(CP_UTF8);
+#endif
     const QCoreApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments().mid(1);
 

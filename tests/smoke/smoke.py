@@ -3,7 +3,9 @@
 """Starts the real program on an X display, waits for its window by title, closes it the way a
 window manager does (WM_DELETE_WINDOW) and checks that the program exits with code 0.
 
-    smoke.py PROGRAM "WINDOW TITLE" [SECONDS]
+    smoke.py PROGRAM "WINDOW TITLE" [SECONDS [ARGUMENT...]]
+
+The ARGUMENTs go to PROGRAM (wine, say, and the Windows program it runs).
 
 Needs a display (run it under xvfb-run); talks to the X server through libX11 with ctypes, so it
 needs no tool beyond Xvfb itself.
@@ -88,7 +90,7 @@ def find(window):
 
 
 started = time.monotonic()
-process = subprocess.Popen([program])
+process = subprocess.Popen([program, *sys.argv[4:]])
 window = None
 while window is None and time.monotonic() - started < patience:
     if process.poll() is not None:
