@@ -26,6 +26,8 @@ package_dir=${build_dir}-package
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    # JPEG files are decoded with libjpeg directly (analysis/jpegdecoder.h).
+    libjpeg-dev
     # Qt Charts; its CMake package needs Qt OpenGL's, which Debian does not pull in with it.
     qt6-charts-dev libqt6opengl6-dev
     fonts-dejavu-core fonts-dejavu-extra

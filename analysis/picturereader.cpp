@@ -2,6 +2,7 @@
 #include "picturereader.h"
 
 #include "bmplayout.h"
+#include "jpegdecoder.h"
 #include "jpeglayout.h"
 #include "pixelmemory.h"
 #include "vectorstate.h"
@@ -9,7 +10,9 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageIOHandler>
 #include <QImageReader>
+#include <QTransform>
 #include <QStringList>
 
 #include <algorithm>
@@ -61,9 +64,9 @@ Result outOfMemory(const QSize &size)
 }
 
 // Collects what Qt's image readers log while one picture is decoded, and passes everything on
-// to the handler that was there before. libjpeg reports through it that the data ran out (it
-// then fills the rest of the picture with grey and succeeds) or that memory did. One decoding at
-// a time: the program reads pictures on its GUI thread only.
+// to the handler that was there before: libpng reports through it that memory ran out. One
+// decoding at a time: the program reads pictures on its GUI thread only. (JPEG files are decoded
+// by JpegDecoder, whose warnings come as codes.)
 class DecoderLog
 {
 public:
@@ -80,7 +83,6 @@ public:
     DecoderLog(const DecoderLog &) = delete;
     DecoderLog &operator=(const DecoderLog &) = delete;
 
-    bool isEmpty() const { return !said; }
     bool mentionedMemory() const { return memory; }
 
 private:
@@ -88,7 +90,6 @@ private:
     {
         DecoderLog *log = current;
         if (log && context.category && qstrncmp(context.category, "qt.gui.imageio", 14) == 0) {
-            log->said = true;
             log->memory
                 = log->memory || text.contains(QLatin1String("memory"), Qt::CaseInsensitive);
         }
@@ -98,7 +99,6 @@ private:
 
     static inline DecoderLog *current = nullptr;
     const QtMessageHandler previous;
-    bool said = false;
     bool memory = false; // libjpeg's "Insufficient memory", libpng's "Out of memory"
 };
 
@@ -141,6 +141,68 @@ Result truncatedJpeg()
         QStringLiteral("Файл JPEG обрезан: данные изображения кончаются раньше последней строки."));
 }
 
+Result damagedData(const QByteArray &format)
+{
+    return failed(Failure::DecodeFailed,
+        QStringLiteral("Данные изображения %1 повреждены.").arg(formatName(format)));
+}
+
+// Refusals of what the markers say about the scans, before any memory is taken for pixels.
+Result checkJpegScans(const JpegLayout &layout)
+{
+    if (layout.scans == 0 || layout.scanDataShort)
+        return truncatedJpeg();
+    if (!layout.scansCover) {
+        return failed(Failure::Truncated,
+            QStringLiteral("Файл JPEG обрезан: в нём есть не все сканы изображения, часть его "
+                           "данных потеряна."));
+    }
+    return {};
+}
+
+// The picture turned as the file's EXIF orientation says, the way Qt's readers turn it.
+QImage upright(const QImage &image, QImageIOHandler::Transformations turn)
+{
+    if (turn == QImageIOHandler::TransformationNone)
+        return image;
+    if (turn == QImageIOHandler::TransformationRotate270)
+        return image.transformed(QTransform().rotate(270));
+    QImage turned = image.mirrored(turn & QImageIOHandler::TransformationMirror,
+        turn & QImageIOHandler::TransformationFlip);
+    if (turn & QImageIOHandler::TransformationRotate90)
+        turned = turned.transformed(QTransform().rotate(90));
+    return turned;
+}
+
+// A JPEG, decoded into `image` (allocated at its size and format).
+Result decodeJpeg(QIODevice *device, QImage image, QImageIOHandler::Transformations turn)
+{
+    const QSize size = image.size();
+    const JpegDecoder::Outcome outcome = JpegDecoder::decode(device, image);
+    VectorState::clearUpper(); // libjpeg's vector code
+    switch (outcome) {
+    case JpegDecoder::Outcome::Decoded:
+        break;
+    case JpegDecoder::Outcome::Truncated:
+        return truncatedJpeg();
+    case JpegDecoder::Outcome::LostRestart:
+        return failed(Failure::DecodeFailed,
+            QStringLiteral("Данные изображения JPEG повреждены: после одного из интервалов "
+                           "блоков нет его метки перезапуска (RST), и часть изображения "
+                           "потеряна."));
+    case JpegDecoder::Outcome::Damaged:
+        return damagedData("jpeg");
+    case JpegDecoder::Outcome::OutOfMemory:
+        return outOfMemory(size);
+    }
+    Result result;
+    result.image = upright(image, turn);
+    if (result.image.isNull()) // no memory to turn it upright
+        return outOfMemory(size);
+    result.format = "jpeg";
+    return result;
+}
+
 // The format the decoder will produce, as its handler announces it. Qt's JPEG handler can
 // announce an uninitialised value for a header it fails to read, so the value is copied as
 // bytes, not loaded as the enum, and anything out of range is no format at all.
@@ -161,6 +223,7 @@ Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
     reader.setAutoDetectImageFormat(false); // exactly this decoder; the caller tries the others
     const QSize size = reader.size(); // from the header alone
     const QImage::Format decodedFormat = announcedFormat(reader);
+    const QImageIOHandler::Transformations turn = reader.transformation();
     if (size.isValid() && qint64(size.width()) * size.height() > PictureReader::maxPixels)
         return tooLarge(size.width(), size.height());
 
@@ -200,7 +263,9 @@ Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
     if (format == "jpeg") {
         device->seek(start);
         jpeg = JpegLayout::of(device);
-        const Result refusal = checkJpeg(jpeg);
+        Result refusal = checkJpeg(jpeg);
+        if (refusal.ok() && jpeg.isJpeg)
+            refusal = checkJpegScans(jpeg);
         if (!refusal.ok())
             return refusal;
     }
@@ -228,38 +293,34 @@ Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
     }
 
     device->seek(start);
+    if (jpeg.isJpeg) {
+        if (result.image.isNull())
+            return damagedData(format);
+        return decodeJpeg(device, result.image, turn);
+    }
     QImageReader::setAllocationLimit(PictureReader::allocationLimitMB);
     QImageReader decoder(device, format);
     decoder.setAutoDetectImageFormat(false);
     decoder.setAutoTransform(true); // a phone's portrait photo is stored lying on its side
     bool read = false;
-    bool warned = false;
     bool memory = false;
     {
         const DecoderLog log;
         read = decoder.read(&result.image);
         VectorState::clearUpper();
-        warned = !log.isEmpty();
         memory = log.mentionedMemory();
     }
     if (memory)
         return outOfMemory(size);
-    // libjpeg ends a file that stops early with a fake end-of-image marker, warns and fills
-    // the rest with grey; a file that only lacks that marker decodes without a word.
-    if (format == "jpeg" && jpeg.isJpeg && !jpeg.complete && (!read || warned))
-        return truncatedJpeg();
-    if (!read) {
-        return failed(Failure::DecodeFailed,
-            QStringLiteral("Данные изображения %1 повреждены.").arg(formatName(format)));
-    }
+    if (!read)
+        return damagedData(format);
     if (result.image.isNull()) // read, but no memory to turn it upright
         return outOfMemory(size);
     if (bmp.verdict == BmpLayout::Verdict::Readable
         && (result.image.width() != bmp.width || result.image.height() != bmp.height
             || result.image.depth() != QImage::toPixelFormat(bmp.format).bitsPerPixel())) {
         // Qt read the header otherwise than counted above, so its pixels are not vouched for.
-        return failed(Failure::DecodeFailed,
-            QStringLiteral("Данные изображения %1 повреждены.").arg(formatName(format)));
+        return damagedData(format);
     }
     result.format = format;
     return result;
