@@ -117,17 +117,26 @@ void emitMessage(j_common_ptr info, int level)
 }
 
 // An arithmetic-coded scan may legitimately meet the marker after it a little early: the
-// encoder drops the zero bytes its last symbols end in, and the decoder supplies them. It is
-// never more than the bits of the last blocks, so a scan that has met its end marker while whole
-// rows of blocks are still to come has lost data. (A scan of uniform blocks codes into almost no
-// bits, so a complete file whose last row of blocks were all alike would also pass here; one
-// whose last two rows are uniform is taken for a cut one.)
+// decoder reads up to four bytes ahead, and the encoder drops the zero bytes its last symbols end
+// in, which the decoder then supplies. When the data has run out with 128 blocks or more still to
+// decode, the file has lost data: a block of a DC refinement scan costs about one bit, so that is
+// far more than the look-ahead. No rule can be exact here, since zeros are what a run of uniform
+// blocks codes to: a complete file ending in 128 uniform blocks (a black band along the bottom)
+// is taken for a cut one, and a file cut where fewer blocks, or only uniform ones, were left
+// passes.
+constexpr long blocksLeftWhenCut = 128;
+
 void watchRows(j_common_ptr common)
 {
     auto *info = reinterpret_cast<j_decompress_ptr>(common);
     auto *progress = reinterpret_cast<Progress *>(info->progress);
-    if (info->arith_code && info->unread_marker != 0 && !isRestart(info->unread_marker)
-        && info->input_iMCU_row > 0 && info->input_iMCU_row < info->total_iMCU_rows)
+    if (!info->arith_code || info->unread_marker == 0 || isRestart(info->unread_marker)
+        || info->input_iMCU_row == 0 || info->input_iMCU_row >= info->total_iMCU_rows)
+        return;
+    long blocksPerRow = long(info->MCUs_per_row) * info->blocks_in_MCU;
+    if (info->comps_in_scan == 1) // a row of iMCUs is that many rows of the component's blocks
+        blocksPerRow *= info->cur_comp_info[0]->v_samp_factor;
+    if (long(info->total_iMCU_rows - info->input_iMCU_row) * blocksPerRow >= blocksLeftWhenCut)
         progress->ranOutEarly = true;
 }
 

@@ -3,6 +3,7 @@
 #include "pixelmemory.h"
 #include "testbmp.h"
 #include "testjpeg.h"
+#include "testlibjpeg.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -156,6 +157,8 @@ private slots:
     void hostileFiles();
     void shortOfMemory_data();
     void shortOfMemory();
+    void refusedBeforeMemory_data();
+    void refusedBeforeMemory();
     void absurdSize_data();
     void absurdSize();
     void fiftyMegapixelJpeg();
@@ -420,6 +423,77 @@ void TestPictureReader::hostileFiles_data()
         Failure::Truncated, cutJpeg);
     accepted("jpeg without its end marker", jpeg.chopped(2), "a.jpg", QImage::fromData(jpeg));
 
+    // Every scan must have all its data, whatever follows it: a "repaired" download keeps an end
+    // marker after data that stops early, and libjpeg would fill the rest with grey.
+    const QByteArray endMarker("\xff\xd9", 2);
+    const QImage photo = greyPicture(64, 48);
+    const auto cutWithEnd = [&](const QByteArray &file, qsizetype at) {
+        return file.left(at) + endMarker;
+    };
+    // Halfway through the data of the last scan.
+    const auto inLastScan = [](const QByteArray &file) {
+        const qsizetype scan = file.lastIndexOf("\xff\xda");
+        const qsizetype data = scan + 2 + (uchar(file[scan + 2]) << 8 | uchar(file[scan + 3]));
+        return data + (file.size() - 2 - data) / 2;
+    };
+    const QByteArray baseline = encoded(photo, "jpg", 90);
+    refused("baseline jpeg cut to three quarters, end marker appended",
+        cutWithEnd(baseline, baseline.size() * 3 / 4), "a.jpg", Failure::Truncated, cutJpeg);
+    const QByteArray progressive = TestLibjpeg::encoded(photo, {false, true, 0});
+    refused("progressive jpeg cut in its last scan, end marker appended",
+        cutWithEnd(progressive, inLastScan(progressive)), "a.jpg", Failure::Truncated, cutJpeg);
+    const QString missingScans = "Файл JPEG обрезан: в нём есть не все сканы изображения, часть "
+                                 "его данных потеряна.";
+    refused("progressive jpeg cut before its last scan, end marker appended",
+        cutWithEnd(progressive, progressive.lastIndexOf("\xff\xda")), "a.jpg",
+        Failure::Truncated, missingScans);
+    refused("progressive jpeg cut before its last scan", progressive.left(progressive.lastIndexOf("\xff\xda")),
+        "a.jpg", Failure::Truncated, missingScans);
+    // Arithmetic coding: the decoder supplies zeros past the data without a word. Only a loss
+    // of 128 blocks or more is told from a legitimate early end, hence a larger picture.
+    const QImage largerPhoto = greyPicture(256, 192);
+    const QByteArray arithmetic = TestLibjpeg::encoded(largerPhoto, {true, false, 0});
+    accepted("arithmetic-coded jpeg", arithmetic, "a.jpg", QImage::fromData(arithmetic));
+    accepted("arithmetic-coded jpeg without its end marker", arithmetic.chopped(2), "a.jpg",
+        QImage::fromData(arithmetic));
+    refused("arithmetic-coded jpeg cut to three quarters", arithmetic.left(arithmetic.size() * 3 / 4),
+        "a.jpg", Failure::Truncated, cutJpeg);
+    refused("arithmetic-coded jpeg cut to three quarters, end marker appended",
+        cutWithEnd(arithmetic, arithmetic.size() * 3 / 4), "a.jpg", Failure::Truncated, cutJpeg);
+    const QByteArray arithmeticProgressive = TestLibjpeg::encoded(largerPhoto, {true, true, 0});
+    accepted("arithmetic-coded progressive jpeg", arithmeticProgressive, "a.jpg",
+        QImage::fromData(arithmeticProgressive));
+    refused("arithmetic-coded progressive jpeg cut in its last scan, end marker appended",
+        cutWithEnd(arithmeticProgressive, inLastScan(arithmeticProgressive)), "a.jpg",
+        Failure::Truncated, cutJpeg);
+    // A header claiming far more than its data holds.
+    const auto claiming = [](QByteArray file, int width, int height) {
+        qsizetype frame = file.indexOf("\xff\xc0");
+        if (frame < 0)
+            frame = file.indexOf("\xff\xc9"); // arithmetic-coded
+        qToBigEndian<quint16>(quint16(height), file.data() + frame + 5);
+        qToBigEndian<quint16>(quint16(width), file.data() + frame + 7);
+        return file;
+    };
+    refused("jpeg of 16 x 16 claiming 8000 x 8000", claiming(encoded(greyPicture(16, 16), "jpg"), 8000, 8000),
+        "a.jpg", Failure::Truncated, cutJpeg);
+    refused("arithmetic-coded jpeg of 16 x 16 claiming 8000 x 8000",
+        claiming(TestLibjpeg::encoded(greyPicture(16, 16), {true, false, 0}), 8000, 8000), "a.jpg",
+        Failure::Truncated, cutJpeg);
+    // Restart markers: one missing loses an interval of blocks, which libjpeg leaves grey.
+    const QByteArray restarts = TestLibjpeg::encoded(photo, {false, false, 1});
+    accepted("jpeg with restart markers", restarts, "a.jpg", QImage::fromData(restarts));
+    refused("jpeg with restart markers, one missing",
+        QByteArray(restarts).remove(restarts.indexOf("\xff\xd2"), 2), "a.jpg",
+        Failure::DecodeFailed,
+        "Данные изображения JPEG повреждены: после одного из интервалов блоков нет его метки "
+        "перезапуска (RST), и часть изображения потеряна.");
+    refused("jpeg with restart markers cut after one, end marker appended",
+        cutWithEnd(restarts, restarts.indexOf("\xff\xd2") + 2), "a.jpg", Failure::Truncated,
+        cutJpeg);
+    refused("jpeg with restart markers cut before one, end marker appended",
+        cutWithEnd(restarts, restarts.indexOf("\xff\xd2")), "a.jpg", Failure::Truncated, cutJpeg);
+
     // Every scan costs a pass over its blocks, however few bytes it has.
     const QByteArray manyScans = TestJpeg::repeatedScans(64, 64, PictureReader::maxJpegScans);
     refused("progressive jpeg of 102 scans", manyScans, "a.jpg", Failure::TooManyScans,
@@ -495,6 +569,31 @@ void TestPictureReader::shortOfMemory()
     QVERIFY(result.image.isNull());
     PixelMemory::failAfter(1);
     QVERIFY(PictureReader::read(path).ok());
+}
+
+// Files whose markers already show the data cannot be whole are refused with no memory taken
+// for their pixels: every allocation would fail here.
+void TestPictureReader::refusedBeforeMemory_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    QByteArray claiming = encoded(greyPicture(16, 16), "jpg");
+    const qsizetype frame = claiming.indexOf("\xff\xc0");
+    claiming.replace(frame + 5, 4, QByteArray("\x1f\x40\x1f\x40", 4)); // 8000 x 8000
+    QTest::newRow("jpeg of 16 x 16 claiming 8000 x 8000") << claiming;
+    const QByteArray progressive = TestLibjpeg::encoded(greyPicture(64, 48), {false, true, 0});
+    QTest::newRow("progressive jpeg without its last scan")
+        << progressive.left(progressive.lastIndexOf("\xff\xda"));
+}
+
+void TestPictureReader::refusedBeforeMemory()
+{
+    QFETCH(QByteArray, bytes);
+
+    const auto lift = qScopeGuard([] { PixelMemory::failAfter(-1); });
+    PixelMemory::failAfter(0);
+    const PictureReader::Result result = PictureReader::fromData(bytes, "jpeg");
+    QCOMPARE(result.failure, Failure::Truncated);
 }
 
 void TestPictureReader::absurdSize_data()
