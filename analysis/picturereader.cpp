@@ -102,6 +102,43 @@ private:
     bool memory = false; // libjpeg's "Insufficient memory", libpng's "Out of memory"
 };
 
+// Whether every pixel of an indexed picture names an entry of its colour table: QImage reads
+// any other as transparent black, with a warning in English.
+bool withinPalette(const QImage &image)
+{
+    const int colours = image.colorCount();
+    if (image.format() == QImage::Format_Mono) {
+        if (colours >= 2)
+            return true;
+        const qsizetype rowBytes = (image.width() + 7) / 8;
+        const uchar lastMask = uchar(0xff << (rowBytes * 8 - image.width()));
+        for (int y = 0; y < image.height(); ++y) {
+            const uchar *row = image.constScanLine(y);
+            for (qsizetype i = 0; i < rowBytes; ++i) {
+                if (row[i] & (i + 1 < rowBytes ? 0xff : lastMask))
+                    return false;
+            }
+        }
+        return true;
+    }
+    if (image.format() != QImage::Format_Indexed8 || colours >= 256)
+        return true;
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar *row = image.constScanLine(y);
+        if (*std::max_element(row, row + image.width()) >= colours)
+            return false;
+    }
+    return true;
+}
+
+Result pastThePalette(const QImage &image)
+{
+    return failed(Failure::DecodeFailed,
+        QStringLiteral("Данные изображения BMP повреждены: у части точек номер цвета больше, "
+                       "чем цветов в палитре (%1).")
+            .arg(image.colorCount()));
+}
+
 QString formatName(const QByteArray &format)
 {
     return QString::fromLatin1(format.toUpper());
@@ -250,6 +287,16 @@ Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
                 return outOfMemory(QSize(int(bmp.width), int(bmp.height)));
             if (result.image.isNull())
                 return failed(Failure::Truncated, problem);
+            if (!withinPalette(result.image))
+                return pastThePalette(result.image);
+            result.format = format;
+            return result;
+        }
+        case Verdict::Bitfields: {
+            Result result;
+            result.image = bmp.decodeBitfields(device, start);
+            if (result.image.isNull())
+                return outOfMemory(QSize(int(bmp.width), int(bmp.height)));
             result.format = format;
             return result;
         }
@@ -322,6 +369,8 @@ Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
         // Qt read the header otherwise than counted above, so its pixels are not vouched for.
         return damagedData(format);
     }
+    if (bmp.verdict == BmpLayout::Verdict::Readable && !withinPalette(result.image))
+        return pastThePalette(result.image);
     result.format = format;
     return result;
 }

@@ -390,6 +390,82 @@ void TestPictureReader::hostileFiles_data()
         bmp(w, h, 4, 0, packedRows(w, h, 4, nibble)).chopped(1), "a.bmp", Failure::Truncated,
         "Файл BMP обрезан: в нём 10 из 11 строк изображения.");
 
+    // Colour masks of any width read their true levels, each channel to the nearest of 256.
+    const auto scaled = [](quint32 value, quint32 top) { return int((value * 255 + top / 2) / top); };
+    const auto bitfieldsPicture = [&](const quint32 (&masks)[3],
+                                      const std::function<quint32(int, int)> &pixel) {
+        QImage image(w, h, QImage::Format_RGB32);
+        int levels[3];
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                for (int c = 0; c < 3; ++c) {
+                    const int shift = qCountTrailingZeroBits(masks[c]);
+                    levels[c] = scaled((pixel(x, y) & masks[c]) >> shift, masks[c] >> shift);
+                }
+                image.setPixel(x, y, qRgb(levels[0], levels[1], levels[2]));
+            }
+        }
+        return image;
+    };
+    const auto ten = [](int x, int y) {
+        const quint32 v = quint32(x * 37 + y * 101) % 1024;
+        return v << 20 | v << 10 | v;
+    };
+    const quint32 tenBits[3] = {0x3ff00000, 0x000ffc00, 0x000003ff};
+    accepted("10-10-10 bitfields bmp", bitfieldsBmp(w, h, 32, tenBits, ten), "a.bmp",
+        bitfieldsPicture(tenBits, ten));
+    const auto rgb565 = [](int x, int y) { return quint32(x * 1111 + y * 3637) & 0xffff; };
+    const quint32 sixteenBits[3] = {0xf800, 0x07e0, 0x001f};
+    accepted("5-6-5 bitfields bmp", bitfieldsBmp(w, h, 16, sixteenBits, rgb565), "a.bmp",
+        bitfieldsPicture(sixteenBits, rgb565));
+    const auto eight = [&](int x, int y) { return quint32(grey(x, y)) * 0x010101; };
+    const quint32 eightBits[3] = {0xff0000, 0xff00, 0xff};
+    accepted("8-8-8 bitfields bmp", bitfieldsBmp(w, h, 32, eightBits, eight), "a.bmp",
+        greyImage(w, h, grey, 1));
+    const quint32 noMasks[3] = {0, 0, 0};
+    refused("bitfields bmp with all-zero masks", bitfieldsBmp(w, h, 32, noMasks, eight), "a.bmp",
+        Failure::DecodeFailed,
+        "Заголовок файла BMP повреждён: его маски цветов (BITFIELDS) не выделяют красный, "
+        "зелёный и синий (маска пуста, прерывается или перекрывает другую).");
+    // Plain 16-bit pixels are 5-5-5 masks: white is 255, not 248.
+    QByteArray white16 = bitfieldsBmp(w, h, 16, sixteenBits, [](int, int) { return 0x7fffu; });
+    white16[30] = 0; // compression: none
+    white16.remove(54, 12);
+    qToLittleEndian<quint32>(54, white16.data() + 10);
+    QImage white(w, h, QImage::Format_RGB32);
+    white.fill(qRgb(255, 255, 255));
+    accepted("16-bit bmp without masks", white16, "a.bmp", white);
+
+    // Kinds of BMP the reader does not read are named so, not called damaged.
+    refused("2-bit bmp", bmp(w, h, 2, 0, packedRows(w, h, 2, nibble)), "a.bmp",
+        Failure::UnsupportedFormat,
+        "BMP с 2 битами на точку не поддерживается: читаются BMP с 1, 4, 8, 16, 24 и 32 битами "
+        "на точку.");
+    QByteArray os2v2 = bmp(w, h, 8, 0, packedRows(w, h, 8, grey));
+    qToLittleEndian<quint32>(16, os2v2.data() + 14); // an OS/2 2.x header of 16 bytes
+    refused("bmp with a 16-byte OS/2 2.x header", os2v2, "a.bmp", Failure::UnsupportedFormat,
+        "Этот вид заголовка BMP (длина 16) не поддерживается: читаются заголовки Windows длиной "
+        "40, 108 и 124 байта и OS/2 длиной 12 и 64 байта.");
+    accepted("bmp with the OS/2 1.x header", os2Bmp(w, h, packedRows(w, h, 8, grey)), "a.bmp",
+        greyImage(w, h, grey, 1));
+    // A palette of 16 entries where the header counts 256 (biClrUsed 0), the pixels complete.
+    QByteArray shortPalette = bmp(w, h, 8, 0, packedRows(w, h, 8, nibble));
+    shortPalette.remove(14 + 40 + 16 * 4, 240 * 4);
+    qToLittleEndian<quint32>(14 + 40 + 16 * 4, shortPalette.data() + 10);
+    qToLittleEndian<quint32>(0, shortPalette.data() + 46);
+    refused("8-bit bmp whose palette is shorter than its header says", shortPalette, "a.bmp",
+        Failure::DecodeFailed,
+        "Палитра этого BMP короче, чем сказано в его заголовке: заголовок называет 256 цветов, "
+        "а перед точками изображения место есть только для 16.");
+    QByteArray pastPalette = bmp(w, h, 8, 0, packedRows(w, h, 8, grey));
+    pastPalette.remove(14 + 40 + 16 * 4, 240 * 4);
+    qToLittleEndian<quint32>(14 + 40 + 16 * 4, pastPalette.data() + 10);
+    qToLittleEndian<quint32>(16, pastPalette.data() + 46);
+    refused("8-bit bmp whose pixels name colours past its palette", pastPalette, "a.bmp",
+        Failure::DecodeFailed,
+        "Данные изображения BMP повреждены: у части точек номер цвета больше, чем цветов в "
+        "палитре (16).");
+
     const QByteArray jpeg = encoded(greyPicture(w, h), "jpg", 100);
     refused("lossless jpeg", TestJpeg::withFrameMarker(jpeg, 0xc3), "a.jpg",
         Failure::UnsupportedFormat,
