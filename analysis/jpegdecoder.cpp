@@ -136,8 +136,11 @@ void watchRows(j_common_ptr common)
     long blocksPerRow = long(info->MCUs_per_row) * info->blocks_in_MCU;
     if (info->comps_in_scan == 1) // a row of iMCUs is that many rows of the component's blocks
         blocksPerRow *= info->cur_comp_info[0]->v_samp_factor;
-    if (long(info->total_iMCU_rows - info->input_iMCU_row) * blocksPerRow >= blocksLeftWhenCut)
+    if (long(info->total_iMCU_rows - info->input_iMCU_row) * blocksPerRow >= blocksLeftWhenCut) {
+        // Decoding the rest from zeros would only cost time: stop, as an error would.
         progress->ranOutEarly = true;
+        std::longjmp(reinterpret_cast<Errors *>(info->err)->jump, 1);
+    }
 }
 
 struct Target
@@ -152,8 +155,11 @@ struct Target
 Outcome run(jpeg_decompress_struct &info, Errors &errors, Source &source, Progress &progress,
     const Target &target)
 {
-    if (setjmp(errors.jump))
+    if (setjmp(errors.jump)) {
+        if (progress.ranOutEarly)
+            return Outcome::Truncated;
         return errors.fatal == JERR_OUT_OF_MEMORY ? Outcome::OutOfMemory : Outcome::Damaged;
+    }
 
     jpeg_create_decompress(&info);
     source.manager.init_source = initSource;

@@ -139,6 +139,15 @@ Result pastThePalette(const QImage &image)
             .arg(image.colorCount()));
 }
 
+// Whether the PNG's header says grey without alpha (colour type 0).
+bool isGreyPng(QIODevice *device, qint64 start)
+{
+    device->seek(start);
+    const QByteArray header = device->read(26); // signature, IHDR's length, name and fields
+    return header.size() == 26 && header.startsWith("\x89PNG\r\n\x1a\n")
+        && header.mid(12, 4) == "IHDR" && header.at(25) == 0;
+}
+
 QString formatName(const QByteArray &format)
 {
     return QString::fromLatin1(format.toUpper());
@@ -371,6 +380,17 @@ Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
     }
     if (bmp.verdict == BmpLayout::Verdict::Readable && !withinPalette(result.image))
         return pastThePalette(result.image);
+    if (format == "png" && result.image.format() == QImage::Format_Indexed8
+        && isGreyPng(device, start)) {
+        // A grey PNG of fewer than 8 bits or with a transparency key (tRNS): Qt gives the keyed
+        // level transparent black in the colour table. Transparency plays no part in the lab,
+        // as for grey with alpha: every entry is its grey level again.
+        const int count = result.image.colorCount();
+        for (int i = 0; i < count; ++i) {
+            const int grey = count > 1 ? i * 255 / (count - 1) : 0;
+            result.image.setColor(i, qRgb(grey, grey, grey));
+        }
+    }
     result.format = format;
     return result;
 }

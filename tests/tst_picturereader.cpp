@@ -466,6 +466,14 @@ void TestPictureReader::hostileFiles_data()
         "Данные изображения BMP повреждены: у части точек номер цвета больше, чем цветов в "
         "палитре (16).");
 
+    // A grey PNG whose level 7 is keyed transparent keeps level 7.
+    QByteArray keyed = encoded(greyPicture(w, h), "png");
+    QByteArray trns("\0\0\0\2tRNS\0\x07", 10);
+    char crc[4];
+    qToBigEndian<quint32>(crc32(trns.mid(4)), crc);
+    keyed.insert(keyed.indexOf("IDAT") - 4, trns + QByteArray(crc, 4));
+    accepted("grey png with a transparency key", keyed, "a.png", greyImage(w, h, grey, 1));
+
     const QByteArray jpeg = encoded(greyPicture(w, h), "jpg", 100);
     refused("lossless jpeg", TestJpeg::withFrameMarker(jpeg, 0xc3), "a.jpg",
         Failure::UnsupportedFormat,
