@@ -19,6 +19,14 @@
 #include <cstring>
 #include <new>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 using Failure = PictureReader::Failure;
@@ -432,6 +440,75 @@ Result readDevice(QIODevice *device, const QByteArray &namedFormat)
             .arg(QString::fromLatin1(detected.toUpper())));
 }
 
+#ifdef Q_OS_UNIX
+// A file name in another encoding than the system's UTF-8 (Windows-1251 from an old USB stick)
+// comes from the file dialog with its undecodable bytes replaced by U+FFFD, and no file has that
+// name. The folder is searched for the one entry whose name decodes the same, which is opened by
+// its bytes.
+Result readUndecodableName(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    const QString name = info.fileName();
+    QByteArray found;
+    int matches = 0;
+    if (DIR *dir = ::opendir(folder.constData())) {
+        while (const dirent *entry = ::readdir(dir)) {
+            if (QFile::decodeName(entry->d_name) == name) {
+                found = entry->d_name;
+                ++matches;
+            }
+        }
+        ::closedir(dir);
+    }
+    if (matches != 1) {
+        return failed(Failure::CannotOpen,
+            QStringLiteral("Имя этого файла записано не в UTF-8 (видимо, в кодировке Windows), и "
+                           "прочитать его нельзя. Переименуйте файл и откройте его снова."));
+    }
+    // Not blocking, so a named pipe of that name is refused rather than waited on.
+    const int fd = ::open((folder + '/' + found).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return failed(Failure::CannotOpen,
+            errno == EACCES ? QStringLiteral("Нет прав на чтение этого файла.")
+                            : QStringLiteral("Файл не открывается: %1.")
+                                  .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return failed(Failure::NotAFile,
+            S_ISDIR(status.st_mode) ? QStringLiteral("Это папка, а не файл.")
+                                    : QStringLiteral("Это не обычный файл."));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return failed(Failure::CannotOpen,
+            QStringLiteral("Файл не открывается: %1.").arg(file.errorString()));
+    }
+    return PictureReader::read(&file, PictureReader::formatFromName(fileName));
+}
+#endif
+
+// Why a name that leads to no file leads nowhere.
+Result missing(const QString &fileName)
+{
+#ifdef Q_OS_UNIX
+    if (!fileName.isEmpty()) {
+        struct stat status;
+        if (::stat(QFile::encodeName(fileName).constData(), &status) != 0 && errno == ELOOP) {
+            return failed(Failure::CannotOpen,
+                QStringLiteral("Это символическая ссылка, которая через другие ссылки ведёт по "
+                               "кругу сама к себе: файла за ней нет."));
+        }
+        if (fileName.contains(QChar::ReplacementCharacter))
+            return readUndecodableName(fileName);
+    }
+#endif
+    return failed(Failure::Missing, QStringLiteral("Файл не найден."));
+}
+
 } // namespace
 
 QString PictureReader::outOfMemoryReason(const QSize &size)
@@ -450,7 +527,7 @@ PictureReader::Result PictureReader::read(const QString &fileName)
 {
     const QFileInfo info(fileName);
     if (fileName.isEmpty() || !info.exists())
-        return failed(Failure::Missing, QStringLiteral("Файл не найден."));
+        return missing(fileName);
     if (info.isDir())
         return failed(Failure::NotAFile, QStringLiteral("Это папка, а не файл."));
     if (!info.isFile())

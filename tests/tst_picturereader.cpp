@@ -13,6 +13,10 @@
 #include <QTest>
 #include <QTransform>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#endif
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -164,6 +168,8 @@ private slots:
     void fiftyMegapixelJpeg();
     void unreadable_data();
     void unreadable();
+    void otherEncodingName();
+    void linkLoop();
 
 private:
     QTemporaryDir dir;
@@ -771,6 +777,53 @@ void TestPictureReader::unreadable()
     QVERIFY(result.image.isNull());
     QVERIFY(result.format.isEmpty());
     QVERIFY(!result.reason.isEmpty());
+}
+
+// A file named in Windows-1251 ("Привет.bmp"), as the file dialog hands its name over: the
+// bytes that are no UTF-8 replaced. It opens; two such names that read alike get a reason.
+void TestPictureReader::otherEncodingName()
+{
+#ifdef Q_OS_UNIX
+    const QTemporaryDir folder;
+    const QByteArray picture = bmp(4, 3, 8, 0, packedRows(4, 3, 8, [](int x, int y) { return x + y; }));
+    const auto write = [&](const QByteArray &rawName) {
+        QFile file;
+        const int fd = ::open((QFile::encodeName(folder.path()) + '/' + rawName).constData(),
+            O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        QVERIFY(file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        QCOMPARE(file.write(picture), picture.size());
+    };
+    write("\xcf\xf0\xe8\xe2\xe5\xf2.bmp");
+    const QString shown = QFile::decodeName(QFile::encodeName(folder.path()) + "/\xcf\xf0\xe8\xe2\xe5\xf2.bmp");
+    QVERIFY(!QFileInfo::exists(shown));
+    const PictureReader::Result result = PictureReader::read(shown);
+    QVERIFY2(result.ok(), qPrintable(result.reason));
+    QCOMPARE(result.image.size(), QSize(4, 3));
+
+    write("\xcf\xf0\xe8\xe2\xe5\xf3.bmp"); // "Привеу.bmp": decoded, the same as the first
+    const PictureReader::Result alike = PictureReader::read(shown);
+    QCOMPARE(alike.failure, Failure::CannotOpen);
+    QCOMPARE(alike.reason,
+        QStringLiteral("Имя этого файла записано не в UTF-8 (видимо, в кодировке Windows), и "
+                       "прочитать его нельзя. Переименуйте файл и откройте его снова."));
+#else
+    QSKIP("file names are UTF-16 here");
+#endif
+}
+
+void TestPictureReader::linkLoop()
+{
+    const QTemporaryDir folder;
+    const QString first = folder.filePath("first.bmp");
+    const QString second = folder.filePath("second.bmp");
+    if (!QFile::link(second, first) || !QFile::link(first, second))
+        QSKIP("no symbolic links here");
+    const PictureReader::Result result = PictureReader::read(first);
+    QCOMPARE(result.failure, Failure::CannotOpen);
+    QCOMPARE(result.reason,
+        QStringLiteral("Это символическая ссылка, которая через другие ссылки ведёт по кругу "
+                       "сама к себе: файла за ней нет."));
 }
 
 QTEST_GUILESS_MAIN(TestPictureReader)
