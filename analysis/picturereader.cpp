@@ -107,7 +107,7 @@ private:
 
     static inline DecoderLog *current = nullptr;
     const QtMessageHandler previous;
-    bool memory = false; // libjpeg's "Insufficient memory", libpng's "Out of memory"
+    bool memory = false; // libpng's "Out of memory"
 };
 
 // Whether every pixel of an indexed picture names an entry of its colour table: QImage reads
