@@ -33,6 +33,8 @@ windows_dir=${build_dir}-windows
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    # JPEG files are decoded with libjpeg directly (analysis/jpegdecoder.h).
+    libjpeg-dev
     fonts-dejavu-core fonts-dejavu-extra
     qt6-translations-l10n
     xvfb xauth

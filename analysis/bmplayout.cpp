@@ -5,6 +5,7 @@
 #include "pixelmemory.h"
 
 #include <QIODevice>
+#include <QtAlgorithms>
 #include <QtEndian>
 
 #include <algorithm>
@@ -52,7 +53,8 @@ BmpLayout BmpLayout::of(QIODevice *device, qint64 start)
     BmpLayout layout;
     device->seek(start);
     const qint64 size = device->size() - start;
-    const QByteArray header = device->read(fileHeaderBytes + 40);
+    // The masks of a BITFIELDS file follow the 40 bytes Qt reads, in the header or after it.
+    const QByteArray header = device->read(fileHeaderBytes + 40 + 12);
     if (!header.startsWith("BM"))
         return layout;
     // Fields past the end read as 0; the sizes are checked before any field is used, but GCC
@@ -72,8 +74,18 @@ BmpLayout BmpLayout::of(QIODevice *device, qint64 start)
         return refused(layout, Verdict::Truncated, cutHeader);
     const qint64 offBits = u32(10);
     const qint64 infoSize = u32(14);
-    // Qt reads four header sizes in full; any other as the old 12-byte OS/2 header.
+    // Qt reads four header sizes in full, and the old 12-byte OS/2 1.x header; it would take any
+    // other for the 12-byte one and read nonsense from it.
     const bool full = infoSize == 40 || infoSize == 64 || infoSize == 108 || infoSize == 124;
+    if (!full && infoSize != 12) {
+        if (infoSize < 12 || infoSize > 124)
+            return refused(layout, Verdict::Damaged, QStringLiteral("Заголовок файла BMP повреждён."));
+        return refused(layout, Verdict::Unsupported,
+            QStringLiteral("Этот вид заголовка BMP (длина %1) не поддерживается: читаются "
+                           "заголовки Windows длиной 40, 108 и 124 байта и OS/2 длиной 12 и "
+                           "64 байта.")
+                .arg(infoSize));
+    }
     if (header.size() < fileHeaderBytes + (full ? 40 : 12))
         return refused(layout, Verdict::Truncated, cutHeader);
 
@@ -95,6 +107,12 @@ BmpLayout BmpLayout::of(QIODevice *device, qint64 start)
     }
 
     const quint32 compression = layout.compression;
+    if (infoSize == 64 && (compression == 3 || compression == 4)) {
+        return refused(layout, Verdict::Unsupported,
+            QStringLiteral("Сжатие BMP формата OS/2 (%1) не поддерживается: читаются только BMP "
+                           "без сжатия или со сжатием RLE.")
+                .arg(compression == 3 ? QStringLiteral("Huffman") : QStringLiteral("RLE24")));
+    }
     if (compression == 4 || compression == 5) {
         return refused(layout, Verdict::Unsupported,
             QStringLiteral("Внутри этого BMP хранится изображение %1, а читаются только BMP без "
@@ -113,6 +131,12 @@ BmpLayout BmpLayout::of(QIODevice *device, qint64 start)
     const bool compressionFits = compression == 0 || (compression == 1 && bits == 8)
         || (compression == 2 && bits == 4) || (compression == 3 && (bits == 16 || bits == 32));
     const QString damaged = QStringLiteral("Заголовок файла BMP повреждён.");
+    if (!bitsKnown && bits > 0 && bits <= 64) {
+        return refused(layout, Verdict::Unsupported,
+            QStringLiteral("BMP с %1 битами на точку не поддерживается: читаются BMP с 1, 4, 8, "
+                           "16, 24 и 32 битами на точку.")
+                .arg(bits));
+    }
     if (!bitsKnown || planes != 1 || !compressionFits || layout.width <= 0 || signedHeight == 0
         || signedHeight == INT_MIN)
         return refused(layout, Verdict::Damaged, damaged);
@@ -143,6 +167,45 @@ BmpLayout BmpLayout::of(QIODevice *device, qint64 start)
         return layout;
     }
 
+    // A palette the header counts but the pixel data begins inside: Qt would read the first
+    // pixels as colours and the picture from too late in the file.
+    if (layout.colours > 0 && offBits > layout.paletteOffset + masks && offBits < headerEnd
+        && size - offBits >= bytesNeeded(layout.width, layout.height, bits)) {
+        return refused(layout, Verdict::Damaged,
+            QStringLiteral("Палитра этого BMP короче, чем сказано в его заголовке: заголовок "
+                           "называет %1 цветов, а перед точками изображения место есть только "
+                           "для %2.")
+                .arg(layout.colours)
+                .arg((offBits - layout.paletteOffset - masks) / layout.paletteEntryBytes));
+    }
+
+    // 16-bit pixels and BITFIELDS masks are decoded here: Qt scales a mask's value to 8 bits by
+    // an integer factor, which is zero for a mask wider than 8 bits (10-10-10 comes out black)
+    // and leaves 5-bit white at 248.
+    if (bits == 16 || compression == 3) {
+        if (compression == 3) {
+            layout.masks[0] = u32(54);
+            layout.masks[1] = u32(58);
+            layout.masks[2] = u32(62);
+        } else {
+            layout.masks[0] = 0x7c00;
+            layout.masks[1] = 0x03e0;
+            layout.masks[2] = 0x001f;
+        }
+        const quint64 limit = bits == 16 ? 0xffff : 0xffffffff;
+        quint32 seen = 0;
+        for (const quint32 mask : layout.masks) {
+            const quint32 run = mask ? mask >> qCountTrailingZeroBits(mask) : 0;
+            if (!mask || (run & (run + 1)) || (mask & seen) || mask > limit) {
+                return refused(layout, Verdict::Damaged,
+                    QStringLiteral("Заголовок файла BMP повреждён: его маски цветов (BITFIELDS) "
+                                   "не выделяют красный, зелёный и синий (маска пуста, "
+                                   "прерывается или перекрывает другую)."));
+            }
+            seen |= mask;
+        }
+    }
+
     const qint64 available = size - layout.dataOffset;
     if (available < bytesNeeded(layout.width, layout.height, bits)) {
         const qint64 rowBytes = (layout.width * bits + 31) / 32 * 4;
@@ -151,8 +214,47 @@ BmpLayout BmpLayout::of(QIODevice *device, qint64 start)
                 .arg(std::max<qint64>(available, 0) / rowBytes)
                 .arg(layout.height));
     }
-    layout.verdict = Verdict::Readable;
+    layout.verdict = bits == 16 || compression == 3 ? Verdict::Bitfields : Verdict::Readable;
     return layout;
+}
+
+QImage BmpLayout::decodeBitfields(QIODevice *device, qint64 start) const
+{
+    QImage image = PixelMemory::allocate(QSize(int(width), int(height)), QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    // Each channel to the nearest of 256 levels: 0 stays 0 and the mask's full value becomes
+    // 255 at every width, and an 8-bit mask reads unchanged.
+    struct Channel
+    {
+        quint32 mask;
+        int shift;
+        quint64 top;
+    } channels[3];
+    for (int c = 0; c < 3; ++c) {
+        const int shift = qCountTrailingZeroBits(masks[c]);
+        channels[c] = {masks[c], shift, quint64(masks[c] >> shift)};
+    }
+    const auto level = [](const Channel &channel, quint32 pixel) {
+        const quint64 value = (pixel & channel.mask) >> channel.shift;
+        return int((value * 255 + channel.top / 2) / channel.top);
+    };
+    const qint64 rowBytes = (width * bits + 31) / 32 * 4;
+    QByteArray row(rowBytes, Qt::Uninitialized);
+    const auto *in = reinterpret_cast<const uchar *>(row.constData());
+    device->seek(start + dataOffset);
+    for (qint64 i = 0; i < height; ++i) {
+        if (device->read(row.data(), rowBytes) != rowBytes)
+            return {}; // counted as there before
+        auto *out = reinterpret_cast<QRgb *>(image.scanLine(int(topDown ? i : height - 1 - i)));
+        for (qint64 x = 0; x < width; ++x) {
+            const quint32 pixel = bits == 16 ? qFromLittleEndian<quint16>(in + 2 * x)
+                                             : qFromLittleEndian<quint32>(in + 4 * x);
+            out[x] = qRgb(level(channels[0], pixel), level(channels[1], pixel),
+                level(channels[2], pixel));
+        }
+    }
+    return image;
 }
 
 QImage BmpLayout::decodeRle(

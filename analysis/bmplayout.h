@@ -18,6 +18,7 @@ struct BmpLayout
         NotBmp, // no "BM" signature: some other reader's business
         Readable, // Qt decodes it and reaches every pixel
         Rle, // decoded by decodeRle()
+        Bitfields, // 16 or 32 bits through colour masks, decoded by decodeBitfields()
         Truncated, // the pixel data ends before the last pixel
         Unsupported, // a kind of BMP Qt does not read (JPEG or PNG inside, other compressions)
         Damaged, // a header Qt refuses
@@ -41,6 +42,13 @@ struct BmpLayout
     // The picture of an Rle layout. Null with `*problem` set when the data leaves a pixel
     // unwritten or the memory cannot be had (`*outOfMemory`).
     QImage decodeRle(QIODevice *device, qint64 start, QString *problem, bool *outOfMemory) const;
+
+    // The picture of a Bitfields layout, every channel scaled to 8 bits alike whatever the width
+    // of its mask. Null when the memory cannot be had.
+    QImage decodeBitfields(QIODevice *device, qint64 start) const;
+
+    // The red, green and blue masks of a Bitfields layout.
+    quint32 masks[3] = {};
 
     // Where, from `start`, the palette and the pixel data begin.
     qint64 paletteOffset = 0;

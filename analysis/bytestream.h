@@ -49,6 +49,9 @@ public:
         return true;
     }
 
+    // Bytes read so far.
+    qint64 position() const { return before + pos; }
+
     // Moves just past the next byte of that value; false when the data ends first.
     bool skipPast(uchar value)
     {
@@ -69,6 +72,7 @@ private:
     {
         if (pos < size)
             return true;
+        before += size;
         size = std::max<qint64>(device->read(chunk, sizeof chunk), 0);
         pos = 0;
         return size > 0;
@@ -78,4 +82,5 @@ private:
     char chunk[4096]; // read into, never allocated: the walk runs on every picture opened
     qint64 size = 0;
     qint64 pos = 0;
+    qint64 before = 0; // bytes of the chunks before this one
 };

@@ -20,9 +20,19 @@ struct JpegLayout
     // progressive decoder visits every one of them, however few bytes the scan has.
     qint64 scanBlocks = 0;
     bool complete = false; // the end-of-image marker was reached
+    // Whether the scans bring every coefficient of every component to its full precision: a
+    // progressive file cut between two scans, or a sequential one cut before a component's scan,
+    // decodes without a word, the missing part left at zero.
+    bool scansCover = false;
+    // A Huffman-coded scan of DC values whose data has fewer bits than the scan has blocks: every
+    // block's DC value takes a code of at least one bit, so that data cannot be whole. Known
+    // from the markers alone, before any memory is taken for the pixels.
+    bool scanDataShort = false;
 
     bool isLossless() const;
     bool isHierarchical() const;
+    bool isProgressive() const;
+    bool isArithmetic() const;
 
     static JpegLayout of(QIODevice *device);
 };

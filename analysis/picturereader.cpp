@@ -2,6 +2,7 @@
 #include "picturereader.h"
 
 #include "bmplayout.h"
+#include "jpegdecoder.h"
 #include "jpeglayout.h"
 #include "pixelmemory.h"
 #include "vectorstate.h"
@@ -9,12 +10,22 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageIOHandler>
 #include <QImageReader>
+#include <QTransform>
 #include <QStringList>
 
 #include <algorithm>
 #include <cstring>
 #include <new>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -61,9 +72,9 @@ Result outOfMemory(const QSize &size)
 }
 
 // Collects what Qt's image readers log while one picture is decoded, and passes everything on
-// to the handler that was there before. libjpeg reports through it that the data ran out (it
-// then fills the rest of the picture with grey and succeeds) or that memory did. One decoding at
-// a time: the program reads pictures on its GUI thread only.
+// to the handler that was there before: libpng reports through it that memory ran out. One
+// decoding at a time: the program reads pictures on its GUI thread only. (JPEG files are decoded
+// by JpegDecoder, whose warnings come as codes.)
 class DecoderLog
 {
 public:
@@ -80,7 +91,6 @@ public:
     DecoderLog(const DecoderLog &) = delete;
     DecoderLog &operator=(const DecoderLog &) = delete;
 
-    bool isEmpty() const { return !said; }
     bool mentionedMemory() const { return memory; }
 
 private:
@@ -88,7 +98,6 @@ private:
     {
         DecoderLog *log = current;
         if (log && context.category && qstrncmp(context.category, "qt.gui.imageio", 14) == 0) {
-            log->said = true;
             log->memory
                 = log->memory || text.contains(QLatin1String("memory"), Qt::CaseInsensitive);
         }
@@ -98,9 +107,54 @@ private:
 
     static inline DecoderLog *current = nullptr;
     const QtMessageHandler previous;
-    bool said = false;
-    bool memory = false; // libjpeg's "Insufficient memory", libpng's "Out of memory"
+    bool memory = false; // libpng's "Out of memory"
 };
+
+// Whether every pixel of an indexed picture names an entry of its colour table: QImage reads
+// any other as transparent black, with a warning in English.
+bool withinPalette(const QImage &image)
+{
+    const int colours = image.colorCount();
+    if (image.format() == QImage::Format_Mono) {
+        if (colours >= 2)
+            return true;
+        const qsizetype rowBytes = (image.width() + 7) / 8;
+        const uchar lastMask = uchar(0xff << (rowBytes * 8 - image.width()));
+        for (int y = 0; y < image.height(); ++y) {
+            const uchar *row = image.constScanLine(y);
+            for (qsizetype i = 0; i < rowBytes; ++i) {
+                if (row[i] & (i + 1 < rowBytes ? 0xff : lastMask))
+                    return false;
+            }
+        }
+        return true;
+    }
+    if (image.format() != QImage::Format_Indexed8 || colours >= 256)
+        return true;
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar *row = image.constScanLine(y);
+        if (*std::max_element(row, row + image.width()) >= colours)
+            return false;
+    }
+    return true;
+}
+
+Result pastThePalette(const QImage &image)
+{
+    return failed(Failure::DecodeFailed,
+        QStringLiteral("Данные изображения BMP повреждены: у части точек номер цвета больше, "
+                       "чем цветов в палитре (%1).")
+            .arg(image.colorCount()));
+}
+
+// Whether the PNG's header says grey without alpha (colour type 0).
+bool isGreyPng(QIODevice *device, qint64 start)
+{
+    device->seek(start);
+    const QByteArray header = device->read(26); // signature, IHDR's length, name and fields
+    return header.size() == 26 && header.startsWith("\x89PNG\r\n\x1a\n")
+        && header.mid(12, 4) == "IHDR" && header.at(25) == 0;
+}
 
 QString formatName(const QByteArray &format)
 {
@@ -141,6 +195,68 @@ Result truncatedJpeg()
         QStringLiteral("Файл JPEG обрезан: данные изображения кончаются раньше последней строки."));
 }
 
+Result damagedData(const QByteArray &format)
+{
+    return failed(Failure::DecodeFailed,
+        QStringLiteral("Данные изображения %1 повреждены.").arg(formatName(format)));
+}
+
+// Refusals of what the markers say about the scans, before any memory is taken for pixels.
+Result checkJpegScans(const JpegLayout &layout)
+{
+    if (layout.scans == 0 || layout.scanDataShort)
+        return truncatedJpeg();
+    if (!layout.scansCover) {
+        return failed(Failure::Truncated,
+            QStringLiteral("Файл JPEG обрезан: в нём есть не все сканы изображения, часть его "
+                           "данных потеряна."));
+    }
+    return {};
+}
+
+// The picture turned as the file's EXIF orientation says, the way Qt's readers turn it.
+QImage upright(const QImage &image, QImageIOHandler::Transformations turn)
+{
+    if (turn == QImageIOHandler::TransformationNone)
+        return image;
+    if (turn == QImageIOHandler::TransformationRotate270)
+        return image.transformed(QTransform().rotate(270));
+    QImage turned = image.mirrored(turn & QImageIOHandler::TransformationMirror,
+        turn & QImageIOHandler::TransformationFlip);
+    if (turn & QImageIOHandler::TransformationRotate90)
+        turned = turned.transformed(QTransform().rotate(90));
+    return turned;
+}
+
+// A JPEG, decoded into `image` (allocated at its size and format).
+Result decodeJpeg(QIODevice *device, QImage image, QImageIOHandler::Transformations turn)
+{
+    const QSize size = image.size();
+    const JpegDecoder::Outcome outcome = JpegDecoder::decode(device, image);
+    VectorState::clearUpper(); // libjpeg's vector code
+    switch (outcome) {
+    case JpegDecoder::Outcome::Decoded:
+        break;
+    case JpegDecoder::Outcome::Truncated:
+        return truncatedJpeg();
+    case JpegDecoder::Outcome::LostRestart:
+        return failed(Failure::DecodeFailed,
+            QStringLiteral("Данные изображения JPEG повреждены: после одного из интервалов "
+                           "блоков нет его метки перезапуска (RST), и часть изображения "
+                           "потеряна."));
+    case JpegDecoder::Outcome::Damaged:
+        return damagedData("jpeg");
+    case JpegDecoder::Outcome::OutOfMemory:
+        return outOfMemory(size);
+    }
+    Result result;
+    result.image = upright(image, turn);
+    if (result.image.isNull()) // no memory to turn it upright
+        return outOfMemory(size);
+    result.format = "jpeg";
+    return result;
+}
+
 // The format the decoder will produce, as its handler announces it. Qt's JPEG handler can
 // announce an uninitialised value for a header it fails to read, so the value is copied as
 // bytes, not loaded as the enum, and anything out of range is no format at all.
@@ -161,6 +277,7 @@ Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
     reader.setAutoDetectImageFormat(false); // exactly this decoder; the caller tries the others
     const QSize size = reader.size(); // from the header alone
     const QImage::Format decodedFormat = announcedFormat(reader);
+    const QImageIOHandler::Transformations turn = reader.transformation();
     if (size.isValid() && qint64(size.width()) * size.height() > PictureReader::maxPixels)
         return tooLarge(size.width(), size.height());
 
@@ -187,6 +304,16 @@ Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
                 return outOfMemory(QSize(int(bmp.width), int(bmp.height)));
             if (result.image.isNull())
                 return failed(Failure::Truncated, problem);
+            if (!withinPalette(result.image))
+                return pastThePalette(result.image);
+            result.format = format;
+            return result;
+        }
+        case Verdict::Bitfields: {
+            Result result;
+            result.image = bmp.decodeBitfields(device, start);
+            if (result.image.isNull())
+                return outOfMemory(QSize(int(bmp.width), int(bmp.height)));
             result.format = format;
             return result;
         }
@@ -200,7 +327,9 @@ Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
     if (format == "jpeg") {
         device->seek(start);
         jpeg = JpegLayout::of(device);
-        const Result refusal = checkJpeg(jpeg);
+        Result refusal = checkJpeg(jpeg);
+        if (refusal.ok() && jpeg.isJpeg)
+            refusal = checkJpegScans(jpeg);
         if (!refusal.ok())
             return refusal;
     }
@@ -228,38 +357,47 @@ Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
     }
 
     device->seek(start);
+    if (jpeg.isJpeg) {
+        if (result.image.isNull())
+            return damagedData(format);
+        return decodeJpeg(device, result.image, turn);
+    }
     QImageReader::setAllocationLimit(PictureReader::allocationLimitMB);
     QImageReader decoder(device, format);
     decoder.setAutoDetectImageFormat(false);
     decoder.setAutoTransform(true); // a phone's portrait photo is stored lying on its side
     bool read = false;
-    bool warned = false;
     bool memory = false;
     {
         const DecoderLog log;
         read = decoder.read(&result.image);
         VectorState::clearUpper();
-        warned = !log.isEmpty();
         memory = log.mentionedMemory();
     }
     if (memory)
         return outOfMemory(size);
-    // libjpeg ends a file that stops early with a fake end-of-image marker, warns and fills
-    // the rest with grey; a file that only lacks that marker decodes without a word.
-    if (format == "jpeg" && jpeg.isJpeg && !jpeg.complete && (!read || warned))
-        return truncatedJpeg();
-    if (!read) {
-        return failed(Failure::DecodeFailed,
-            QStringLiteral("Данные изображения %1 повреждены.").arg(formatName(format)));
-    }
+    if (!read)
+        return damagedData(format);
     if (result.image.isNull()) // read, but no memory to turn it upright
         return outOfMemory(size);
     if (bmp.verdict == BmpLayout::Verdict::Readable
         && (result.image.width() != bmp.width || result.image.height() != bmp.height
             || result.image.depth() != QImage::toPixelFormat(bmp.format).bitsPerPixel())) {
         // Qt read the header otherwise than counted above, so its pixels are not vouched for.
-        return failed(Failure::DecodeFailed,
-            QStringLiteral("Данные изображения %1 повреждены.").arg(formatName(format)));
+        return damagedData(format);
+    }
+    if (bmp.verdict == BmpLayout::Verdict::Readable && !withinPalette(result.image))
+        return pastThePalette(result.image);
+    if (format == "png" && result.image.format() == QImage::Format_Indexed8
+        && isGreyPng(device, start)) {
+        // A grey PNG of fewer than 8 bits or with a transparency key (tRNS): Qt gives the keyed
+        // level transparent black in the colour table. Transparency plays no part in the lab,
+        // as for grey with alpha: every entry is its grey level again.
+        const int count = result.image.colorCount();
+        for (int i = 0; i < count; ++i) {
+            const int grey = count > 1 ? i * 255 / (count - 1) : 0;
+            result.image.setColor(i, qRgb(grey, grey, grey));
+        }
     }
     result.format = format;
     return result;
@@ -302,6 +440,75 @@ Result readDevice(QIODevice *device, const QByteArray &namedFormat)
             .arg(QString::fromLatin1(detected.toUpper())));
 }
 
+#ifdef Q_OS_UNIX
+// A file name in another encoding than the system's UTF-8 (Windows-1251 from an old USB stick)
+// comes from the file dialog with its undecodable bytes replaced by U+FFFD, and no file has that
+// name. The folder is searched for the one entry whose name decodes the same, which is opened by
+// its bytes.
+Result readUndecodableName(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    const QString name = info.fileName();
+    QByteArray found;
+    int matches = 0;
+    if (DIR *dir = ::opendir(folder.constData())) {
+        while (const dirent *entry = ::readdir(dir)) {
+            if (QFile::decodeName(entry->d_name) == name) {
+                found = entry->d_name;
+                ++matches;
+            }
+        }
+        ::closedir(dir);
+    }
+    if (matches != 1) {
+        return failed(Failure::CannotOpen,
+            QStringLiteral("Имя этого файла записано не в UTF-8 (видимо, в кодировке Windows), и "
+                           "прочитать его нельзя. Переименуйте файл и откройте его снова."));
+    }
+    // Not blocking, so a named pipe of that name is refused rather than waited on.
+    const int fd = ::open((folder + '/' + found).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return failed(Failure::CannotOpen,
+            errno == EACCES ? QStringLiteral("Нет прав на чтение этого файла.")
+                            : QStringLiteral("Файл не открывается: %1.")
+                                  .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return failed(Failure::NotAFile,
+            S_ISDIR(status.st_mode) ? QStringLiteral("Это папка, а не файл.")
+                                    : QStringLiteral("Это не обычный файл."));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return failed(Failure::CannotOpen,
+            QStringLiteral("Файл не открывается: %1.").arg(file.errorString()));
+    }
+    return PictureReader::read(&file, PictureReader::formatFromName(fileName));
+}
+#endif
+
+// Why a name that leads to no file leads nowhere.
+Result missing(const QString &fileName)
+{
+#ifdef Q_OS_UNIX
+    if (!fileName.isEmpty()) {
+        struct stat status;
+        if (::stat(QFile::encodeName(fileName).constData(), &status) != 0 && errno == ELOOP) {
+            return failed(Failure::CannotOpen,
+                QStringLiteral("Это символическая ссылка, которая через другие ссылки ведёт по "
+                               "кругу сама к себе: файла за ней нет."));
+        }
+        if (fileName.contains(QChar::ReplacementCharacter))
+            return readUndecodableName(fileName);
+    }
+#endif
+    return failed(Failure::Missing, QStringLiteral("Файл не найден."));
+}
+
 } // namespace
 
 QString PictureReader::outOfMemoryReason(const QSize &size)
@@ -320,7 +527,7 @@ PictureReader::Result PictureReader::read(const QString &fileName)
 {
     const QFileInfo info(fileName);
     if (fileName.isEmpty() || !info.exists())
-        return failed(Failure::Missing, QStringLiteral("Файл не найден."));
+        return missing(fileName);
     if (info.isDir())
         return failed(Failure::NotAFile, QStringLiteral("Это папка, а не файл."));
     if (!info.isFile())

@@ -8,11 +8,13 @@
 class QIODevice;
 
 // Reads a picture file for the lab: BMP, JPEG or PNG, the format taken from the name first and
-// from the contents when that fails. Never hands out a picture with undefined pixels (Qt's BMP
-// reader leaves the rows of a cut-off file uninitialised, libjpeg fills a cut-off file's missing
-// rows with grey), refuses absurd sizes before any pixel memory is allocated and JPEG files
-// whose scans would keep the decoder busy for minutes, and tells a lack of memory from damaged
-// data. The picture is turned upright as its EXIF orientation says. Widget-free, so the window,
+// from the contents when that fails. Never hands out a picture with undefined or made-up pixels
+// (Qt's BMP reader leaves the rows of a cut-off file uninitialised, libjpeg fills a cut-off
+// file's missing blocks with grey, whether or not an end marker follows), refuses absurd sizes,
+// and JPEG data too short for its header's size, before any pixel memory is allocated, refuses
+// JPEG files whose scans would keep the decoder busy for minutes, and tells a lack of memory
+// from damaged data. What it refuses, it names: cut, damaged (and where), or a kind it does not
+// read. The picture is turned upright as its EXIF orientation says. Widget-free, so the window,
 // the key tool and the fuzzer share it.
 class PictureReader
 {
@@ -21,7 +23,7 @@ public:
         None,
         Missing, // no such file
         NotAFile, // a folder or a device
-        CannotOpen, // no permission, I/O error
+        CannotOpen, // no permission, I/O error, a name that cannot be read, a loop of links
         Empty, // zero bytes
         UnknownFormat, // the contents are no picture Qt knows
         UnsupportedFormat, // a picture, but not BMP, JPEG or PNG
@@ -29,7 +31,7 @@ public:
         TooManyScans, // a JPEG whose scans would take the decoder too long
         Truncated, // the data ends early or does not cover every pixel
         OutOfMemory, // the memory for the pixels could not be had
-        DecodeFailed, // the decoder gave up
+        DecodeFailed, // damaged data or header, or the decoder gave up
     };
 
     struct Result

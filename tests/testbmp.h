@@ -56,6 +56,48 @@ inline QByteArray bmp(int width, int height, int bits, int compression, const QB
     return bytes + pixelData;
 }
 
+// A 16- or 32-bit BITFIELDS BMP: a 40-byte header, the red, green and blue masks after it, and
+// each pixel's raw value, bottom-up.
+inline QByteArray bitfieldsBmp(int width, int height, int bits, const quint32 (&masks)[3],
+    const std::function<quint32(int x, int y)> &pixel)
+{
+    const int rowBytes = (width * bits + 31) / 32 * 4;
+    QByteArray data;
+    for (int y = height - 1; y >= 0; --y) {
+        QByteArray row(rowBytes, '\0');
+        for (int x = 0; x < width; ++x) {
+            if (bits == 16)
+                qToLittleEndian<quint16>(quint16(pixel(x, y)), row.data() + 2 * x);
+            else
+                qToLittleEndian<quint32>(pixel(x, y), row.data() + 4 * x);
+        }
+        data += row;
+    }
+    QByteArray bytes = bmp(width, height, bits, 3, QByteArray());
+    qToLittleEndian<quint32>(quint32(14 + 40 + 12), bytes.data() + 10); // bfOffBits
+    for (const quint32 mask : masks)
+        put32(bytes, mask);
+    return bytes + data;
+}
+
+// An 8-bit BMP with the 12-byte OS/2 1.x header and its 3-byte palette entries.
+inline QByteArray os2Bmp(int width, int height, const QByteArray &pixelData)
+{
+    const int offset = 14 + 12 + 3 * 256;
+    QByteArray bytes("BM");
+    put32(bytes, offset + pixelData.size());
+    put32(bytes, 0);
+    put32(bytes, offset);
+    put32(bytes, 12);
+    put16(bytes, width);
+    put16(bytes, height);
+    put16(bytes, 1);
+    put16(bytes, 8);
+    for (int i = 0; i < 256; ++i)
+        bytes.append(char(i)).append(char(i)).append(char(i));
+    return bytes + pixelData;
+}
+
 // Uncompressed rows, each padded to 32 bits; bottom-up unless `topDown`.
 inline QByteArray packedRows(
     int width, int height, int bits, const Levels &levels, bool topDown = false)

@@ -3,6 +3,7 @@
 #include "pixelmemory.h"
 #include "testbmp.h"
 #include "testjpeg.h"
+#include "testlibjpeg.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -11,6 +12,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTransform>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#endif
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -156,11 +161,15 @@ private slots:
     void hostileFiles();
     void shortOfMemory_data();
     void shortOfMemory();
+    void refusedBeforeMemory_data();
+    void refusedBeforeMemory();
     void absurdSize_data();
     void absurdSize();
     void fiftyMegapixelJpeg();
     void unreadable_data();
     void unreadable();
+    void otherEncodingName();
+    void linkLoop();
 
 private:
     QTemporaryDir dir;
@@ -387,6 +396,90 @@ void TestPictureReader::hostileFiles_data()
         bmp(w, h, 4, 0, packedRows(w, h, 4, nibble)).chopped(1), "a.bmp", Failure::Truncated,
         "Файл BMP обрезан: в нём 10 из 11 строк изображения.");
 
+    // Colour masks of any width read their true levels, each channel to the nearest of 256.
+    const auto scaled = [](quint32 value, quint32 top) { return int((value * 255 + top / 2) / top); };
+    const auto bitfieldsPicture = [&](const quint32 (&masks)[3],
+                                      const std::function<quint32(int, int)> &pixel) {
+        QImage image(w, h, QImage::Format_RGB32);
+        int levels[3];
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                for (int c = 0; c < 3; ++c) {
+                    const int shift = qCountTrailingZeroBits(masks[c]);
+                    levels[c] = scaled((pixel(x, y) & masks[c]) >> shift, masks[c] >> shift);
+                }
+                image.setPixel(x, y, qRgb(levels[0], levels[1], levels[2]));
+            }
+        }
+        return image;
+    };
+    const auto ten = [](int x, int y) {
+        const quint32 v = quint32(x * 37 + y * 101) % 1024;
+        return v << 20 | v << 10 | v;
+    };
+    const quint32 tenBits[3] = {0x3ff00000, 0x000ffc00, 0x000003ff};
+    accepted("10-10-10 bitfields bmp", bitfieldsBmp(w, h, 32, tenBits, ten), "a.bmp",
+        bitfieldsPicture(tenBits, ten));
+    const auto rgb565 = [](int x, int y) { return quint32(x * 1111 + y * 3637) & 0xffff; };
+    const quint32 sixteenBits[3] = {0xf800, 0x07e0, 0x001f};
+    accepted("5-6-5 bitfields bmp", bitfieldsBmp(w, h, 16, sixteenBits, rgb565), "a.bmp",
+        bitfieldsPicture(sixteenBits, rgb565));
+    const auto eight = [&](int x, int y) { return quint32(grey(x, y)) * 0x010101; };
+    const quint32 eightBits[3] = {0xff0000, 0xff00, 0xff};
+    accepted("8-8-8 bitfields bmp", bitfieldsBmp(w, h, 32, eightBits, eight), "a.bmp",
+        greyImage(w, h, grey, 1));
+    const quint32 noMasks[3] = {0, 0, 0};
+    refused("bitfields bmp with all-zero masks", bitfieldsBmp(w, h, 32, noMasks, eight), "a.bmp",
+        Failure::DecodeFailed,
+        "Заголовок файла BMP повреждён: его маски цветов (BITFIELDS) не выделяют красный, "
+        "зелёный и синий (маска пуста, прерывается или перекрывает другую).");
+    // Plain 16-bit pixels are 5-5-5 masks: white is 255, not 248.
+    QByteArray white16 = bitfieldsBmp(w, h, 16, sixteenBits, [](int, int) { return 0x7fffu; });
+    white16[30] = 0; // compression: none
+    white16.remove(54, 12);
+    qToLittleEndian<quint32>(54, white16.data() + 10);
+    QImage white(w, h, QImage::Format_RGB32);
+    white.fill(qRgb(255, 255, 255));
+    accepted("16-bit bmp without masks", white16, "a.bmp", white);
+
+    // Kinds of BMP the reader does not read are named so, not called damaged.
+    refused("2-bit bmp", bmp(w, h, 2, 0, packedRows(w, h, 2, nibble)), "a.bmp",
+        Failure::UnsupportedFormat,
+        "BMP с 2 битами на точку не поддерживается: читаются BMP с 1, 4, 8, 16, 24 и 32 битами "
+        "на точку.");
+    QByteArray os2v2 = bmp(w, h, 8, 0, packedRows(w, h, 8, grey));
+    qToLittleEndian<quint32>(16, os2v2.data() + 14); // an OS/2 2.x header of 16 bytes
+    refused("bmp with a 16-byte OS/2 2.x header", os2v2, "a.bmp", Failure::UnsupportedFormat,
+        "Этот вид заголовка BMP (длина 16) не поддерживается: читаются заголовки Windows длиной "
+        "40, 108 и 124 байта и OS/2 длиной 12 и 64 байта.");
+    accepted("bmp with the OS/2 1.x header", os2Bmp(w, h, packedRows(w, h, 8, grey)), "a.bmp",
+        greyImage(w, h, grey, 1));
+    // A palette of 16 entries where the header counts 256 (biClrUsed 0), the pixels complete.
+    QByteArray shortPalette = bmp(w, h, 8, 0, packedRows(w, h, 8, nibble));
+    shortPalette.remove(14 + 40 + 16 * 4, 240 * 4);
+    qToLittleEndian<quint32>(14 + 40 + 16 * 4, shortPalette.data() + 10);
+    qToLittleEndian<quint32>(0, shortPalette.data() + 46);
+    refused("8-bit bmp whose palette is shorter than its header says", shortPalette, "a.bmp",
+        Failure::DecodeFailed,
+        "Палитра этого BMP короче, чем сказано в его заголовке: заголовок называет 256 цветов, "
+        "а перед точками изображения место есть только для 16.");
+    QByteArray pastPalette = bmp(w, h, 8, 0, packedRows(w, h, 8, grey));
+    pastPalette.remove(14 + 40 + 16 * 4, 240 * 4);
+    qToLittleEndian<quint32>(14 + 40 + 16 * 4, pastPalette.data() + 10);
+    qToLittleEndian<quint32>(16, pastPalette.data() + 46);
+    refused("8-bit bmp whose pixels name colours past its palette", pastPalette, "a.bmp",
+        Failure::DecodeFailed,
+        "Данные изображения BMP повреждены: у части точек номер цвета больше, чем цветов в "
+        "палитре (16).");
+
+    // A grey PNG whose level 7 is keyed transparent keeps level 7.
+    QByteArray keyed = encoded(greyPicture(w, h), "png");
+    QByteArray trns("\0\0\0\2tRNS\0\x07", 10);
+    char crc[4];
+    qToBigEndian<quint32>(crc32(trns.mid(4)), crc);
+    keyed.insert(keyed.indexOf("IDAT") - 4, trns + QByteArray(crc, 4));
+    accepted("grey png with a transparency key", keyed, "a.png", greyImage(w, h, grey, 1));
+
     const QByteArray jpeg = encoded(greyPicture(w, h), "jpg", 100);
     refused("lossless jpeg", TestJpeg::withFrameMarker(jpeg, 0xc3), "a.jpg",
         Failure::UnsupportedFormat,
@@ -419,6 +512,77 @@ void TestPictureReader::hostileFiles_data()
     refused("jpeg cut to three quarters", jpeg.left(jpeg.size() * 3 / 4), "a.jpg",
         Failure::Truncated, cutJpeg);
     accepted("jpeg without its end marker", jpeg.chopped(2), "a.jpg", QImage::fromData(jpeg));
+
+    // Every scan must have all its data, whatever follows it: a "repaired" download keeps an end
+    // marker after data that stops early, and libjpeg would fill the rest with grey.
+    const QByteArray endMarker("\xff\xd9", 2);
+    const QImage photo = greyPicture(64, 48);
+    const auto cutWithEnd = [&](const QByteArray &file, qsizetype at) {
+        return file.left(at) + endMarker;
+    };
+    // Halfway through the data of the last scan.
+    const auto inLastScan = [](const QByteArray &file) {
+        const qsizetype scan = file.lastIndexOf("\xff\xda");
+        const qsizetype data = scan + 2 + (uchar(file[scan + 2]) << 8 | uchar(file[scan + 3]));
+        return data + (file.size() - 2 - data) / 2;
+    };
+    const QByteArray baseline = encoded(photo, "jpg", 90);
+    refused("baseline jpeg cut to three quarters, end marker appended",
+        cutWithEnd(baseline, baseline.size() * 3 / 4), "a.jpg", Failure::Truncated, cutJpeg);
+    const QByteArray progressive = TestLibjpeg::encoded(photo, {false, true, 0});
+    refused("progressive jpeg cut in its last scan, end marker appended",
+        cutWithEnd(progressive, inLastScan(progressive)), "a.jpg", Failure::Truncated, cutJpeg);
+    const QString missingScans = "Файл JPEG обрезан: в нём есть не все сканы изображения, часть "
+                                 "его данных потеряна.";
+    refused("progressive jpeg cut before its last scan, end marker appended",
+        cutWithEnd(progressive, progressive.lastIndexOf("\xff\xda")), "a.jpg",
+        Failure::Truncated, missingScans);
+    refused("progressive jpeg cut before its last scan", progressive.left(progressive.lastIndexOf("\xff\xda")),
+        "a.jpg", Failure::Truncated, missingScans);
+    // Arithmetic coding: the decoder supplies zeros past the data without a word. Only a loss
+    // of 128 blocks or more is told from a legitimate early end, hence a larger picture.
+    const QImage largerPhoto = greyPicture(256, 192);
+    const QByteArray arithmetic = TestLibjpeg::encoded(largerPhoto, {true, false, 0});
+    accepted("arithmetic-coded jpeg", arithmetic, "a.jpg", QImage::fromData(arithmetic));
+    accepted("arithmetic-coded jpeg without its end marker", arithmetic.chopped(2), "a.jpg",
+        QImage::fromData(arithmetic));
+    refused("arithmetic-coded jpeg cut to three quarters", arithmetic.left(arithmetic.size() * 3 / 4),
+        "a.jpg", Failure::Truncated, cutJpeg);
+    refused("arithmetic-coded jpeg cut to three quarters, end marker appended",
+        cutWithEnd(arithmetic, arithmetic.size() * 3 / 4), "a.jpg", Failure::Truncated, cutJpeg);
+    const QByteArray arithmeticProgressive = TestLibjpeg::encoded(largerPhoto, {true, true, 0});
+    accepted("arithmetic-coded progressive jpeg", arithmeticProgressive, "a.jpg",
+        QImage::fromData(arithmeticProgressive));
+    refused("arithmetic-coded progressive jpeg cut in its last scan, end marker appended",
+        cutWithEnd(arithmeticProgressive, inLastScan(arithmeticProgressive)), "a.jpg",
+        Failure::Truncated, cutJpeg);
+    // A header claiming far more than its data holds.
+    const auto claiming = [](QByteArray file, int width, int height) {
+        qsizetype frame = file.indexOf("\xff\xc0");
+        if (frame < 0)
+            frame = file.indexOf("\xff\xc9"); // arithmetic-coded
+        qToBigEndian<quint16>(quint16(height), file.data() + frame + 5);
+        qToBigEndian<quint16>(quint16(width), file.data() + frame + 7);
+        return file;
+    };
+    refused("jpeg of 16 x 16 claiming 8000 x 8000", claiming(encoded(greyPicture(16, 16), "jpg"), 8000, 8000),
+        "a.jpg", Failure::Truncated, cutJpeg);
+    refused("arithmetic-coded jpeg of 16 x 16 claiming 8000 x 8000",
+        claiming(TestLibjpeg::encoded(greyPicture(16, 16), {true, false, 0}), 8000, 8000), "a.jpg",
+        Failure::Truncated, cutJpeg);
+    // Restart markers: one missing loses an interval of blocks, which libjpeg leaves grey.
+    const QByteArray restarts = TestLibjpeg::encoded(photo, {false, false, 1});
+    accepted("jpeg with restart markers", restarts, "a.jpg", QImage::fromData(restarts));
+    refused("jpeg with restart markers, one missing",
+        QByteArray(restarts).remove(restarts.indexOf("\xff\xd2"), 2), "a.jpg",
+        Failure::DecodeFailed,
+        "Данные изображения JPEG повреждены: после одного из интервалов блоков нет его метки "
+        "перезапуска (RST), и часть изображения потеряна.");
+    refused("jpeg with restart markers cut after one, end marker appended",
+        cutWithEnd(restarts, restarts.indexOf("\xff\xd2") + 2), "a.jpg", Failure::Truncated,
+        cutJpeg);
+    refused("jpeg with restart markers cut before one, end marker appended",
+        cutWithEnd(restarts, restarts.indexOf("\xff\xd2")), "a.jpg", Failure::Truncated, cutJpeg);
 
     // Every scan costs a pass over its blocks, however few bytes it has.
     const QByteArray manyScans = TestJpeg::repeatedScans(64, 64, PictureReader::maxJpegScans);
@@ -495,6 +659,31 @@ void TestPictureReader::shortOfMemory()
     QVERIFY(result.image.isNull());
     PixelMemory::failAfter(1);
     QVERIFY(PictureReader::read(path).ok());
+}
+
+// Files whose markers already show the data cannot be whole are refused with no memory taken
+// for their pixels: every allocation would fail here.
+void TestPictureReader::refusedBeforeMemory_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    QByteArray claiming = encoded(greyPicture(16, 16), "jpg");
+    const qsizetype frame = claiming.indexOf("\xff\xc0");
+    claiming.replace(frame + 5, 4, QByteArray("\x1f\x40\x1f\x40", 4)); // 8000 x 8000
+    QTest::newRow("jpeg of 16 x 16 claiming 8000 x 8000") << claiming;
+    const QByteArray progressive = TestLibjpeg::encoded(greyPicture(64, 48), {false, true, 0});
+    QTest::newRow("progressive jpeg without its last scan")
+        << progressive.left(progressive.lastIndexOf("\xff\xda"));
+}
+
+void TestPictureReader::refusedBeforeMemory()
+{
+    QFETCH(QByteArray, bytes);
+
+    const auto lift = qScopeGuard([] { PixelMemory::failAfter(-1); });
+    PixelMemory::failAfter(0);
+    const PictureReader::Result result = PictureReader::fromData(bytes, "jpeg");
+    QCOMPARE(result.failure, Failure::Truncated);
 }
 
 void TestPictureReader::absurdSize_data()
@@ -588,6 +777,53 @@ void TestPictureReader::unreadable()
     QVERIFY(result.image.isNull());
     QVERIFY(result.format.isEmpty());
     QVERIFY(!result.reason.isEmpty());
+}
+
+// A file named in Windows-1251 ("Привет.bmp"), as the file dialog hands its name over: the
+// bytes that are no UTF-8 replaced. It opens; two such names that read alike get a reason.
+void TestPictureReader::otherEncodingName()
+{
+#ifdef Q_OS_UNIX
+    const QTemporaryDir folder;
+    const QByteArray picture = bmp(4, 3, 8, 0, packedRows(4, 3, 8, [](int x, int y) { return x + y; }));
+    const auto write = [&](const QByteArray &rawName) {
+        QFile file;
+        const int fd = ::open((QFile::encodeName(folder.path()) + '/' + rawName).constData(),
+            O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        QVERIFY(file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        QCOMPARE(file.write(picture), picture.size());
+    };
+    write("\xcf\xf0\xe8\xe2\xe5\xf2.bmp");
+    const QString shown = QFile::decodeName(QFile::encodeName(folder.path()) + "/\xcf\xf0\xe8\xe2\xe5\xf2.bmp");
+    QVERIFY(!QFileInfo::exists(shown));
+    const PictureReader::Result result = PictureReader::read(shown);
+    QVERIFY2(result.ok(), qPrintable(result.reason));
+    QCOMPARE(result.image.size(), QSize(4, 3));
+
+    write("\xcf\xf0\xe8\xe2\xe5\xf3.bmp"); // "Привеу.bmp": decoded, the same as the first
+    const PictureReader::Result alike = PictureReader::read(shown);
+    QCOMPARE(alike.failure, Failure::CannotOpen);
+    QCOMPARE(alike.reason,
+        QStringLiteral("Имя этого файла записано не в UTF-8 (видимо, в кодировке Windows), и "
+                       "прочитать его нельзя. Переименуйте файл и откройте его снова."));
+#else
+    QSKIP("file names are UTF-16 here");
+#endif
+}
+
+void TestPictureReader::linkLoop()
+{
+    const QTemporaryDir folder;
+    const QString first = folder.filePath("first.bmp");
+    const QString second = folder.filePath("second.bmp");
+    if (!QFile::link(second, first) || !QFile::link(first, second))
+        QSKIP("no symbolic links here");
+    const PictureReader::Result result = PictureReader::read(first);
+    QCOMPARE(result.failure, Failure::CannotOpen);
+    QCOMPARE(result.reason,
+        QStringLiteral("Это символическая ссылка, которая через другие ссылки ведёт по кругу "
+                       "сама к себе: файла за ней нет."));
 }
 
 QTEST_GUILESS_MAIN(TestPictureReader)
