@@ -254,9 +254,8 @@ ClassList::Parsed parse(
         if (wantAnswer && record.cells.size() < answer) {
             problems.append({record.line, at(answer),
                 isTable && table.separator != QLatin1Char('\t')
-                    ? QStringLiteral("нет столбца %1 с ответом: отделите список счетчиков от "
-                                     "имени %2")
-                          .arg(ClassFile::columnName(answer), separatorName(table.separator))
+                    ? QStringLiteral("нет ответа: отделите список счетчиков от имени %1")
+                          .arg(separatorName(table.separator))
                     : QStringLiteral("нет табуляции между именем и счетчиками: разделите их "
                                      "табуляцией")});
             continue;
@@ -264,10 +263,10 @@ ClassList::Parsed parse(
         const int last = columns.nameColumn + columns.nameCount - 1;
         if (record.cells.size() < last) {
             problems.append({record.line, at(columns.nameColumn),
-                QStringLiteral("в строке столбцов: %1, а имя ждется в столбце %2: проверьте "
-                               "разделители в этой строке")
-                    .arg(record.cells.size())
-                    .arg(ClassFile::columnName(last))});
+                QStringLiteral("имя должно занимать столбцы до %1, а в строке их всего %2: "
+                               "проверьте разделители в этой строке")
+                    .arg(ClassFile::columnName(last))
+                    .arg(record.cells.size())});
             continue;
         }
         QStringList parts;
