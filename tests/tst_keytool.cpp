@@ -735,38 +735,30 @@ void tst_KeyTool::summaryCsv()
     QCOMPARE(plain.exitCode, 2);
 }
 
-// A JPEG cut off in its data: the tool says so in Russian, once; libjpeg's English warning stays
-// off the teacher's terminal unless asked for.
+// A 6 x 6 grey PNG whose text chunk fails its checksum: libpng warns through Qt, in English,
+// and the picture reads. The warning stays off the teacher's terminal unless asked for.
 void tst_KeyTool::toolkitWarningsKept()
 {
-    QImage picture(96, 96, QImage::Format_Grayscale8);
-    for (int y = 0; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x)
-            picture.setPixel(x, y, qRgb((x * 37 + y * 91) % 256, 0, 0));
-    }
-    QByteArray jpeg;
-    {
-        QBuffer buffer(&jpeg);
-        QVERIFY(buffer.open(QIODevice::WriteOnly));
-        QVERIFY(picture.save(&buffer, "JPEG", 95));
-    }
-    const QString path = writeFile(dir, QStringLiteral("cut.jpg"), jpeg.left(jpeg.size() / 2));
+    const QByteArray png = QByteArray::fromHex(
+        "89504e470d0a1a0a0000000d4948445200000006000000060800000000c5a7b0940000000d74455874436f6d6d"
+        "656e740068656c6c6fe6ffae250000003349444154789c6360d008a8587082815d3fbc7ef979063eb3b8b675d7"
+        "18446d537bb7de659071c999b2e70983b277f1ecc3af0136b61087214807960000000049454e44ae426082");
+    const QString path = writeFile(dir, QStringLiteral("bad-text-chunk.png"), png);
+    const QStringList arguments {
+        QStringLiteral("picture"), path, QStringLiteral("--summary"), QStringLiteral("--plane=1")};
 
-    const Run quiet = runTool({QStringLiteral("picture"), path, QStringLiteral("--summary")});
-    QCOMPARE(quiet.exitCode, 1);
-    const QString err = QString::fromUtf8(quiet.err);
-    QCOMPARE(err.count(QLatin1Char('\n')), 1);
-    QVERIFY2(err.startsWith(QStringLiteral("huffman-lab-key: не удалось прочитать изображение")),
-        qPrintable(err));
+    const Run quiet = runTool(arguments);
+    QCOMPARE(quiet.exitCode, 0);
+    QVERIFY(quiet.out.startsWith(QStringLiteral("1\t")));
+    QCOMPARE(quiet.err, QByteArray());
 
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HUFFMAN_LAB_KEY_DEBUG"), QStringLiteral("1"));
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(KEYTOOL_PATH),
-        {QStringLiteral("picture"), path, QStringLiteral("--summary")});
+    process.start(QStringLiteral(KEYTOOL_PATH), arguments);
     QVERIFY(process.waitForFinished(60000));
-    QVERIFY(process.readAllStandardError().contains("qt.gui.imageio"));
+    QVERIFY(process.readAllStandardError().contains("libpng warning"));
 }
 
 QTEST_MAIN(tst_KeyTool)
