@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a program's man page from its --help text, at build time:
 //   helptoman PROGRAM SOURCE OUTPUT [SEE-ALSO...]
-// e.g. helptoman app/huffman-lab-key "huffman-lab 1.0" huffman-lab-key.1 "huffman-lab(1)".
+// e.g. helptoman keytool/huffman-lab-key "huffman-lab 1.0" huffman-lab-key.1 "huffman-lab(1)".
 // Fails, and so fails the build, when the help does not follow the layout ManPage reads.
 
 #include "manpage.h"

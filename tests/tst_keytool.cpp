@@ -8,6 +8,7 @@
 #include "plaincsv.h"
 
 #include <QColor>
+#include <QBuffer>
 #include <QComboBox>
 #include <QDial>
 #include <QDir>
@@ -161,6 +162,11 @@ private slots:
     void names();
     void namesCsv();
     void checkAll();
+    void checkAllSpreadsheet();
+    void namesSpreadsheetColumns();
+    void spreadsheetWorkbook();
+    void summaryCsv();
+    void toolkitWarningsKept();
 
 private:
     QTemporaryDir dir;
@@ -623,8 +629,136 @@ void tst_KeyTool::checkAll()
         QCOMPARE(fields.at(3).isEmpty(), fields.at(2) == QStringLiteral("right"));
     }
     QCOMPARE(kinds, QStringList({"right", "tie", "kraft", "format"}));
-    QVERIFY2(
-        QString::fromUtf8(run.err).contains(QStringLiteral(", строка 3: ")), run.err.constData());
+    QVERIFY2(QString::fromUtf8(run.err).contains(QStringLiteral(", строка 3, столбец 2 (B): нет "
+                                                                "табуляции")),
+        run.err.constData());
+}
+
+namespace {
+
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return path;
+}
+
+// Cyrillic and ASCII in Windows-1251, as old Excel saves them.
+QByteArray windows1251(const QString &text)
+{
+    QByteArray bytes;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        bytes += u < 0x80 ? char(u) : u == 0x0451 ? char(0xB8) : char(0xC0 + (u - 0x0410));
+    }
+    return bytes;
+}
+
+} // namespace
+
+// Old Excel's "CSV (разделители — запятые)": Windows-1251, semicolons, CRLF, a header and a
+// group column. check-all says the same as for the plain list, and the encoding once.
+void tst_KeyTool::checkAllSpreadsheet()
+{
+    const QString plain = writeFile(dir, QStringLiteral("plain.txt"),
+        "Мама Мыла Раму\t0,3,0,4\nМама Мыла Раму\t0,2,3,2\nСёмин Пётр Фёдорович\t1,2\n");
+    const QString excel = writeFile(dir, QStringLiteral("excel.csv"),
+        windows1251(QStringLiteral("Группа;Студент;Ответ\r\n101;Мама Мыла Раму;0,3,0,4\r\n"
+                                   "101;Мама Мыла Раму;\"0, 2, 3, 2\"\r\n"
+                                   "102;Сёмин Пётр Фёдорович;1,2\r\n")));
+    const Run expected = runTool({QStringLiteral("check-all"), plain});
+    QCOMPARE(expected.exitCode, 0);
+    QCOMPARE(expected.out.count(QLatin1Char('\n')), 3);
+    const Run run = runTool({QStringLiteral("check-all"), excel}, true);
+    QCOMPARE(run.out, expected.out);
+    QCOMPARE(run.exitCode, 0);
+    const QString err = QString::fromUtf8(run.err);
+    QCOMPARE(err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(err.contains(QStringLiteral("Windows-1251")), qPrintable(err));
+}
+
+// --columns where the guess would take the wrong column of names.
+void tst_KeyTool::namesSpreadsheetColumns()
+{
+    const QString path = writeFile(dir, QStringLiteral("columns.csv"),
+        "Преподаватель Петр Петрович,Мама Мыла Раму\nПреподаватель Петр Петрович,Иванов Иван "
+        "Иванович\n");
+    const QString plain = writeFile(
+        dir, QStringLiteral("columns.txt"), "Мама Мыла Раму\nИванов Иван Иванович\n");
+    const Run expected = runTool({QStringLiteral("names"), plain});
+    QCOMPARE(expected.exitCode, 0);
+    QCOMPARE(expected.out.count(QLatin1Char('\n')), 2);
+    const Run run = runTool({QStringLiteral("names"), QStringLiteral("--columns"),
+        QStringLiteral("B"), path});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, expected.out);
+    QVERIFY(run.err.isEmpty());
+    const Run bad = runTool({QStringLiteral("names"), QStringLiteral("--columns=2-3"), path});
+    QCOMPARE(bad.exitCode, 2);
+    QVERIFY(QString::fromUtf8(bad.err).contains(QStringLiteral("--columns")));
+}
+
+void tst_KeyTool::spreadsheetWorkbook()
+{
+    const QString path = writeFile(
+        dir, QStringLiteral("группа.xlsx"), QByteArray("PK\x03\x04\x14\x00\x06\x00", 8));
+    const Run run = runTool({QStringLiteral("check-all"), path});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(run.out.isEmpty());
+    const QString err = QString::fromUtf8(run.err);
+    QCOMPARE(err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(err.contains(QStringLiteral("сохраните ее как CSV")), qPrintable(err));
+}
+
+// As the window's save writes a table: a mark, the column titles, semicolons, decimal commas.
+void tst_KeyTool::summaryCsv()
+{
+    QProcess process;
+    process.start(QStringLiteral(KEYTOOL_PATH),
+        {QStringLiteral("picture"), greyPath, QStringLiteral("--summary"), QStringLiteral("--csv")});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 0);
+    const QByteArray bytes = process.readAllStandardOutput();
+    const PlainCsv::Table csv = PlainCsv::parse(bytes);
+    QVERIFY(csv.byteOrderMark);
+    QCOMPARE(csv.records.size(), 9);
+    QCOMPARE(csv.records.first(),
+        QStringList({"Плоскость", "Типов блоков", "L, бит/блок", "H, бит/блок",
+            "После кодирования, бит", "Сжатие 9/L"}));
+    QCOMPARE(csv.records.at(1), QStringList({"1", "5", "2,33333", "2,25163", "14", "3,857"}));
+    QCOMPARE(csv.records.at(3), QStringList({"3", "1", "0", "0", "0", "-"}));
+    QVERIFY(bytes.contains("\n1;5;\"2,33333\";\"2,25163\";14;\"3,857\"\n"));
+
+    const Run plain = runTool({QStringLiteral("picture"), greyPath, QStringLiteral("--csv")});
+    QCOMPARE(plain.exitCode, 2);
+}
+
+// A 6 x 6 grey PNG whose text chunk fails its checksum: libpng warns through Qt, in English,
+// and the picture reads. The warning stays off the teacher's terminal unless asked for.
+void tst_KeyTool::toolkitWarningsKept()
+{
+    const QByteArray png = QByteArray::fromHex(
+        "89504e470d0a1a0a0000000d4948445200000006000000060800000000c5a7b0940000000d74455874436f6d6d"
+        "656e740068656c6c6fe6ffae250000003349444154789c6360d008a8587082815d3fbc7ef979063eb3b8b675d7"
+        "18446d537bb7de659071c999b2e70983b277f1ecc3af0136b61087214807960000000049454e44ae426082");
+    const QString path = writeFile(dir, QStringLiteral("bad-text-chunk.png"), png);
+    const QStringList arguments {
+        QStringLiteral("picture"), path, QStringLiteral("--summary"), QStringLiteral("--plane=1")};
+
+    const Run quiet = runTool(arguments);
+    QCOMPARE(quiet.exitCode, 0);
+    QVERIFY(quiet.out.startsWith(QStringLiteral("1\t")));
+    QCOMPARE(quiet.err, QByteArray());
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HUFFMAN_LAB_KEY_DEBUG"), QStringLiteral("1"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(KEYTOOL_PATH), arguments);
+    QVERIFY(process.waitForFinished(60000));
+    QVERIFY(process.readAllStandardError().contains("libpng warning"));
 }
 
 QTEST_MAIN(tst_KeyTool)

@@ -4,9 +4,11 @@
 //   huffman-lab-key name "Мама Мыла Раму" --steps  the same and the construction step by step
 //   huffman-lab-key check "Мама Мыла Раму" 0,2,3,2 what the window says to that answer
 //   huffman-lab-key picture FILE [--plane N]       the full results table and report of a plane
-//   huffman-lab-key picture FILE --summary         one line of figures per plane
-//   huffman-lab-key names FILE [--csv]             the counters of a whole class, one name a line
+//   huffman-lab-key picture FILE --summary [--csv] one line of figures per plane
+//   huffman-lab-key names FILE [--csv]             the counters of a whole class
 //   huffman-lab-key check-all FILE [--csv]         the diagnosis of every answer a class handed in
+// A class's FILE may be a plain list or a spreadsheet's or form's CSV (ClassList); --columns
+// names its columns when the guess would be wrong.
 
 #include "bitplanes.h"
 #include "fieldtext.h"
@@ -19,6 +21,7 @@
 #include "planestatistics.h"
 #include "planesummary.h"
 #include "resultstable.h"
+#include "spreadsheettext.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -51,9 +54,9 @@ QString usage()
     return QStringLiteral("Использование:\n"
                           "  huffman-lab-key name \"Фамилия Имя Отчество\" [--steps]\n"
                           "  huffman-lab-key check \"Фамилия Имя Отчество\" СЧЕТЧИКИ\n"
-                          "  huffman-lab-key picture ФАЙЛ [--plane N] [--summary]\n"
-                          "  huffman-lab-key names ФАЙЛ [--csv]\n"
-                          "  huffman-lab-key check-all ФАЙЛ [--csv]\n"
+                          "  huffman-lab-key picture ФАЙЛ [--plane N] [--summary [--csv]]\n"
+                          "  huffman-lab-key names ФАЙЛ [--columns СТОЛБЦЫ] [--csv]\n"
+                          "  huffman-lab-key check-all ФАЙЛ [--columns СТОЛБЦЫ] [--csv]\n"
                           "  huffman-lab-key --help\n");
 }
 
@@ -96,7 +99,7 @@ QString help()
             "  как их принимают поля окна (в списке пробелы у запятых убираются). Код\n"
             "  завершения 0 для right, 1 для остальных видов.\n"
             "\n"
-            "picture ФАЙЛ [--plane N] [--summary]\n"
+            "picture ФАЙЛ [--plane N] [--summary [--csv]]\n"
             "  Читает изображение BMP, JPEG или PNG так же, как программа (если содержимое\n"
             "  файла не совпадает с его расширением, формат определяется по содержимому).\n"
             "  Полутоновое изображение делится на восемь битовых плоскостей\n"
@@ -127,35 +130,73 @@ QString help()
             "  кодирования в битах (сумма количество x длина кода) и сжатие 9/L с четырьмя\n"
             "  значащими цифрами (\"-\", когда тип блока один и L = 0). Изображение, которое не\n"
             "  делится на плоскости, дает одну строку с номером плоскости 0.\n"
+            "  С --summary --csv те же строки выводятся как таблица CSV, в том же виде, в\n"
+            "  каком окно программы сохраняет таблицу результатов: UTF-8 с меткой порядка\n"
+            "  байтов, строка заголовков (как у таблицы на вкладке «Сравнение плоскостей»),\n"
+            "  поля через точку с запятой, дробные числа с десятичной запятой.\n"
             "\n"
-            "names ФАЙЛ [--csv]\n"
-            "  Ответы для целой группы. ФАЙЛ — текст в UTF-8, по одному полному имени в\n"
-            "  строке; пустые строки и строки, начинающиеся с #, пропускаются, пробелы по\n"
-            "  краям и лишние пробелы между словами убираются. На каждое имя печатается\n"
+            "names ФАЙЛ [--columns СТОЛБЦЫ] [--csv]\n"
+            "  Ответы для целой группы. ФАЙЛ — список группы, по одному полному имени в\n"
+            "  строке, или таблица CSV из электронной таблицы или онлайн-формы (см. «Файлы\n"
+            "  со списком группы»); пустые строки и строки, начинающиеся с #, пропускаются,\n"
+            "  пробелы по краям и лишние пробелы между словами убираются. На каждое имя\n"
+            "  печатается\n"
             "  строка, поля разделены табуляцией: имя, список счетчиков, который ждет\n"
             "  проверка домашнего задания, число различных символов имени (пробел тоже\n"
             "  символ) и поле с * для имен, где другой выбор среди равных вероятностей дает\n"
             "  другие счетчики той же цены (ответы студентов могут оспариваться), с ?, если\n"
             "  перебор выборов остановился раньше, чем это выяснилось, иначе пустое.\n"
             "  Строка, которую поле имени в окне программы не приняло бы, попадает\n"
-            "  в stderr с номером строки и пропускается; остальные строки печатаются, а код\n"
-            "  завершения тогда 1.\n"
+            "  в stderr с номером строки (и столбца, если файл — таблица) и пропускается;\n"
+            "  остальные строки печатаются, а код завершения тогда 1.\n"
             "  С --csv те же поля выводятся как таблица CSV для электронной таблицы: UTF-8\n"
             "  с меткой порядка байтов, строка заголовков, поля через точку с запятой,\n"
             "  списки счетчиков записаны как =\"0,3,0,4\", чтобы оставаться текстом.\n"
             "\n"
-            "check-all ФАЙЛ [--csv]\n"
-            "  Разбирает ответы целой группы так же, как check. ФАЙЛ — текст в UTF-8, в\n"
-            "  строке полное имя, табуляция и список счетчиков, который сдал студент; пустые\n"
-            "  строки и строки с # в начале пропускаются. На каждую строку печатается\n"
+            "check-all ФАЙЛ [--columns СТОЛБЦЫ] [--csv]\n"
+            "  Разбирает ответы целой группы так же, как check. ФАЙЛ — список, в строке\n"
+            "  полное имя, табуляция и список счетчиков, который сдал студент, или таблица\n"
+            "  CSV с именами и ответами (см. «Файлы со списком группы»); пустые строки и\n"
+            "  строки с # в начале пропускаются. На каждую строку печатается\n"
             "  строка, поля разделены табуляцией: имя, ответ, вид ответа (right, format,\n"
             "  count, kraft, suboptimal, tie, unreachable, как у check) и пояснение, которое\n"
-            "  видит студент (для right пустое). Строка без табуляции или с именем, которое\n"
-            "  поле имени в окне не приняло бы, попадает в stderr с номером строки и\n"
-            "  пропускается; код завершения тогда 1, а неверные ответы на него не влияют.\n"
-            "  --csv — как у names.\n"
+            "  видит студент (для right пустое). Строка без ответа или с именем, которое\n"
+            "  поле имени в окне не приняло бы, попадает в stderr с номером строки (и\n"
+            "  столбца) и пропускается; код завершения тогда 1, а неверные ответы на него не\n"
+            "  влияют. --csv — как у names.\n"
             "\n"
-            "Вывод всегда в UTF-8, независимо от локали.\n"
+            "Файлы со списком группы:\n"
+            "  names и check-all читают простой список и таблицу CSV в том виде, в каком ее\n"
+            "  сохраняют LibreOffice Calc, Excel и онлайн-формы, в том числе вывод\n"
+            "  names --csv и check-all --csv:\n"
+            "    кодировка — UTF-8 или UTF-16 с меткой порядка байтов, UTF-8 без метки, а\n"
+            "    иначе Windows-1251 (об этом печатается одна строка в stderr);\n"
+            "    концы строк — LF, CRLF или одно CR;\n"
+            "    разделитель полей — табуляция, точка с запятой или запятая, он\n"
+            "    определяется по самому файлу; поле в кавычках может содержать\n"
+            "    разделители, переводы строк и удвоенные кавычки, а поле вида =\"0,3,0,4\"\n"
+            "    читается как 0,3,0,4.\n"
+            "  Строка заголовков узнается по словам (ФИО, Фамилия, Имя, Отчество, Студент,\n"
+            "  Ответ, Счетчики — в любом регистре), и столбцы берутся из нее. Без нее имя —\n"
+            "  первый столбец, где стоят имена (или три соседних столбца фамилии, имени и\n"
+            "  отчества), а ответ — первый следующий за ним столбец со списками через\n"
+            "  запятую, иначе просто следующий. Лишние столбцы (группа, время отправки\n"
+            "  формы) не мешают.\n"
+            "  --columns СТОЛБЦЫ задает столбцы, если догадка неверна: столбец имени\n"
+            "  номером (с 1) или буквой, как в электронной таблице (для имени в трех\n"
+            "  столбцах — диапазон), и через запятую столбец ответа (для check-all; без\n"
+            "  него — следующий за именем), например --columns 2,4 или --columns B-D,E.\n"
+            "  Строка заголовков, если она есть, пропускается и тогда.\n"
+            "  Книгу электронной таблицы (xlsx, ods, xls) программа не читает: сохраните\n"
+            "  ее как CSV.\n"
+            "\n"
+            "Вывод всегда в UTF-8, независимо от локали. Управляющие символы из файла\n"
+            "группы печатаются как \\xHH, а в сообщениях длинное содержимое строки\n"
+            "сокращается.\n"
+            "\n"
+            "Переменные окружения:\n"
+            "  HUFFMAN_LAB_KEY_DEBUG=1 — показывать в stderr и предупреждения библиотеки Qt\n"
+            "  (по-английски); без нее они не выводятся.\n"
             "\n"
             "Коды завершения:\n"
             "  0 — успех (для check — ответ верен);\n"
@@ -247,6 +288,31 @@ QString summaryLine(const PlaneFigures &figures)
     return PlaneSummary::fields(figures).join(QLatin1Char('\t')) + QLatin1Char('\n');
 }
 
+// The comparison tab's table as the window saves a table: its column titles on one line, numbers
+// for a spreadsheet with a Russian locale (decimal commas, no exponent).
+QByteArray summaryCsv(const QList<PlaneFigures> &planes)
+{
+    using Kind = SpreadsheetText::Kind;
+    QList<SpreadsheetText::Row> rows {{{QStringLiteral("Плоскость"), Kind::Label},
+        {QStringLiteral("Типов блоков"), Kind::Label}, {QStringLiteral("L, бит/блок"), Kind::Label},
+        {QStringLiteral("H, бит/блок"), Kind::Label},
+        {QStringLiteral("После кодирования, бит"), Kind::Label},
+        {QStringLiteral("Сжатие 9/L"), Kind::Label}}};
+    for (const PlaneFigures &figures : planes) {
+        const QStringList fields = PlaneSummary::fields(figures);
+        SpreadsheetText::Row row;
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            if (i == 5 && !figures.hasRatio())
+                row.append({fields.at(i), Kind::Label});
+            else
+                row.append({i >= 2 ? PlaneReport::entropyLine(fields.at(i)) : fields.at(i),
+                    Kind::Number});
+        }
+        rows.append(row);
+    }
+    return SpreadsheetText::csv(rows);
+}
+
 int checkMode(const QStringList &arguments)
 {
     QStringList words;
@@ -293,6 +359,7 @@ int pictureMode(const QStringList &arguments)
     bool havePath = false;
     std::optional<int> plane;
     bool summary = false;
+    bool csv = false;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
@@ -304,6 +371,10 @@ int pictureMode(const QStringList &arguments)
         }
         if (!optionsEnded && argument == QLatin1String("--summary")) {
             summary = true;
+            continue;
+        }
+        if (!optionsEnded && argument == QLatin1String("--csv")) {
+            csv = true;
             continue;
         }
         if (!optionsEnded && argument == QLatin1String("--plane")) {
@@ -335,6 +406,8 @@ int pictureMode(const QStringList &arguments)
     }
     if (!havePath || path.isEmpty())
         return badArguments(QStringLiteral("не задан файл изображения"));
+    if (csv && !summary)
+        return badArguments(QStringLiteral("--csv у picture работает только вместе с --summary"));
 
     // The window's own reader: whatever a student can open, the key covers, and no more.
     const PictureReader::Result read = PictureReader::read(path);
@@ -347,16 +420,24 @@ int pictureMode(const QStringList &arguments)
     const QImage &picture = read.image;
 
     if (summary) {
+        QList<PlaneFigures> figures;
         if (!BitPlanes::isGrey(picture)) {
-            write(stdout, summaryLine(PlaneSummary::of(picture, 0)));
-            return Success;
+            figures.append(PlaneSummary::of(picture, 0));
+        } else {
+            const QList<QImage> planes = BitPlanes::split(picture);
+            if (planes.size() != BitPlanes::count)
+                return noMemoryForPlanes(path, picture);
+            for (int number = plane ? *plane : 1; number <= (plane ? *plane : BitPlanes::count);
+                 ++number)
+                figures.append(PlaneSummary::of(planes.at(number - 1), number));
         }
-        const QList<QImage> planes = BitPlanes::split(picture);
-        if (planes.size() != BitPlanes::count)
-            return noMemoryForPlanes(path, picture);
-        for (int number = plane ? *plane : 1; number <= (plane ? *plane : BitPlanes::count);
-             ++number)
-            write(stdout, summaryLine(PlaneSummary::of(planes.at(number - 1), number)));
+        if (csv) {
+            const QByteArray bytes = summaryCsv(figures);
+            std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+        } else {
+            for (const PlaneFigures &line : std::as_const(figures))
+                write(stdout, summaryLine(line));
+        }
         return Success;
     }
 
@@ -383,6 +464,14 @@ int pictureMode(const QStringList &arguments)
     return Success;
 }
 
+// The toolkit's own warnings ("qt.gui.imageio.jpeg: Corrupt JPEG data...") are English and say
+// nothing the tool's own messages do not; they reach the terminal only when asked for.
+void toolkitMessage(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg)
+        write(stderr, QStringLiteral("huffman-lab-key: внутренняя ошибка: ") + message + u'\n');
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -392,6 +481,8 @@ int main(int argc, char *argv[])
     // QCoreApplication as UTF-16 from Windows, whatever the console's code page.)
     SetConsoleOutputCP(CP_UTF8);
 #endif
+    if (qEnvironmentVariableIsEmpty("HUFFMAN_LAB_KEY_DEBUG"))
+        qInstallMessageHandler(toolkitMessage);
     const QCoreApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments().mid(1);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "keyclass.h"
 
+#include "classfile.h"
 #include "classlist.h"
 #include "homeworkdiagnosis.h"
 #include "namecode.h"
@@ -24,6 +25,7 @@ struct Arguments
 {
     QString path;
     bool csv = false;
+    std::optional<ClassList::Columns> columns;
     QString error;
 };
 
@@ -31,13 +33,36 @@ Arguments read(const QStringList &arguments)
 {
     Arguments read;
     bool havePath = false;
-    for (const QString &argument : arguments) {
-        if (argument == QLatin1String("--csv")) {
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < arguments.size() && read.error.isEmpty(); ++i) {
+        const QString &argument = arguments.at(i);
+        const bool option = !optionsEnded && argument.startsWith(QLatin1Char('-'))
+            && argument.size() > 1;
+        if (option && argument == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (option && argument == QLatin1String("--csv")) {
             read.csv = true;
-        } else if (argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
-            read.error = QStringLiteral("неизвестный параметр ") + argument;
+        } else if (option
+            && (argument == QLatin1String("--columns")
+                || argument.startsWith(QLatin1String("--columns=")))) {
+            QString text;
+            if (argument.contains(QLatin1Char('='))) {
+                text = argument.mid(argument.indexOf(QLatin1Char('=')) + 1);
+            } else if (i + 1 < arguments.size()) {
+                text = arguments.at(++i);
+            } else {
+                read.error = QStringLiteral("после --columns нужны столбцы, например 2,3 или B-D,E");
+                break;
+            }
+            if (read.columns) {
+                read.error = QStringLiteral("--columns задан дважды");
+                break;
+            }
+            read.columns = ClassList::Columns::parse(text, &read.error);
+        } else if (option) {
+            read.error = QStringLiteral("неизвестный параметр ") + ClassFile::shown(argument);
         } else if (havePath) {
-            read.error = QStringLiteral("лишний аргумент ") + argument;
+            read.error = QStringLiteral("лишний аргумент ") + ClassFile::shown(argument);
         } else {
             read.path = argument;
             havePath = true;
@@ -48,7 +73,7 @@ Arguments read(const QStringList &arguments)
     return read;
 }
 
-// The file's bytes, or why not.
+// The file's bytes, or why not, in Russian whatever the system's language.
 bool contents(const QString &path, QByteArray *bytes, QString *why)
 {
     const QFileInfo info(path);
@@ -58,9 +83,13 @@ bool contents(const QString &path, QByteArray *bytes, QString *why)
     else if (info.isDir())
         *why = QStringLiteral("это папка, а не файл");
     else if (!file.open(QIODevice::ReadOnly))
-        *why = QStringLiteral("файл не открывается: ") + file.errorString();
+        *why = file.error() == QFileDevice::PermissionsError
+            ? QStringLiteral("нет прав на чтение этого файла")
+            : QStringLiteral("файл не открывается для чтения");
     else
         *bytes = file.readAll();
+    if (why->isEmpty() && file.error() != QFileDevice::NoError)
+        *why = QStringLiteral("файл не удалось прочитать до конца");
     return why->isEmpty();
 }
 
@@ -68,21 +97,27 @@ QString problems(const QString &path, const QList<ClassList::Problem> &list)
 {
     QString text;
     for (const ClassList::Problem &problem : list) {
-        text += QStringLiteral("huffman-lab-key: %1, строка %2: %3\n")
-                    .arg(path, QString::number(problem.line), problem.text);
+        const QString column = problem.column > 0
+            ? QStringLiteral(", столбец ") + ClassFile::columnName(problem.column)
+            : QString();
+        text += QStringLiteral("huffman-lab-key: %1, строка %2%3: %4\n")
+                    .arg(ClassFile::shown(path, 0), QString::number(problem.line), column, problem.text);
     }
     return text;
 }
 
 Output finish(const QList<SpreadsheetText::Row> &rows, const SpreadsheetText::Row &header, bool csv,
-    const QString &path, const QList<ClassList::Problem> &list)
+    const QString &path, const ClassList::Parsed &parsed)
 {
     Output output;
+    const QList<ClassList::Problem> &list = parsed.problems;
     if (csv)
         output.out = SpreadsheetText::csv(QList<SpreadsheetText::Row> {header} + rows);
     else if (!rows.isEmpty())
         output.out = SpreadsheetText::tsv(rows).toUtf8();
-    output.err = problems(path, list);
+    if (!parsed.notice.isEmpty())
+        output.err = QStringLiteral("huffman-lab-key: %1: %2\n").arg(ClassFile::shown(path, 0), parsed.notice);
+    output.err += problems(path, list);
     output.exitCode = list.isEmpty() ? 0 : problemExit;
     return output;
 }
@@ -107,8 +142,11 @@ std::optional<Output> readList(const Arguments &args, Parse parse, ClassList::Pa
     QString why;
     if (!contents(args.path, &bytes, &why))
         return Output {
-            {}, QStringLiteral("huffman-lab-key: %1: %2\n").arg(args.path, why), problemExit};
-    *parsed = parse(bytes);
+            {}, QStringLiteral("huffman-lab-key: %1: %2\n").arg(ClassFile::shown(args.path, 0), why), problemExit};
+    *parsed = parse(bytes, args.columns);
+    if (!parsed->refusal.isEmpty())
+        return Output {{}, QStringLiteral("huffman-lab-key: %1: %2\n").arg(ClassFile::shown(args.path, 0), parsed->refusal),
+            problemExit};
     return std::nullopt;
 }
 
@@ -131,7 +169,7 @@ Output names(const QStringList &arguments)
         {QStringLiteral("счетчики длин кодов"), Kind::Label},
         {QStringLiteral("различных символов"), Kind::Label},
         {QStringLiteral("другие счетчики той же цены"), Kind::Label}};
-    return finish(rows, header, args.csv, args.path, parsed.problems);
+    return finish(rows, header, args.csv, args.path, parsed);
 }
 
 Output checkAll(const QStringList &arguments)
@@ -143,14 +181,15 @@ Output checkAll(const QStringList &arguments)
     QList<SpreadsheetText::Row> rows;
     for (const ClassList::Entry &entry : parsed.entries) {
         const HomeworkDiagnosis diagnosis = HomeworkDiagnosis::of(entry.name, entry.answer);
-        rows.append({{entry.name, Kind::Label}, {entry.answer, Kind::Digits},
+        // What a student typed is shown, never sent raw to the teacher's terminal.
+        rows.append({{entry.name, Kind::Label}, {ClassFile::shown(entry.answer, 0), Kind::Digits},
             {HomeworkDiagnosis::kindName(diagnosis.kind), Kind::Label},
-            {diagnosis.text, Kind::Label}});
+            {ClassFile::shown(diagnosis.text, 0), Kind::Label}});
     }
     const SpreadsheetText::Row header {{QStringLiteral("ФИО"), Kind::Label},
         {QStringLiteral("ответ"), Kind::Label}, {QStringLiteral("вид ответа"), Kind::Label},
         {QStringLiteral("пояснение"), Kind::Label}};
-    return finish(rows, header, args.csv, args.path, parsed.problems);
+    return finish(rows, header, args.csv, args.path, parsed);
 }
 
 } // namespace KeyClass
