@@ -403,6 +403,19 @@ Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
     return result;
 }
 
+// The formats a Qt may lack a reader for (Qt for Windows here has none for GIF), named by their
+// signature, so that such a file is still called a picture of an unsupported format.
+QByteArray formatBySignature(const QByteArray &head)
+{
+    if (head.startsWith("GIF87a") || head.startsWith("GIF89a"))
+        return "gif";
+    if (head.startsWith(QByteArray("II*\0", 4)) || head.startsWith(QByteArray("MM\0*", 4)))
+        return "tiff";
+    if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP")
+        return "webp";
+    return {};
+}
+
 Result readDevice(QIODevice *device, const QByteArray &namedFormat)
 {
     if (!device || !device->isReadable())
@@ -415,7 +428,11 @@ Result readDevice(QIODevice *device, const QByteArray &namedFormat)
     if (device->size() - start <= 0)
         return failed(Failure::Empty, QStringLiteral("Файл пуст."));
 
-    const QByteArray detected = canonical(QImageReader::imageFormat(device));
+    QByteArray detected = canonical(QImageReader::imageFormat(device));
+    if (detected.isEmpty()) {
+        detected = formatBySignature(device->peek(12));
+        device->seek(start);
+    }
     const QByteArray named = canonical(namedFormat);
     // The name's format first, as long as the contents do not say otherwise; then the contents'.
     QList<QByteArray> attempts;

@@ -33,6 +33,8 @@
 #ifdef Q_OS_WIN
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #endif
 
@@ -480,6 +482,9 @@ int main(int argc, char *argv[])
     // The output is UTF-8; a Windows console shows it so only when told. (The arguments come to
     // QCoreApplication as UTF-16 from Windows, whatever the console's code page.)
     SetConsoleOutputCP(CP_UTF8);
+    // Lines end in LF as on Linux, so a class list or CSV written here reads the same there.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 #endif
     if (qEnvironmentVariableIsEmpty("HUFFMAN_LAB_KEY_DEBUG"))
         qInstallMessageHandler(toolkitMessage);

@@ -81,6 +81,9 @@ void TestPictureFileDialog::listsPicturesOnly()
 {
     QFETCH(QString, name);
     QFETCH(bool, listed);
+#ifdef Q_OS_WIN
+    QSKIP("Windows' file names ignore case: photo.jpeg, photo.Jpeg and PHOTO.JPEG are one file");
+#endif
 
     QFileDialog dialog(nullptr, QStringLiteral("Выбери файл для открытия"), dir.path());
     PictureFileDialog::prepare(dialog, filter);

@@ -814,6 +814,9 @@ void TestPictureReader::otherEncodingName()
 
 void TestPictureReader::linkLoop()
 {
+#ifdef Q_OS_WIN
+    QSKIP("a link on Windows is a .lnk shortcut file, which is not followed");
+#endif
     const QTemporaryDir folder;
     const QString first = folder.filePath("first.bmp");
     const QString second = folder.filePath("second.bmp");

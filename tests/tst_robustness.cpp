@@ -272,12 +272,17 @@ void TestRobustness::anyFile()
     case Kind::Missing:
         break;
     case Kind::DanglingLink:
+#ifdef Q_OS_WIN
+        QSKIP("a link on Windows is a .lnk shortcut file, which is no picture and not followed");
+#endif
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("deleted.bmp")), file));
         break;
     case Kind::Unreadable:
 #ifdef Q_OS_UNIX
         if (geteuid() == 0)
             QSKIP("root reads every file");
+#else
+        QSKIP("Qt sets no read permission on a Windows file");
 #endif
         QVERIFY(writeFile(file, bytes));
         QVERIFY(QFile::setPermissions(file, {}));
