@@ -5,11 +5,13 @@
 //   huffman-lab-key check "Мама Мыла Раму" 0,2,3,2 what the window says to that answer
 //   huffman-lab-key picture FILE [--plane N]       the full results table and report of a plane
 //   huffman-lab-key picture FILE --summary         one line of figures per plane
+//   huffman-lab-key picture FILE --grey            a colour picture converted as the window does
 //   huffman-lab-key names FILE [--csv]             the counters of a whole class, one name a line
 //   huffman-lab-key check-all FILE [--csv]         the diagnosis of every answer a class handed in
 
 #include "bitplanes.h"
 #include "fieldtext.h"
+#include "greyconversion.h"
 #include "homeworkdiagnosis.h"
 #include "huffmanconstruction.h"
 #include "keyclass.h"
@@ -45,7 +47,7 @@ QString usage()
     return QStringLiteral("Использование:\n"
                           "  huffman-lab-key name \"Фамилия Имя Отчество\" [--steps]\n"
                           "  huffman-lab-key check \"Фамилия Имя Отчество\" СЧЕТЧИКИ\n"
-                          "  huffman-lab-key picture ФАЙЛ [--plane N] [--summary]\n"
+                          "  huffman-lab-key picture ФАЙЛ [--plane N] [--summary] [--grey]\n"
                           "  huffman-lab-key names ФАЙЛ [--csv]\n"
                           "  huffman-lab-key check-all ФАЙЛ [--csv]\n"
                           "  huffman-lab-key --help\n");
@@ -90,7 +92,7 @@ QString help()
             "  как их принимают поля окна (в списке пробелы у запятых убираются). Код\n"
             "  завершения 0 для right, 1 для остальных видов.\n"
             "\n"
-            "picture ФАЙЛ [--plane N] [--summary]\n"
+            "picture ФАЙЛ [--plane N] [--summary] [--grey]\n"
             "  Читает изображение BMP, JPEG или PNG так же, как программа (если содержимое\n"
             "  файла не совпадает с его расширением, формат определяется по содержимому).\n"
             "  Полутоновое изображение делится на восемь битовых плоскостей\n"
@@ -111,6 +113,12 @@ QString help()
             "  точки — наибольшая из ее составляющих. Цветное изображение программа на\n"
             "  плоскости не делит и анализирует целиком; тогда печатается один раздел под\n"
             "  строкой \"# picture\".\n"
+            "  С --grey цветное изображение сначала преобразуется в оттенки серого, как это\n"
+            "  делает кнопка «Преобразовать в оттенки серого» в окне программы: уровень\n"
+            "  точки — яркость по весам ITU-R BT.601, 0,299 R + 0,587 G + 0,114 B,\n"
+            "  округленная до целого; затем оно делится на плоскости, как любое полутоновое,\n"
+            "  а в отчете его имя — путь к файлу с припиской \" (оттенки серого)\".\n"
+            "  Полутоновое изображение --grey не меняет.\n"
             "  Первый абзац отчета в этом случае — \"Изображение: ФАЙЛ\" без номера\n"
             "  плоскости, как и в окне программы (у плоскости полутонового изображения —\n"
             "  \"Изображение: ФАЙЛ. Плоскость №N\"); --plane N тогда ничего не меняет.\n"
@@ -118,8 +126,8 @@ QString help()
             "  плоскость N), как на вкладке «Сравнение плоскостей»; поля разделены\n"
             "  табуляцией: номер плоскости (1 — 8), число типов блоков, средняя длина кода L\n"
             "  и энтропия H в битах на блок (как в отчете), размер плоскости после\n"
-            "  кодирования в битах (сумма количество x длина кода) и сжатие 9/L с четырьмя\n"
-            "  значащими цифрами (\"-\", когда тип блока один и L = 0). Изображение, которое не\n"
+            "  кодирования в битах (сумма количество x длина кода) и сжатие 9/L с тремя\n"
+            "  знаками после точки (\"-\", когда тип блока один и L = 0). Изображение, которое не\n"
             "  делится на плоскости, дает одну строку с номером плоскости 0.\n"
             "\n"
             "names ФАЙЛ [--csv]\n"
@@ -287,6 +295,7 @@ int pictureMode(const QStringList &arguments)
     bool havePath = false;
     std::optional<int> plane;
     bool summary = false;
+    bool grey = false;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
@@ -298,6 +307,10 @@ int pictureMode(const QStringList &arguments)
         }
         if (!optionsEnded && argument == QLatin1String("--summary")) {
             summary = true;
+            continue;
+        }
+        if (!optionsEnded && argument == QLatin1String("--grey")) {
+            grey = true;
             continue;
         }
         if (!optionsEnded && argument == QLatin1String("--plane")) {
@@ -338,7 +351,15 @@ int pictureMode(const QStringList &arguments)
                 + QStringLiteral(": ") + read.reason + QLatin1Char('\n'));
         return Unreadable;
     }
-    const QImage &picture = read.image;
+    QImage picture = read.image;
+    // The report names the picture as the window does; a converted one says so.
+    QString name = path;
+    if (grey && !BitPlanes::isGrey(picture)) {
+        picture = GreyConversion::toGrey(picture);
+        if (picture.isNull())
+            return noMemoryForPlanes(path, read.image);
+        name = GreyConversion::nameOf(path);
+    }
 
     if (summary) {
         if (!BitPlanes::isGrey(picture)) {
@@ -358,7 +379,7 @@ int pictureMode(const QStringList &arguments)
         // The window analyses a colour picture whole and names it without a plane, wherever
         // the dial stands.
         write(stdout,
-            section(QStringLiteral("# picture"), picture, PlaneReport::imageParagraph(path)));
+            section(QStringLiteral("# picture"), picture, PlaneReport::imageParagraph(name)));
         return Success;
     }
 
@@ -372,7 +393,7 @@ int pictureMode(const QStringList &arguments)
             write(stdout, QStringLiteral("\n"));
         write(stdout,
             section(QStringLiteral("# plane ") + QString::number(number), planes.at(number - 1),
-                PlaneReport::imageParagraph(path, number)));
+                PlaneReport::imageParagraph(name, number)));
     }
     return Success;
 }
