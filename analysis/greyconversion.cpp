@@ -55,25 +55,16 @@ LumaTable paletteLumas(const QImage &picture)
     return table;
 }
 
-// Rows of any other format, a few at a time through Qt's conversion to ARGB32, which reads
-// every pixel as QImage::pixel does (premultiplied alpha undone, 16-bit channels cut to 8).
-void convertOtherFormat(const QImage &picture, QImage &grey)
+// Any other format exactly as QImage::pixel reads it, as the split reads such a picture: with
+// alpha, some formats give the colour premultiplied (over black), others as it is.
+void convertByPixel(const QImage &picture, QImage &grey)
 {
-    constexpr int stripRows = 32;
-    const int width = picture.width();
-    for (int top = 0; top < picture.height(); top += stripRows) {
-        const int rows = qMin(stripRows, picture.height() - top);
-        // A view of the rows, not a copy.
-        QImage strip(picture.constScanLine(top), width, rows, picture.bytesPerLine(),
-            picture.format());
-        strip.setColorTable(picture.colorTable());
-        const QImage rgb = strip.convertToFormat(QImage::Format_ARGB32);
-        if (rgb.isNull()) { // no memory for one strip: the picture cannot be converted
-            grey = QImage();
-            return;
+    for (int y = 0; y < picture.height(); ++y) {
+        uchar *out = grey.scanLine(y);
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = picture.pixel(x, y);
+            out[x] = GreyConversion::luma(qRed(p), qGreen(p), qBlue(p));
         }
-        for (int y = 0; y < rows; ++y)
-            lumaOfRgb32(rgb.constScanLine(y), grey.scanLine(top + y), width);
     }
 }
 
@@ -91,6 +82,7 @@ QImage GreyConversion::toGrey(const QImage &picture)
     switch (picture.format()) {
     case QImage::Format_RGB32:
     case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied: // QImage::pixel does not undo the alpha either
         for (int y = 0; y < height; ++y)
             lumaOfRgb32(picture.constScanLine(y), grey.scanLine(y), width);
         break;
@@ -113,7 +105,7 @@ QImage GreyConversion::toGrey(const QImage &picture)
         break;
     }
     default:
-        convertOtherFormat(picture, grey);
+        convertByPixel(picture, grey);
         break;
     }
     return grey;

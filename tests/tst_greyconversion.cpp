@@ -98,12 +98,14 @@ void tst_GreyConversion::formats_data()
         {"BGR888", QImage::Format_BGR888},
         {"RGB16", QImage::Format_RGB16},
         {"RGBA64 (16-bit PNG)", QImage::Format_RGBA64},
+        {"RGBA64 premultiplied", QImage::Format_RGBA64_Premultiplied},
+        {"RGBA8888", QImage::Format_RGBA8888},
         {"Indexed8, colour palette", QImage::Format_Indexed8},
         {"Mono, two colours", QImage::Format_Mono},
     };
     quint32 seed = 1;
     for (const auto &format : formats) {
-        // Rows over one strip of the slow path, odd widths.
+        // An odd width; row 1 has every kind of alpha.
         QTest::addRow("%s 1x1", format.name) << colourPicture(1, 1, format.format, seed++);
         QTest::addRow("%s 37x70", format.name) << colourPicture(37, 70, format.format, seed++);
     }
