@@ -28,8 +28,8 @@ PlaneComparison::PlaneComparison(QWidget *parent)
 
     const QStringList headers = {QStringLiteral("Плоскость"), QStringLiteral("Типов\nблоков"),
         QStringLiteral("L,\nбит/блок"), QStringLiteral("H,\nбит/блок"),
-        QStringLiteral("Исходный\nразмер, бит"), QStringLiteral("После\nкодирования, бит"),
-        QStringLiteral("Сжатие\nразмера"), QStringLiteral("Сжатие\n9/L")};
+        QStringLiteral("Размер\nW × H, бит"), QStringLiteral("Размер\nкода, бит"),
+        QStringLiteral("Сжатие\nW × H/код"), QStringLiteral("Сжатие\n9/L")};
     figuresTable->setColumnCount(int(headers.size()));
     figuresTable->setHorizontalHeaderLabels(headers);
     figuresTable->verticalHeader()->hide();
