@@ -120,6 +120,9 @@ MainWidget::MainWidget(QWidget *parent)
 
     planeComparison = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, this);
     describeControls();
+    // The grey version is offered right after the file it is for.
+    setTabOrder(ui->pushButton_2, greyButton);
+    setTabOrder(greyButton, ui->dial);
     homeworkFeedback = new HomeworkFeedback(this, ui->label_6, ui->pushButton, modalDialogs);
 
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(onApplay(bool)));
