@@ -66,7 +66,7 @@ void TestAccessibility::namesAndDescriptions_data()
         QTest::newRow(name) << QString::fromLatin1(name);
     // The comparison tab and the lines under the viewer.
     for (const char *name : {"markedBlocksLabel", "greyButton", "tab_3", "planeChart",
-             "planeFiguresTable", "planeFiguresNote", "planeComparisonMessage"})
+             "planeFiguresTable", "planeComparisonMessage"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 

@@ -20,7 +20,6 @@ PlaneComparison::PlaneComparison(QWidget *parent)
     message->setObjectName(QStringLiteral("planeComparisonMessage"));
     note->setObjectName(QStringLiteral("planeFiguresNote"));
     note->setWordWrap(true); // a narrow window wraps it rather than grows
-    note->setAccessibleName(QStringLiteral("Пояснение к сжатию 9/L"));
     note->setAccessibleDescription(
         QStringLiteral("Почему сжатие 9/L отличается от отношения размера W × H к размеру кода"));
 
