@@ -12,6 +12,7 @@ PlaneFigures PlaneSummary::of(const PlaneStatistics &stats, int plane)
     figures.averageLength = stats.averageLength;
     figures.entropy = stats.entropy;
     figures.blockCount = stats.total;
+    figures.rawBits = stats.bits;
     const qsizetype rows = qMin(stats.types.size(), stats.lengths.size());
     for (qsizetype i = 0; i < rows; ++i)
         figures.codedBits += qint64(stats.types.at(i).count) * stats.lengths.at(i).length;
@@ -42,5 +43,11 @@ QStringList PlaneSummary::fields(const PlaneFigures &figures)
 
 QString PlaneSummary::ratioText(const PlaneFigures &figures)
 {
-    return figures.hasRatio() ? QString::number(figures.ratio(), 'g', 4) : QStringLiteral("-");
+    return figures.hasRatio() ? QString::number(figures.ratio(), 'f', 3) : QStringLiteral("-");
+}
+
+QString PlaneSummary::sizeRatioText(const PlaneFigures &figures)
+{
+    return figures.hasSizeRatio() ? QString::number(figures.sizeRatio(), 'f', 3)
+                                  : QStringLiteral("-");
 }

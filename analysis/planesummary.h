@@ -17,11 +17,19 @@ struct PlaneFigures
     float entropy = 0; // H, bits per block
     qint64 codedBits = 0; // sum of count x code length over the block types
     int blockCount = 0;
+    qint64 rawBits = 0; // width x height, the plane's size before coding, as the report gives it
+
+    // What 9 / L compares with: 9 bits for every block, the blocks at the right and bottom
+    // edges filled up to 3 x 3, so more than rawBits unless both sides are multiples of 3.
+    qint64 paddedBits() const { return qint64(blockCount) * 9; }
 
     // A plane of one block type codes every block in 0 bits: no ratio.
     bool hasRatio() const { return averageLength > 0; }
     // 9 / L: bits per block before coding over after.
     double ratio() const { return 9.0 / double(averageLength); }
+    // The plane's own size against the coded size; none when the blocks code in 0 bits.
+    bool hasSizeRatio() const { return codedBits > 0; }
+    double sizeRatio() const { return double(rawBits) / double(codedBits); }
 };
 
 class PlaneSummary
@@ -33,7 +41,10 @@ public:
     static QList<PlaneFigures> of(const QList<QImage> &planes);
 
     // The figures as text, in this order: plane number, block types, L, H (as the report formats
-    // them), coded size in bits, 9 / L to 4 significant digits or "-" without a ratio.
+    // them), coded size in bits, 9 / L as ratioText gives it.
     static QStringList fields(const PlaneFigures &figures);
+    // Ratios with three decimals whatever their value ("1.000", "3.857"), so a column of them
+    // lines up; "-" without a ratio.
     static QString ratioText(const PlaneFigures &figures);
+    static QString sizeRatioText(const PlaneFigures &figures);
 };

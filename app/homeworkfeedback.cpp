@@ -105,7 +105,8 @@ void HomeworkFeedback::showConstruction()
                 const QString &filter) {
                 return dialogs.saveFileName(parent, caption, dir, filter);
             },
-            [this](const QString &title, const QString &text) { dialogs.messageBox(title, text); },
+            // Its only message is a failed save.
+            [this](const QString &title, const QString &text) { dialogs.warning(title, text); },
         };
         construction = new ConstructionWindow(rightName, forwarded, window);
         construction->setObjectName(QStringLiteral("constructionWindow"));

@@ -2,6 +2,7 @@
 #include "mainwidget.h"
 
 #include "bitplanes.h"
+#include "greyconversion.h"
 #include "planecomparisontab.h"
 #include "im.h"
 #include "picturereader.h"
@@ -9,6 +10,7 @@
 
 #include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -73,7 +75,7 @@ void MainWidget::onActivateCombo(const QString &text)
     const QImage picture = path.isEmpty() ? QImage() : PictureReader::read(path).image;
     const Prepared prepared = prepare(picture);
     if (!prepared.problem.isEmpty()) {
-        dialogs().messageBox(QStringLiteral("Выбор изображения"), refusal(text, prepared.problem));
+        dialogs().warning(QStringLiteral("Выбор изображения"), refusal(text, prepared.problem));
         return;
     }
     ui->label_5->setPixmap(prepared.preview);
@@ -86,7 +88,7 @@ void MainWidget::onReview(bool)
 {
     // The dialog matches the patterns whatever the case: cameras write IMG_0001.JPG.
     const QString fileName = dialogs().openFileName(QStringLiteral("Выбери файл для открытия"),
-        QStringLiteral("../"), QStringLiteral("Изображения (*.bmp *.jpg *.jpeg)"));
+        QStringLiteral("../"), QStringLiteral("Изображения (*.bmp *.jpg *.jpeg *.png)"));
     if (fileName.isEmpty())
         return;
 
@@ -96,7 +98,7 @@ void MainWidget::onReview(bool)
     const Prepared prepared = result.ok() ? prepare(result.image) : Prepared();
     const QString problem = result.ok() ? prepared.problem : result.reason;
     if (!problem.isEmpty()) {
-        dialogs().messageBox(QStringLiteral("Обзор"), refusal(fileName, problem));
+        dialogs().warning(QStringLiteral("Обзор"), refusal(fileName, problem));
         return;
     }
 
@@ -116,8 +118,36 @@ void MainWidget::analyseLoaded(const QString &name)
         && currentImage.cacheKey() == planes[size_t(planeIndex)].cacheKey();
     if (split)
         planesName = name;
+    pictureName = currentImage.isNull() ? QString() : name;
     reportedPicture = ReportedPicture {name, !split};
     analysePlane();
+}
+
+void MainWidget::convertToGrey()
+{
+    const bool colourInView = !currentImage.isNull()
+        && currentImage.cacheKey() != planes[size_t(planeIndex)].cacheKey();
+    if (!colourInView)
+        return;
+    // Done once: the grey picture replaces the colour one, and its planes are kept as any grey
+    // picture's are.
+    const QImage grey = GreyConversion::toGrey(currentImage);
+    Prepared prepared;
+    if (grey.isNull())
+        prepared.problem = PictureReader::outOfMemoryReason(currentImage.size());
+    else
+        prepared = prepare(grey);
+    if (!prepared.problem.isEmpty()) {
+        dialogs().warning(greyButton->text(),
+            QStringLiteral("Не удалось преобразовать изображение\n%1\n%2")
+                .arg(pictureName, prepared.problem));
+        return;
+    }
+    const QString name = GreyConversion::nameOf(pictureName);
+    ui->label_5->setPixmap(prepared.preview);
+    currentImage = grey;
+    splitPlanes(prepared.planes);
+    analyseLoaded(name);
 }
 
 void MainWidget::onDialChange(int value)
@@ -126,24 +156,36 @@ void MainWidget::onDialChange(int value)
         return;
     planeIndex = value - 1;
     planeComparison->setSelectedPlane(value);
-    // Before any greyscale picture there is no plane to take: a colour picture stays in view
+    // No planes before a grey picture or after a colour one: a colour picture stays in view
     // with its table and report.
     if (planes[size_t(planeIndex)].isNull())
         return;
+    // After "выбери изображение" the stored planes come back, and their figures with them.
+    if (currentImage.isNull())
+        planeComparison->showPlanes(planes);
     currentImage = planes[size_t(planeIndex)];
     viewer->setImage(currentImage);
-    // The plane belongs to the picture it was split from, whatever was opened since.
     reportedPicture = ReportedPicture {planesName, false};
+    pictureName = planesName;
     colourNotice->setVisible(false);
+    greyButton->setVisible(false);
     analysePlane();
 }
 
 void MainWidget::splitPlanes(const QList<QImage> &split)
 {
-    // A colour picture is shown and analysed as it is, and the line under the viewer says so;
-    // the planes of the last grey picture stay for the dial.
-    colourNotice->setVisible(!currentImage.isNull() && split.isEmpty());
+    // A colour picture is shown and analysed as it is, and the line under the viewer says so
+    // and offers the grey version. The planes of an earlier picture go: the dial must not bring
+    // them back under the colour picture's name, preview and path. Without a picture
+    // ("выбери изображение") the planes stay for the dial.
+    const bool colour = !currentImage.isNull() && split.isEmpty();
+    colourNotice->setVisible(colour);
+    greyButton->setVisible(colour);
     if (split.size() != int(planes.size())) {
+        if (colour) {
+            planes = {};
+            planesName.clear();
+        }
         viewer->setImage(currentImage);
         planeComparison->showUnsplit(currentImage);
         return;

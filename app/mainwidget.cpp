@@ -14,11 +14,14 @@
 #include "ui_mainwidget.h"
 #include "wheelguard.h"
 
+#include <QCloseEvent>
 #include <QFileDialog>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QTableWidgetItem>
@@ -29,6 +32,24 @@ MainWidget::MainWidget(QWidget *parent)
 {
     modalDialogs.messageBox = [this](const QString &title, const QString &text) {
         QMessageBox::information(this, title, text, QMessageBox::Ok, QMessageBox::NoButton);
+    };
+    modalDialogs.warning = [this](const QString &title, const QString &text) {
+        QMessageBox::warning(this, title, text, QMessageBox::Ok, QMessageBox::NoButton);
+    };
+    modalDialogs.closeQuestion = [this](const QString &title, const QString &text) {
+        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, this);
+        QPushButton *save = box.addButton(QStringLiteral("Сохранить"), QMessageBox::AcceptRole);
+        QPushButton *discard
+            = box.addButton(QStringLiteral("Не сохранять"), QMessageBox::DestructiveRole);
+        QPushButton *cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+        box.setDefaultButton(save);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == save)
+            return CloseAnswer::Save;
+        if (box.clickedButton() == discard)
+            return CloseAnswer::Discard;
+        return CloseAnswer::Cancel;
     };
     modalDialogs.openFileName
         = [this](const QString &caption, const QString &dir, const QString &filter) {
@@ -63,7 +84,18 @@ MainWidget::MainWidget(QWidget *parent)
     colourNotice->setObjectName(QStringLiteral("colourNotice"));
     colourNotice->setWordWrap(true); // never widens the window
     colourNotice->setVisible(false);
-    ui->verticalLayout_6->insertWidget(2, colourNotice, 0);
+    greyButton = new QPushButton(QStringLiteral("Преобразовать в оттенки серого"), this);
+    greyButton->setObjectName(QStringLiteral("greyButton"));
+    greyButton->setAutoDefault(false);
+    greyButton->setAccessibleDescription(
+        QStringLiteral("Заменяет цветное изображение полутоновым (яркость по весам ITU-R BT.601) "
+                       "и делит его на битовые плоскости"));
+    greyButton->setVisible(false);
+    connect(greyButton, &QPushButton::clicked, this, [this] { convertToGrey(); });
+    auto *colourRow = new QHBoxLayout;
+    colourRow->addWidget(colourNotice, 1);
+    colourRow->addWidget(greyButton, 0);
+    ui->verticalLayout_6->insertLayout(2, colourRow, 0);
 
     const QRegularExpression namePattern(NameCode::fullNamePattern());
     ui->lineEdit->setValidator(new QRegularExpressionValidator(namePattern, this));
@@ -88,6 +120,9 @@ MainWidget::MainWidget(QWidget *parent)
 
     planeComparison = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, this);
     describeControls();
+    // The grey version is offered right after the file it is for.
+    setTabOrder(ui->pushButton_2, greyButton);
+    setTabOrder(greyButton, ui->dial);
     homeworkFeedback = new HomeworkFeedback(this, ui->label_6, ui->pushButton, modalDialogs);
 
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(onApplay(bool)));
@@ -116,4 +151,19 @@ void MainWidget::changeEvent(QEvent *event)
         // over at "выбери изображение". No textActivated is sent, so nothing is loaded.
         ui->comboBox->setCurrentIndex(0);
     }
+}
+
+void MainWidget::closeEvent(QCloseEvent *event)
+{
+    if (resultsExport->hasUnsavedWork()) {
+        const CloseAnswer answer = modalDialogs.closeQuestion(
+            QStringLiteral("Выход из программы"), QStringLiteral("Сохранить результаты перед выходом?"));
+        // A cancelled or failed save keeps the window, as Отмена does.
+        if (answer == CloseAnswer::Cancel
+            || (answer == CloseAnswer::Save && !resultsExport->save())) {
+            event->ignore();
+            return;
+        }
+    }
+    QWidget::closeEvent(event);
 }

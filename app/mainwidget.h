@@ -21,9 +21,11 @@ class BlockMarking;
 class HomeworkFeedback;
 class Im;
 class PlaneComparisonTab;
+class QCloseEvent;
 class QEvent;
 class QPagedPaintDevice;
 class QLabel;
+class QPushButton;
 class QSwitch;
 class ResultsExport;
 class Ui_MainWidget;
@@ -36,11 +38,18 @@ class MainWidget : public QWidget
     Q_OBJECT
 
 public:
+    // The answers to "Сохранить результаты перед выходом?".
+    enum class CloseAnswer { Save, Discard, Cancel };
+
     // Every modal dialog goes through these, so tests can answer them without a nested event
     // loop. The defaults open the real dialogs, parented to the window.
     struct Dialogs
     {
         std::function<void(const QString &title, const QString &text)> messageBox;
+        // The same for what went wrong (a file not read or not saved, memory short): with the
+        // warning icon.
+        std::function<void(const QString &title, const QString &text)> warning;
+        std::function<CloseAnswer(const QString &title, const QString &text)> closeQuestion;
         std::function<QString(const QString &caption, const QString &dir, const QString &filter)>
             openFileName;
         // The construction window's print and save dialogs, over that window; the save dialog
@@ -61,6 +70,8 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
+    // Unsaved typed codes or report: asks whether to save them first.
+    void closeEvent(QCloseEvent *event) override;
 
 private slots:
     void onApplay(bool v);
@@ -83,6 +94,8 @@ private:
     // The last step of a load: the stored planes take the picture's name when it was split,
     // and the analysis names it.
     void analyseLoaded(const QString &name);
+    // The colour picture in view replaced by its grey version, split like any grey picture.
+    void convertToGrey();
     // The homework verdict for label_6: two centred lines in large type, in the given colour
     // (six lower-case hex digits).
     static QString resultHtml(const QString &title, const QString &status, const QString &color);
@@ -99,11 +112,14 @@ private:
     // a picture, the report names what the picture list or the file field shows.
     void showStatistics(
         const PlaneStatistics &stats, const std::optional<ReportedPicture> &picture = {});
+    // The name the report gives the analysed picture: `picture`'s, else the widgets' choice.
+    ReportedPicture reportedAs(const std::optional<ReportedPicture> &picture) const;
     const QIcon &blockIcon(const BlockType &type);
 
     std::unique_ptr<Ui_MainWidget> ui;
     Im *viewer = nullptr;
     QLabel *colourNotice = nullptr; // under the viewer while a colour picture is shown
+    QPushButton *greyButton = nullptr; // beside it: "Преобразовать в оттенки серого"
     QSwitch *modeSwitch = nullptr;
     BlockMarking *blockMarking = nullptr;
     PlaneComparisonTab *planeComparison = nullptr;
@@ -114,6 +130,8 @@ private:
     std::array<QImage, 8> planes;
     // The picture the stored planes come from, named as the report names it.
     QString planesName;
+    // The picture in view (split or not), named as the report names it.
+    QString pictureName;
     int planeIndex = 0;
     QHash<BitBlock, int> blockCounts;
     QList<QString> blockCodes;

@@ -60,7 +60,21 @@ void MainWidget::analysePlane()
     const PlaneStatistics stats = PlaneStatistics::of(currentImage);
     blockMarking->setPlane(currentImage, stats);
     showStatistics(stats, picture);
-    resultsExport->analysed(planeStatistics, currentImage);
+    // The saved files are named as the report names what they hold.
+    const ReportedPicture named = reportedAs(picture);
+    resultsExport->analysed(
+        planeStatistics, currentImage, named.name, named.whole ? 0 : ui->lcdNumber->intValue());
+}
+
+MainWidget::ReportedPicture MainWidget::reportedAs(
+    const std::optional<ReportedPicture> &picture) const
+{
+    if (picture)
+        return *picture;
+    const QString noPicture = QStringLiteral("выбери изображение");
+    const QString shown = ui->comboBox->currentText() == noPicture ? ui->lineEdit_3->text()
+                                                                   : ui->comboBox->currentText();
+    return {shown, false};
 }
 
 const QIcon &MainWidget::blockIcon(const BlockType &type)
@@ -77,16 +91,11 @@ void MainWidget::showStatistics(
     planeStatistics = stats;
     blockCounts = stats.blockCounts();
 
-    if (picture && picture->whole) {
-        ui->textEdit->append(PlaneReport::imageParagraph(picture->name));
-    } else {
-        const QString noPicture = QStringLiteral("выбери изображение");
-        const QString shown = ui->comboBox->currentText() == noPicture
-            ? ui->lineEdit_3->text()
-            : ui->comboBox->currentText();
-        ui->textEdit->append(
-            PlaneReport::imageParagraph(picture ? picture->name : shown, ui->lcdNumber->value()));
-    }
+    const ReportedPicture named = reportedAs(picture);
+    if (named.whole)
+        ui->textEdit->append(PlaneReport::imageParagraph(named.name));
+    else
+        ui->textEdit->append(PlaneReport::imageParagraph(named.name, ui->lcdNumber->value()));
     ui->textEdit->append(PlaneReport::blockTypesParagraph(blockCounts.size()));
 
     QTableWidget *const table = ui->tableWidget;

@@ -2,6 +2,7 @@
 #include "resultsexport.h"
 
 #include "filesaver.h"
+#include "greyconversion.h"
 #include "resultstable.h"
 #include "ui_mainwidget.h"
 
@@ -14,7 +15,9 @@
 #include <QItemSelectionModel>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStyle>
+#include <QTextDocument>
 
 #include <set>
 
@@ -85,12 +88,19 @@ ResultsExport::ResultsExport(Ui_MainWidget &ui, const MainWidget::Dialogs &dialo
 
     table->addActions({copyAction, copyTableAction, separator, saveAction});
     table->setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    // Every analysis, output and edit of the report; what the student typed there counts too.
+    connect(ui.textEdit->document(), &QTextDocument::contentsChanged, this,
+        [this] { ++reportChanges; });
 }
 
-void ResultsExport::analysed(const PlaneStatistics &statistics, const QImage &analysedPlane)
+void ResultsExport::analysed(const PlaneStatistics &statistics, const QImage &analysedPlane,
+    const QString &analysedName, int analysedPlaneNumber)
 {
     stats = statistics;
     plane = analysedPlane;
+    pictureName = analysedName;
+    planeNumber = analysedPlaneNumber;
     button->setEnabled(true);
     saveAction->setEnabled(true);
 }
@@ -145,32 +155,60 @@ void ResultsExport::copyTable()
     toClipboard(results.all());
 }
 
-QString ResultsExport::suggestedPath() const
-{
-    const QString noPicture = QStringLiteral("выбери изображение");
-    QString picture = ui.comboBox->currentText();
-    if (picture == noPicture || picture.isEmpty())
-        picture = QFileInfo(ui.lineEdit_3->text()).completeBaseName();
-    const QString name = QStringLiteral("%1, плоскость %2.csv")
-                             .arg(picture.isEmpty() ? QStringLiteral("результаты") : picture)
-                             .arg(ui.lcdNumber->intValue());
-    const QString folder = lastFolder.isEmpty() ? QDir::homePath() : lastFolder;
-    return QDir(folder).filePath(name);
-}
-
-void ResultsExport::save()
+bool ResultsExport::hasUnsavedWork() const
 {
     if (stats.types.isEmpty())
-        return;
+        return false; // nothing the save could write
+    return reportChanges != savedReportChanges || typedCodes() != savedCodes;
+}
+
+QString ResultsExport::suggestedName(const QString &name, int number)
+{
+    QString picture = name;
+    QString converted;
+    if (picture.endsWith(GreyConversion::nameSuffix())) {
+        converted = GreyConversion::nameSuffix();
+        picture.chop(converted.size());
+    }
+    // A built-in picture's name has no folder and no suffix, and stays as it is.
+    picture = QFileInfo(picture).completeBaseName();
+    if (picture.isEmpty())
+        picture = QStringLiteral("результаты");
+    picture += converted;
+    if (number == 0)
+        return picture + QStringLiteral(".csv");
+    return QStringLiteral("%1, плоскость %2.csv").arg(picture).arg(number);
+}
+
+QString ResultsExport::suggestedPath() const
+{
+    // The first save goes to Documents (the home folder where there is none), later ones
+    // where the last one went.
+    QString folder = lastFolder;
+    if (folder.isEmpty()) {
+        const QString documents
+            = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        folder = !documents.isEmpty() && QFileInfo(documents).isDir() ? documents
+                                                                       : QDir::homePath();
+    }
+    return QDir(folder).filePath(suggestedName(pictureName, planeNumber));
+}
+
+bool ResultsExport::save()
+{
+    if (stats.types.isEmpty())
+        return false;
     QString path = dialogs.saveFileName(
         window, saveTitle, suggestedPath(), QStringLiteral("Таблица CSV (*.csv);;Все файлы (*)"));
     if (path.isEmpty())
-        return;
+        return false;
     if (!path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
         path += QStringLiteral(".csv");
     const QString base = path.left(path.size() - 4);
 
-    const ResultsTable results(stats, typedCodes());
+    const QStringList typed = typedCodes();
+    const quint64 reportSaved = reportChanges;
+    const ResultsTable results(stats, typed);
     const FileSaver::Result saved = FileSaver::save({
         {path, SpreadsheetText::csv(results.all())},
         {base + QStringLiteral(".txt"), ui.textEdit->toPlainText().toUtf8() + '\n'},
@@ -178,8 +216,12 @@ void ResultsExport::save()
     });
     lastFolder = QFileInfo(path).absolutePath();
     if (!saved.ok()) {
-        dialogs.messageBox(saveTitle,
+        dialogs.warning(saveTitle,
             QStringLiteral("Не удалось сохранить результаты\n%1\n%2")
                 .arg(QDir::toNativeSeparators(saved.failedPath), saved.reason));
+        return false;
     }
+    savedReportChanges = reportSaved;
+    savedCodes = typed;
+    return true;
 }

@@ -24,15 +24,26 @@ public:
     // Adds the save button to the lab tab and the actions to the results table.
     ResultsExport(Ui_MainWidget &ui, const MainWidget::Dialogs &dialogs, QWidget *window);
 
-    // What the last analysis put into the table, and the plane it analysed.
-    void analysed(const PlaneStatistics &stats, const QImage &plane);
+    // What the last analysis put into the table, the plane it analysed, and the picture as the
+    // report names it with the plane's number (0 for a picture analysed whole).
+    void analysed(const PlaneStatistics &stats, const QImage &plane, const QString &pictureName,
+        int planeNumber);
 
     QPushButton *saveButton() const { return button; }
+
+    // Something to save that is not saved: the report changed, or the typed codes differ from
+    // those saved last.
+    bool hasUnsavedWork() const;
+
+    // "NAME, плоскость N.csv" for a plane, "NAME.csv" for a picture analysed whole: a path
+    // gives its file's name, a converted picture keeps its " (оттенки серого)".
+    static QString suggestedName(const QString &pictureName, int planeNumber);
 
 public slots:
     void copySelection();
     void copyTable();
-    void save();
+    // True when all three files were written.
+    bool save();
 
 private:
     // The texts in the hidden code cells: the student's, whatever the table shows there.
@@ -49,5 +60,11 @@ private:
 
     PlaneStatistics stats;
     QImage plane;
+    QString pictureName;
+    int planeNumber = 0;
     QString lastFolder;
+    // Changes of the report pane, counted; what it was at the last save, and the typed codes.
+    quint64 reportChanges = 0;
+    quint64 savedReportChanges = 0;
+    QStringList savedCodes;
 };

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Speed and memory of getting a picture into the lab: a built-in picture chosen in the combo box,
 // a dial change, a 4000 x 3000 greyscale JPEG opened with "Обзор" (decoding timed apart from
-// everything after it), and the peak resident memory with that photo loaded.
+// everything after it), a colour one of that size converted to grey, and the peak resident
+// memory with the grey photo loaded.
 //
 //   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 //   cmake --build build --target bench_loading
@@ -14,6 +15,7 @@
 #include "benchlab.h"
 #include "benchtiming.h"
 #include "bitplanes.h"
+#include "greyconversion.h"
 #include "picturereader.h"
 
 #include <QApplication>
@@ -192,6 +194,61 @@ int main(int argc, char *argv[])
         std::printf("\n");
         timeAction("dial change, 4000 x 3000", slowRuns, 40, lab,
             [&](int run) { lab.dial->setValue(run % 8 + 1); });
+    }
+
+    // A colour photo of the same size: analysed whole when opened, converted on the button.
+    const QString colourFile = dir.filePath(QStringLiteral("IMG_colour.JPG"));
+    {
+        const QImage grey = photo(4000, 3000);
+        QImage colour(grey.size(), QImage::Format_RGB32);
+        for (int y = 0; y < grey.height(); ++y) {
+            const uchar *in = grey.constScanLine(y);
+            auto *out = reinterpret_cast<QRgb *>(colour.scanLine(y));
+            for (int x = 0; x < grey.width(); ++x)
+                out[x] = qRgb(in[x], 255 - in[x] / 2, (in[x] * 7 + x) & 255);
+        }
+        if (!colour.save(colourFile, "jpg", 90)) {
+            std::printf("cannot write %s\n", qPrintable(colourFile));
+            return 1;
+        }
+    }
+    std::printf("\n4000 x 3000 colour JPEG (%lld bytes), medians of %d runs:\n",
+        QFile(colourFile).size(), slowRuns);
+    {
+        const QImage colour = PictureReader::read(colourFile).image;
+        std::printf("  %-44s median %8.2f ms\n", "decoding (PictureReader::read)",
+            medianMs(slowRuns, [&] { PictureReader::read(colourFile); }));
+        QImage grey;
+        std::printf("  %-44s median %8.2f ms\n", "GreyConversion::toGrey",
+            medianMs(slowRuns, [&] { grey = GreyConversion::toGrey(colour); }));
+        std::printf("  %-44s median %8.2f ms\n", "  for scale: a copy of the 32-bit picture",
+            medianMs(slowRuns, [&] { QImage copy = colour.copy(); }));
+        std::printf("  %-44s median %8.2f ms\n", "  for scale: BitPlanes::split of the grey",
+            medianMs(slowRuns, [&] { BitPlanes::split(grey); }));
+
+        BenchLab lab;
+        QPushButton *const convert = lab.window.findChild<QPushButton *>("greyButton");
+        std::vector<double> open;
+        std::vector<double> converted;
+        std::vector<double> paint;
+        for (int i = 0; i < slowRuns; ++i) {
+            lab.trimReport();
+            QElapsedTimer timer;
+            timer.start();
+            lab.open(colourFile);
+            QApplication::processEvents();
+            open.push_back(msSince(timer));
+            timer.start();
+            convert->click();
+            converted.push_back(msSince(timer));
+            timer.start();
+            QApplication::processEvents();
+            paint.push_back(msSince(timer));
+        }
+        std::printf("  %-44s median %8.2f ms\n", "open the file, analysed whole, with repaint",
+            median(open));
+        std::printf("  %-44s median %8.2f ms, repaint %6.2f ms\n",
+            "\"Преобразовать в оттенки серого\" (all of it)", median(converted), median(paint));
     }
 
     std::printf("\npeak resident memory, fresh process (target 150 MB with the photo loaded):\n");

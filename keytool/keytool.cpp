@@ -5,6 +5,7 @@
 //   huffman-lab-key check "Мама Мыла Раму" 0,2,3,2 what the window says to that answer
 //   huffman-lab-key picture FILE [--plane N]       the full results table and report of a plane
 //   huffman-lab-key picture FILE --summary [--csv] one line of figures per plane
+//   huffman-lab-key picture FILE --grey            a colour picture converted as the window does
 //   huffman-lab-key names FILE [--csv]             the counters of a whole class
 //   huffman-lab-key check-all FILE [--csv]         the diagnosis of every answer a class handed in
 // A class's FILE may be a plain list or a spreadsheet's or form's CSV (ClassList); --columns
@@ -12,6 +13,7 @@
 
 #include "bitplanes.h"
 #include "fieldtext.h"
+#include "greyconversion.h"
 #include "homeworkdiagnosis.h"
 #include "huffmanconstruction.h"
 #include "keyclass.h"
@@ -56,7 +58,7 @@ QString usage()
     return QStringLiteral("Использование:\n"
                           "  huffman-lab-key name \"Фамилия Имя Отчество\" [--steps]\n"
                           "  huffman-lab-key check \"Фамилия Имя Отчество\" СЧЕТЧИКИ\n"
-                          "  huffman-lab-key picture ФАЙЛ [--plane N] [--summary [--csv]]\n"
+                          "  huffman-lab-key picture ФАЙЛ [--plane N] [--summary [--csv]] [--grey]\n"
                           "  huffman-lab-key names ФАЙЛ [--columns СТОЛБЦЫ] [--csv]\n"
                           "  huffman-lab-key check-all ФАЙЛ [--columns СТОЛБЦЫ] [--csv]\n"
                           "  huffman-lab-key --help\n");
@@ -101,7 +103,7 @@ QString help()
             "  как их принимают поля окна (в списке пробелы у запятых убираются). Код\n"
             "  завершения 0 для right, 1 для остальных видов.\n"
             "\n"
-            "picture ФАЙЛ [--plane N] [--summary [--csv]]\n"
+            "picture ФАЙЛ [--plane N] [--summary [--csv]] [--grey]\n"
             "  Читает изображение BMP, JPEG или PNG так же, как программа (если содержимое\n"
             "  файла не совпадает с его расширением, формат определяется по содержимому).\n"
             "  Полутоновое изображение делится на восемь битовых плоскостей\n"
@@ -122,6 +124,12 @@ QString help()
             "  точки — наибольшая из ее составляющих. Цветное изображение программа на\n"
             "  плоскости не делит и анализирует целиком; тогда печатается один раздел под\n"
             "  строкой \"# picture\".\n"
+            "  С --grey цветное изображение сначала преобразуется в оттенки серого, как это\n"
+            "  делает кнопка «Преобразовать в оттенки серого» в окне программы: уровень\n"
+            "  точки — яркость по весам ITU-R BT.601, 0,299 R + 0,587 G + 0,114 B,\n"
+            "  округленная до целого; затем оно делится на плоскости, как любое полутоновое,\n"
+            "  а в отчете его имя — путь к файлу с припиской \" (оттенки серого)\".\n"
+            "  Полутоновое изображение --grey не меняет.\n"
             "  Первый абзац отчета в этом случае — \"Изображение: ФАЙЛ\" без номера\n"
             "  плоскости, как и в окне программы (у плоскости полутонового изображения —\n"
             "  \"Изображение: ФАЙЛ. Плоскость №N\"); --plane N тогда ничего не меняет.\n"
@@ -129,8 +137,8 @@ QString help()
             "  плоскость N), как на вкладке «Сравнение плоскостей»; поля разделены\n"
             "  табуляцией: номер плоскости (1 — 8), число типов блоков, средняя длина кода L\n"
             "  и энтропия H в битах на блок (как в отчете), размер плоскости после\n"
-            "  кодирования в битах (сумма количество x длина кода) и сжатие 9/L с четырьмя\n"
-            "  значащими цифрами (\"-\", когда тип блока один и L = 0). Изображение, которое не\n"
+            "  кодирования в битах (сумма количество x длина кода) и сжатие 9/L с тремя\n"
+            "  знаками после точки (\"-\", когда тип блока один и L = 0). Изображение, которое не\n"
             "  делится на плоскости, дает одну строку с номером плоскости 0.\n"
             "  С --summary --csv те же строки выводятся как таблица CSV, в том же виде, в\n"
             "  каком окно программы сохраняет таблицу результатов: UTF-8 с меткой порядка\n"
@@ -362,6 +370,7 @@ int pictureMode(const QStringList &arguments)
     std::optional<int> plane;
     bool summary = false;
     bool csv = false;
+    bool grey = false;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
@@ -377,6 +386,10 @@ int pictureMode(const QStringList &arguments)
         }
         if (!optionsEnded && argument == QLatin1String("--csv")) {
             csv = true;
+            continue;
+        }
+        if (!optionsEnded && argument == QLatin1String("--grey")) {
+            grey = true;
             continue;
         }
         if (!optionsEnded && argument == QLatin1String("--plane")) {
@@ -419,7 +432,15 @@ int pictureMode(const QStringList &arguments)
                 + QStringLiteral(": ") + read.reason + QLatin1Char('\n'));
         return Unreadable;
     }
-    const QImage &picture = read.image;
+    QImage picture = read.image;
+    // The report names the picture as the window does; a converted one says so.
+    QString name = path;
+    if (grey && !BitPlanes::isGrey(picture)) {
+        picture = GreyConversion::toGrey(picture);
+        if (picture.isNull())
+            return noMemoryForPlanes(path, read.image);
+        name = GreyConversion::nameOf(path);
+    }
 
     if (summary) {
         QList<PlaneFigures> figures;
@@ -447,7 +468,7 @@ int pictureMode(const QStringList &arguments)
         // The window analyses a colour picture whole and names it without a plane, wherever
         // the dial stands.
         write(stdout,
-            section(QStringLiteral("# picture"), picture, PlaneReport::imageParagraph(path)));
+            section(QStringLiteral("# picture"), picture, PlaneReport::imageParagraph(name)));
         return Success;
     }
 
@@ -461,7 +482,7 @@ int pictureMode(const QStringList &arguments)
             write(stdout, QStringLiteral("\n"));
         write(stdout,
             section(QStringLiteral("# plane ") + QString::number(number), planes.at(number - 1),
-                PlaneReport::imageParagraph(path, number)));
+                PlaneReport::imageParagraph(name, number)));
     }
     return Success;
 }

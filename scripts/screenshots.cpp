@@ -4,6 +4,7 @@
 #include "mainwidget.h"
 
 #include "im.h"
+#include "qswitch.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -74,6 +76,38 @@ QPoint busiestView(const QImage &cells, QSize size)
         }
     }
     return best;
+}
+
+// A colour photo for the lab: the aerial picture of fields and a wooded slope, coloured as such a
+// photograph is (green woods, ochre fields, a blue haze in the shadows).
+QImage colourPhoto()
+{
+    const QImage grey
+        = QImage(QStringLiteral(":/images/images/goldhill.bmp")).convertToFormat(QImage::Format_Grayscale8);
+    QImage photo(grey.size(), QImage::Format_RGB32);
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar *in = grey.constScanLine(y);
+        auto *out = reinterpret_cast<QRgb *>(photo.scanLine(y));
+        for (int x = 0; x < grey.width(); ++x) {
+            const double v = in[x] / 255.0;
+            const double field = qBound(0.0, (v - 0.35) * 2.5, 1.0); // bright: fields
+            const int r = int(255 * v * (0.55 + 0.55 * field));
+            const int g = int(255 * v * (0.85 + 0.1 * field));
+            const int b = int(255 * v * (0.75 - 0.45 * field) + 18 * (1 - v));
+            out[x] = qRgb(qBound(0, r, 255), qBound(0, g, 255), qBound(0, b, 255));
+        }
+    }
+    return photo;
+}
+
+// `box` drawn centred over the framed window, with its own title bar.
+QImage over(QWidget &window, QWidget &box)
+{
+    QImage image = framed(window);
+    const QImage boxImage = framed(box);
+    QPainter(&image).drawImage(
+        (image.width() - boxImage.width()) / 2, (image.height() - boxImage.height()) / 2, boxImage);
+    return image;
 }
 
 } // namespace
@@ -201,5 +235,48 @@ int main(int argc, char *argv[])
     auto *tabs = window.findChild<QTabWidget *>("tabWidget");
     tabs->setCurrentIndex(2);
     ok = save(framed(window), dir, "comparison-lena.png") && ok;
+
+    // A colour photo a student brought, in the window maximised on a 1280 x 1024 screen (the
+    // drawn title bar and frame make up the rest): as it opens, analysed whole, then converted.
+    const QString photoPath = files.filePath(QStringLiteral("фото.jpg"));
+    colourPhoto().save(photoPath, "jpg", 92);
+    window.dialogs().openFileName = [&](const QString &, const QString &, const QString &) {
+        return photoPath;
+    };
+    // The homework skipped, as a student with a photo of their own does: "Обзор" instead of the list.
+    tabs->setCurrentIndex(0);
+    window.findChild<QSwitch *>()->setValue(true);
+    window.findChild<QPushButton *>("pushButton")->click();
+    tabs->setCurrentIndex(1);
+    window.resize(1278, 995);
+    for (int step = 0; step < 10 && viewer->zoom() > 1; ++step) {
+        QWheelEvent out(at, viewer->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+            Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewer, &out);
+    }
+    window.findChild<QPushButton *>("pushButton_2")->click();
+    ok = save(framed(window), dir, "lab-colour-photo.png") && ok;
+    window.findChild<QPushButton *>("greyButton")->click();
+    table->clearSelection();
+    ok = save(framed(window), dir, "lab-grey-photo.png") && ok;
+
+    // Closing with an unsaved report: the question, answered "Отмена".
+    QTimer question;
+    question.setInterval(50);
+    QObject::connect(&question, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        question.stop();
+        ok = save(over(window, *box), dir, "close-question.png") && ok;
+        for (QAbstractButton *button : box->buttons()) {
+            if (button->text() == QStringLiteral("Отмена"))
+                button->click();
+        }
+    });
+    question.start();
+    window.close();
+    if (!window.isVisible())
+        qWarning("the window closed without asking");
     return ok ? 0 : 1;
 }

@@ -3,8 +3,9 @@
 
 // The main window as the window tests and benchmarks drive it, with its widgets at hand and the
 // modal dialogs answered at once: the file dialog returns `chosenFile`, the save dialog
-// `savedFile`, and the message box records "title|text" in `messages`. Not shown until show() or
-// showActive().
+// `savedFile`, the message box records "title|text" in `messages` (a warning in `warnings` too),
+// and the question on closing records it in `closeQuestions` and answers `closeAnswer`. Not shown
+// until show() or showActive().
 
 #include "im.h"
 #include "mainwidget.h"
@@ -52,6 +53,14 @@ struct Lab
               };
         window.dialogs().messageBox = [this](const QString &title, const QString &text) {
             messages << title + QLatin1Char('|') + text;
+        };
+        window.dialogs().warning = [this](const QString &title, const QString &text) {
+            messages << title + QLatin1Char('|') + text;
+            warnings << messages.last();
+        };
+        window.dialogs().closeQuestion = [this](const QString &title, const QString &text) {
+            closeQuestions << title + QLatin1Char('|') + text;
+            return closeAnswer;
         };
         window.dialogs().saveFileName
             = [this](QWidget *, const QString &, const QString &dir, const QString &) {
@@ -259,6 +268,9 @@ struct Lab
     QString dialogFilter;
     int dialogs = 0;
     QStringList messages;
+    QStringList warnings;
+    QStringList closeQuestions;
+    MainWidget::CloseAnswer closeAnswer = MainWidget::CloseAnswer::Discard;
     // The save dialog: its answer, the path it suggested, how often it opened.
     QString savedFile;
     QString saveDir;

@@ -64,9 +64,9 @@ void TestAccessibility::namesAndDescriptions_data()
              "label_6", "comboBox", "label_5", "lineEdit_3", "pushButton_2", "dial", "lcdNumber",
              "viewer", "tableWidget", "pushButton_3", "pushButton_4", "textEdit"})
         QTest::newRow(name) << QString::fromLatin1(name);
-    // The comparison tab and the line under the viewer.
-    for (const char *name :
-        {"markedBlocksLabel", "tab_3", "planeChart", "planeFiguresTable", "planeComparisonMessage"})
+    // The comparison tab and the lines under the viewer.
+    for (const char *name : {"markedBlocksLabel", "greyButton", "tab_3", "planeChart",
+             "planeFiguresTable", "planeComparisonMessage"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 

@@ -6,6 +6,7 @@
 #include "lab.h"
 #include "namecode.h"
 #include "plaincsv.h"
+#include "resultstable.h"
 
 #include <QColor>
 #include <QBuffer>
@@ -155,6 +156,7 @@ private slots:
     void help();
     void matchesTheWindow_data();
     void matchesTheWindow();
+    void greyMatchesTheWindow();
     void check_data();
     void check();
     void nameSteps();
@@ -323,7 +325,7 @@ void tst_KeyTool::summary_data()
     QTest::newRow("a white plane")
         << QStringList {"--plane=4", "--summary"} << false << QStringLiteral("4") + white;
     QTest::newRow("colour picture, not split")
-        << QStringList {"--summary"} << true << QStringLiteral("0\t2\t1\t1\t2\t9\n");
+        << QStringList {"--summary"} << true << QStringLiteral("0\t2\t1\t1\t2\t9.000\n");
 }
 
 void tst_KeyTool::summary()
@@ -503,6 +505,51 @@ void tst_KeyTool::matchesTheWindow()
     QVERIFY(windowReport.startsWith(
         QStringLiteral("Изображение: ") + name + QStringLiteral(". Плоскость №")));
     QCOMPARE(report, windowReport + QLatin1Char('\n'));
+}
+
+// A colour photo converted in the window and split there, plane by plane, is what `picture FILE
+// --grey` prints: the same levels, tables, hidden codes and report, under the same name.
+void tst_KeyTool::greyMatchesTheWindow()
+{
+    QImage photo(47, 35, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y) {
+        for (int x = 0; x < photo.width(); ++x)
+            photo.setPixel(x, y, qRgb(5 * x + y % 3, 7 * y, (x * 13 + y * 29) % 256));
+    }
+    const QString path = dir.filePath(QStringLiteral("цветной снимок.png"));
+    QVERIFY(photo.save(path, "PNG"));
+
+    Lab lab;
+    lab.open(path);
+    QString before = lab.report->toPlainText();
+    QTest::mouseClick(WindowTesting::child<QPushButton>(lab.window, "greyButton"), Qt::LeftButton);
+    QStringList sections;
+    for (int plane = 1; plane <= 8; ++plane) {
+        if (plane > 1) {
+            before = lab.report->toPlainText();
+            lab.dial->setValue(plane);
+        }
+        const QList<BlockType> types = MainWidgetTestAccess::planeTypes(lab.window);
+        const QList<QString> codes = MainWidgetTestAccess::blockCodes(lab.window);
+        QString section = QStringLiteral("# plane %1\n").arg(plane);
+        for (int row = 0; row < lab.table->rowCount(); ++row) {
+            section += QStringList {QString::number(row + 1),
+                ResultsTable::patternText(types.at(row).pattern),
+                lab.table->item(row, 1)->text(), lab.table->item(row, 2)->text(), codes.at(row),
+                lab.table->item(row, 4)->text()}
+                           .join(QLatin1Char('\t'))
+                + QLatin1Char('\n');
+        }
+        const QString report = lab.report->toPlainText();
+        QVERIFY(report.startsWith(before + QLatin1Char('\n')));
+        sections << section + QLatin1Char('\n') + report.mid(before.size() + 1) + QLatin1Char('\n');
+    }
+    QVERIFY(sections.first().contains(
+        QStringLiteral("Изображение: ") + path + QStringLiteral(" (оттенки серого). Плоскость №1")));
+
+    const Run run = runTool({QStringLiteral("picture"), path, QStringLiteral("--grey")});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, sections.join(QLatin1Char('\n')));
 }
 
 void tst_KeyTool::check_data()

@@ -188,6 +188,8 @@ void TestMainWidget::startState()
     // window as built, before a fixture answers its dialogs.
     MainWidget plain;
     QVERIFY(plain.dialogs().messageBox);
+    QVERIFY(plain.dialogs().warning);
+    QVERIFY(plain.dialogs().closeQuestion);
     QVERIFY(plain.dialogs().openFileName);
 }
 

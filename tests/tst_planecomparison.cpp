@@ -88,6 +88,7 @@ private slots:
     void openWithTheLab();
     void figuresOfEachLoad();
     void noPlanes();
+    void sizesAgainstRawBits();
     void clickTurnsTheDial_data();
     void clickTurnsTheDial();
     void keyboard();
@@ -165,6 +166,34 @@ void tst_PlaneComparison::noPlanes()
     lab.load(QStringLiteral("выбери изображение"));
     QVERIFY(!lab.chart->isVisible());
     QCOMPARE(lab.message->text(), PlaneComparison::noPictureText());
+}
+
+// Лена's low planes code in more bits than the plane's 512 x 512 = 262144, yet 9/L is above 1:
+// the table says both, in ratios of three decimals, and the line under it says why.
+void tst_PlaneComparison::sizesAgainstRawBits()
+{
+    ComparisonLab lab;
+    lab.open();
+    lab.load(QStringLiteral("Лена"));
+    static const QRegularExpression ratio(QStringLiteral("^\\d\\.\\d{3}$"));
+    for (int row = 0; row < 8; ++row) {
+        QCOMPARE(lab.figures->item(row, 4)->text(), QStringLiteral("262144"));
+        const qint64 coded = lab.figures->item(row, 5)->text().toLongLong();
+        QCOMPARE(lab.figures->item(row, 6)->text(), QString::number(262144.0 / coded, 'f', 3));
+        QVERIFY2(ratio.match(lab.figures->item(row, 7)->text()).hasMatch(),
+            qPrintable(lab.figures->item(row, 7)->text()));
+    }
+    // Plane 6: 262664 coded bits, 0.998 of the plane's size, 9/L = 1.002.
+    QVERIFY(lab.figures->item(5, 5)->text().toLongLong() > 262144);
+    QVERIFY(lab.figures->item(5, 6)->text().toDouble() < 1);
+    QVERIFY(lab.figures->item(5, 7)->text().toDouble() > 1);
+    QLabel *const note = child<QLabel>(lab.window, "planeFiguresNote");
+    QVERIFY(note->isVisible());
+    for (const char *figure : {"29241", "263169", "262144"})
+        QVERIFY2(note->text().contains(QLatin1String(figure)), qPrintable(note->text()));
+
+    lab.load(QStringLiteral("выбери изображение"));
+    QVERIFY(!note->isVisible());
 }
 
 void tst_PlaneComparison::clickTurnsTheDial_data()

@@ -4,6 +4,7 @@
 #include "lab.h"
 #include "plaincsv.h"
 #include "planestatistics.h"
+#include "resultsexport.h"
 #include "resultstable.h"
 #include "testpictures.h"
 
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -92,6 +94,12 @@ private slots:
     void saveCancelled();
     void saveFails_data();
     void saveFails();
+    void suggestedName_data();
+    void suggestedName();
+    void closing_data();
+    void closing();
+    void closingAsksOnlyForUnsaved_data();
+    void closingAsksOnlyForUnsaved();
 };
 
 void tst_ResultsExport::copySelection_data()
@@ -191,6 +199,17 @@ void tst_ResultsExport::copyInCodeEditor()
 void tst_ResultsExport::save()
 {
     QTemporaryDir folder;
+    // The first dialog opens in Documents.
+    QTemporaryDir home;
+    const QByteArray realHome = qgetenv("HOME");
+    const QByteArray realConfig = qgetenv("XDG_CONFIG_HOME");
+    const auto restore = qScopeGuard([&] {
+        qputenv("HOME", realHome);
+        qputenv("XDG_CONFIG_HOME", realConfig);
+    });
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toUtf8());
+    QVERIFY(QDir(home.path()).mkdir(QStringLiteral("Documents")));
     Results lab;
     QVERIFY(lab.save->isEnabled());
     lab.type(0, QStringLiteral("00"));
@@ -198,6 +217,7 @@ void tst_ResultsExport::save()
     QTest::mouseClick(lab.save, Qt::LeftButton);
 
     QCOMPARE(lab.saveDialogs, 1);
+    QCOMPARE(QFileInfo(lab.saveDir).absolutePath(), home.filePath(QStringLiteral("Documents")));
     QVERIFY2(lab.messages.isEmpty(), qPrintable(lab.messages.join(QLatin1Char('\n'))));
     QCOMPARE(listing(folder.path()),
         QStringList({QStringLiteral("мой отчёт.csv"), QStringLiteral("мой отчёт.png"),
@@ -292,15 +312,136 @@ void tst_ResultsExport::saveFails()
     lab.savedFile = folder.filePath(answer);
     QTest::mouseClick(lab.save, Qt::LeftButton);
 
-    QCOMPARE(lab.messages,
+    QCOMPARE(lab.warnings,
         QStringList(QStringLiteral("Сохранить результаты|Не удалось сохранить результаты\n")
             + QDir::toNativeSeparators(folder.filePath(failed)) + QLatin1Char('\n') + reason));
+    QCOMPARE(lab.messages, lab.warnings);
     QCOMPARE(listing(folder.path()), before);
     if (folderNamed != QStringLiteral("итоги.csv"))
         QCOMPARE(contents(old.fileName()), QByteArray("old table\n"));
     if (readOnly)
         QFile::setPermissions(
             folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void tst_ResultsExport::suggestedName_data()
+{
+    QTest::addColumn<QString>("picture"); // as the report names it
+    QTest::addColumn<int>("plane");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("built-in picture") << "Золотой холм" << 3 << "Золотой холм, плоскость 3.csv";
+    QTest::newRow("file: its name without the extension")
+        << "/home/student/снимки/IMG_0001.JPG" << 1 << "IMG_0001, плоскость 1.csv";
+    QTest::newRow("colour picture analysed whole: no plane")
+        << "/home/student/photo.v2.jpg" << 0 << "photo.v2.csv";
+    QTest::newRow("converted to grey")
+        << "/home/student/photo.jpg (оттенки серого)" << 8
+        << "photo (оттенки серого), плоскость 8.csv";
+    QTest::newRow("no name") << "" << 2 << "результаты, плоскость 2.csv";
+}
+
+void tst_ResultsExport::suggestedName()
+{
+    QFETCH(QString, picture);
+    QFETCH(int, plane);
+    QFETCH(QString, name);
+    QCOMPARE(ResultsExport::suggestedName(picture, plane), name);
+}
+
+void tst_ResultsExport::closing_data()
+{
+    QTest::addColumn<int>("answerValue"); // a MainWidget::CloseAnswer
+    QTest::addColumn<bool>("saveDialogAnswers");
+    QTest::addColumn<bool>("closes");
+
+    QTest::newRow("Отмена keeps the window and everything in it")
+        << int(MainWidget::CloseAnswer::Cancel) << true << false;
+    QTest::newRow("Не сохранять closes, nothing written")
+        << int(MainWidget::CloseAnswer::Discard) << true << true;
+    QTest::newRow("Сохранить writes the files, then closes")
+        << int(MainWidget::CloseAnswer::Save) << true << true;
+    QTest::newRow("Сохранить, save dialog cancelled: the window stays")
+        << int(MainWidget::CloseAnswer::Save) << false << false;
+}
+
+// Closing with a typed code and a report not saved asks first; only a save or "Не сохранять"
+// lets the window go.
+void tst_ResultsExport::closing()
+{
+    QFETCH(int, answerValue);
+    const auto answer = MainWidget::CloseAnswer(answerValue);
+    QFETCH(bool, saveDialogAnswers);
+    QFETCH(bool, closes);
+
+    QApplication::setQuitOnLastWindowClosed(false);
+    QTemporaryDir folder;
+    Results lab;
+    lab.show();
+    lab.type(0, QStringLiteral("01"));
+    const Lab::Snapshot before = lab.snapshot();
+    lab.closeAnswer = answer;
+    const QString table = folder.filePath(QStringLiteral("итоги.csv"));
+    lab.savedFile = saveDialogAnswers ? table : QString();
+
+    QCOMPARE(lab.window.close(), closes);
+    QCOMPARE(lab.closeQuestions,
+        QStringList(QStringLiteral("Выход из программы|Сохранить результаты перед выходом?")));
+    QCOMPARE(lab.window.isVisible(), !closes);
+    QCOMPARE(lab.saveDialogs, answer == MainWidget::CloseAnswer::Save ? 1 : 0);
+    const bool saved = answer == MainWidget::CloseAnswer::Save && saveDialogAnswers;
+    QCOMPARE(QFile::exists(table), saved);
+    if (saved)
+        QCOMPARE(PlainCsv::parse(contents(table)).records.at(1).at(3), QStringLiteral("=\"01\""));
+    if (!closes)
+        QCOMPARE(lab.snapshot().differences(before), QStringList());
+}
+
+void tst_ResultsExport::closingAsksOnlyForUnsaved_data()
+{
+    QTest::addColumn<bool>("analysed");
+    QTest::addColumn<QString>("afterSave"); // what the student does after saving; "-" no save
+    QTest::addColumn<bool>("asks");
+
+    QTest::newRow("nothing analysed, nothing to save") << false << "-" << false;
+    QTest::newRow("analysed, never saved: the report") << true << "-" << true;
+    QTest::newRow("saved, nothing since") << true << "" << false;
+    QTest::newRow("saved, then a code typed") << true << "type" << true;
+    QTest::newRow("saved, then the probabilities output") << true << "output" << true;
+    QTest::newRow("saved, then a note in the report") << true << "note" << true;
+    QTest::newRow("saved, then only checked") << true << "check" << false;
+}
+
+void tst_ResultsExport::closingAsksOnlyForUnsaved()
+{
+    QFETCH(bool, analysed);
+    QFETCH(QString, afterSave);
+    QFETCH(bool, asks);
+
+    QApplication::setQuitOnLastWindowClosed(false);
+    QTemporaryDir folder;
+    Lab lab;
+    if (analysed)
+        MainWidgetTestAccess::analyse(lab.window, TestPictures::sevenTypes());
+    lab.show();
+    if (afterSave != QLatin1String("-")) {
+        lab.table->item(0, 3)->setText(QStringLiteral("0"));
+        lab.savedFile = folder.filePath(QStringLiteral("итоги.csv"));
+        QTest::mouseClick(child<QPushButton>(lab.window, "saveResultsButton"), Qt::LeftButton);
+        QVERIFY(QFile::exists(lab.savedFile));
+    }
+    if (afterSave == QLatin1String("type"))
+        lab.table->item(1, 3)->setText(QStringLiteral("10"));
+    else if (afterSave == QLatin1String("output"))
+        lab.output->click();
+    else if (afterSave == QLatin1String("note"))
+        lab.report->append(QStringLiteral("вывод: плоскость сжимается"));
+    else if (afterSave == QLatin1String("check"))
+        lab.check->click();
+
+    lab.closeAnswer = MainWidget::CloseAnswer::Cancel;
+    QCOMPARE(lab.window.close(), !asks);
+    QCOMPARE(lab.closeQuestions.size(), asks ? 1 : 0);
 }
 
 QTEST_MAIN(tst_ResultsExport)

@@ -106,8 +106,8 @@ void tst_StudentWork::typedCodes_data()
                                                  << "dial" << true;
     QTest::newRow("same picture chosen again") << "none"
                                                << "Лена" << true;
-    QTest::newRow("a colour file on the way") << "colour file"
-                                              << "dial there and back" << true;
+    QTest::newRow("a colour file on the way, Лена chosen again") << "colour file"
+                                                                 << "Лена" << true;
     QTest::newRow("another picture starts empty") << "none"
                                                   << "Барбара" << false;
 }
@@ -182,18 +182,17 @@ void tst_StudentWork::reportNames_data()
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("paragraphs"); // {grey} and {colour} stand for the file paths
 
+    // After a colour picture the dial has no plane to show: nothing of the earlier picture.
     QTest::newRow("grey file, colour file, dial")
         << QStringList {"grey", "colour", "dial 2"}
-        << QStringList {"Изображение: {grey}. Плоскость №1", "Изображение: {colour}",
-               "Изображение: {grey}. Плоскость №2"};
+        << QStringList {"Изображение: {grey}. Плоскость №1", "Изображение: {colour}"};
     QTest::newRow("Лена, no picture, dial")
         << QStringList {"grey", "Лена", "выбери изображение", "dial 3"}
         << QStringList {"Изображение: {grey}. Плоскость №1", "Изображение: Лена. Плоскость №1",
                "Изображение: Лена. Плоскость №3"};
     QTest::newRow("Лена, colour file, dial")
         << QStringList {"Лена", "colour", "dial 4"}
-        << QStringList {"Изображение: Лена. Плоскость №1", "Изображение: {colour}",
-               "Изображение: Лена. Плоскость №4"};
+        << QStringList {"Изображение: Лена. Плоскость №1", "Изображение: {colour}"};
 }
 
 void tst_StudentWork::reportNames()

@@ -13,10 +13,15 @@ PlaneComparison::PlaneComparison(QWidget *parent)
     , planeChart(new PlaneChart(this))
     , figuresTable(new QTableWidget(this))
     , message(new QLabel(this))
+    , note(new QLabel(this))
 {
     planeChart->setObjectName(QStringLiteral("planeChart"));
     figuresTable->setObjectName(QStringLiteral("planeFiguresTable"));
     message->setObjectName(QStringLiteral("planeComparisonMessage"));
+    note->setObjectName(QStringLiteral("planeFiguresNote"));
+    note->setWordWrap(true); // a narrow window wraps it rather than grows
+    note->setAccessibleDescription(
+        QStringLiteral("Почему сжатие 9/L отличается от отношения размера W × H к размеру кода"));
 
     message->setWordWrap(true);
     message->setAlignment(Qt::AlignCenter);
@@ -25,7 +30,8 @@ PlaneComparison::PlaneComparison(QWidget *parent)
 
     const QStringList headers = {QStringLiteral("Плоскость"), QStringLiteral("Типов\nблоков"),
         QStringLiteral("L,\nбит/блок"), QStringLiteral("H,\nбит/блок"),
-        QStringLiteral("После\nкодирования, бит"), QStringLiteral("Сжатие\n9/L")};
+        QStringLiteral("Размер\nW × H, бит"), QStringLiteral("Размер\nкода, бит"),
+        QStringLiteral("Сжатие\nW × H/код"), QStringLiteral("Сжатие\n9/L")};
     figuresTable->setColumnCount(int(headers.size()));
     figuresTable->setHorizontalHeaderLabels(headers);
     figuresTable->verticalHeader()->hide();
@@ -38,13 +44,14 @@ PlaneComparison::PlaneComparison(QWidget *parent)
     figuresTable->setAccessibleName(QStringLiteral("Показатели плоскостей"));
     figuresTable->setAccessibleDescription(
         QStringLiteral("Для каждой плоскости: число типов блоков, средняя длина кода L и "
-                       "энтропия H в битах на блок, размер после кодирования в битах и "
-                       "сжатие 9/L"));
+                       "энтропия H в битах на блок, исходный размер плоскости и размер после "
+                       "кодирования в битах, их отношение и сжатие 9/L"));
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(message);
     layout->addWidget(planeChart, 1);
     layout->addWidget(figuresTable);
+    layout->addWidget(note);
     setTabOrder(planeChart, figuresTable);
 
     connect(planeChart, &PlaneChart::planeActivated, this, &PlaneComparison::planeActivated);
@@ -63,12 +70,31 @@ QString PlaneComparison::colourPictureText()
                           "сравнивать нечего.");
 }
 
+QString PlaneComparison::ratioNote(const PlaneFigures &figures)
+{
+    const QString blocks = QString::number(figures.blockCount);
+    if (figures.paddedBits() == figures.rawBits) {
+        return QStringLiteral("Сжатие 9/L считает по 9 бит на каждый из %1 блоков 3 × 3: это "
+                              "ровно W × H = %2 бит, поэтому оба сжатия совпадают.")
+            .arg(blocks, QString::number(figures.rawBits));
+    }
+    return QStringLiteral("Сжатие 9/L считает по 9 бит на каждый из %1 блоков 3 × 3, и блоки у "
+                          "краев дополнены до 3 × 3: это %2 бит, а исходный размер W × H = %3 "
+                          "бит.")
+        .arg(blocks, QString::number(figures.paddedBits()), QString::number(figures.rawBits));
+}
+
 void PlaneComparison::setFigures(const QList<PlaneFigures> &figures)
 {
     planeChart->setFigures(figures);
     figuresTable->setRowCount(int(figures.size()));
     for (int row = 0; row < figures.size(); ++row) {
-        const QStringList fields = PlaneSummary::fields(figures.at(row));
+        const PlaneFigures &plane = figures.at(row);
+        // Plane, types, L, H as the report writes them; the sizes and both ratios.
+        const QStringList summary = PlaneSummary::fields(plane);
+        const QStringList fields = {summary.at(0), summary.at(1), summary.at(2), summary.at(3),
+            QString::number(plane.rawBits), QString::number(plane.codedBits),
+            PlaneSummary::sizeRatioText(plane), PlaneSummary::ratioText(plane)};
         for (int column = 0; column < fields.size(); ++column) {
             auto *item = new QTableWidgetItem(fields.at(column));
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -80,10 +106,13 @@ void PlaneComparison::setFigures(const QList<PlaneFigures> &figures)
     figuresTable->setFixedHeight(figuresTable->horizontalHeader()->sizeHint().height()
         + figuresTable->verticalHeader()->length() + 2 * figuresTable->frameWidth());
     markSelectedRow();
+    // Every plane of a picture has the same size and blocks.
+    note->setText(figures.isEmpty() ? QString() : ratioNote(figures.first()));
 
     message->hide();
     planeChart->show();
     figuresTable->show();
+    note->setVisible(!figures.isEmpty());
 }
 
 void PlaneComparison::showMessage(const QString &text)
@@ -93,6 +122,8 @@ void PlaneComparison::showMessage(const QString &text)
     message->setText(text);
     planeChart->hide();
     figuresTable->hide();
+    note->hide();
+    note->clear();
     message->show();
 }
 

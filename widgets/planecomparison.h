@@ -26,9 +26,13 @@ public:
     PlaneChart *chart() const { return planeChart; }
     QTableWidget *table() const { return figuresTable; }
     QLabel *messageLabel() const { return message; }
+    // The line under the table that says what 9/L counts.
+    QLabel *noteLabel() const { return note; }
 
     static QString noPictureText();
     static QString colourPictureText();
+    // Why 9/L and the plane's own size over the coded size differ (or that they do not).
+    static QString ratioNote(const PlaneFigures &figures);
 
 signals:
     void planeActivated(int plane);
@@ -39,5 +43,6 @@ private:
     PlaneChart *planeChart = nullptr;
     QTableWidget *figuresTable = nullptr;
     QLabel *message = nullptr;
+    QLabel *note = nullptr;
     int selected = 0;
 };
