@@ -32,7 +32,7 @@ VIAddVersionKey /LANG=1049 "LegalCopyright" "GNU General Public License, version
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
-!insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
+!insertmacro MUI_PAGE_LICENSE "${STAGE}/LICENSE.txt"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\huffman-lab.exe"
@@ -57,7 +57,7 @@ Section "Install"
     RMDir /r "$INSTDIR\plugins"
     RMDir /r "$INSTDIR\translations"
     RMDir /r "$INSTDIR\licenses"
-    File /r "${STAGE}\*.*"
+    File /r "${STAGE}/*.*"
     WriteUninstaller "$INSTDIR\uninstall.exe"
     CreateShortCut "$SMPROGRAMS\${SHORTCUT}.lnk" "$INSTDIR\huffman-lab.exe" "" "$INSTDIR\huffman-lab.exe" 0
 
