@@ -3,6 +3,7 @@
 
 #include "constructionwindow.h"
 #include "homeworkdiagnosis.h"
+#include "namecode.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -67,9 +68,43 @@ HomeworkFeedback::HomeworkFeedback(
         page->layout()->addItem(row);
 }
 
-void HomeworkFeedback::checkedRight(const QString &fullName)
+HuffmanConstruction::Arithmetic HomeworkFeedback::constructionFor(
+    const QString &fullName, const QString &countersText, QString *note)
+{
+    using Arithmetic = HuffmanConstruction::Arithmetic;
+    const NameStatistics statistics = NameCode::analyse(fullName);
+    // The exact one where it gives the answer: it is the one worked by hand.
+    const bool exact = countersText == statistics.exactCountersText;
+    const HuffmanConstruction lab = HuffmanConstruction::ofName(fullName, Arithmetic::Float32);
+    const HuffmanConstruction byHand = HuffmanConstruction::ofName(fullName, Arithmetic::Exact);
+    const int step = HuffmanConstruction::partingStep(lab, byHand);
+    note->clear();
+    if (step == 0)
+        return exact ? Arithmetic::Exact : Arithmetic::Float32;
+    const QString why = QStringLiteral("равные дроби там разошлись в последнем знаке");
+    if (!exact) {
+        *note = QStringLiteral("Построение программы: она считает вероятности 32-битными числами, "
+                               "и с шага %1 ее построение идет иначе, чем в точных дробях (%2); "
+                               "счетчики точного построения %3 тоже засчитываются.")
+                    .arg(QString::number(step), why, statistics.exactCountersText);
+    } else if (statistics.answersDiffer()) {
+        *note = QStringLiteral("Построение в точных дробях. Программа считает вероятности "
+                               "32-битными числами, и с шага %1 ее построение идет иначе (%2); ее "
+                               "счетчики %3 тоже засчитываются.")
+                    .arg(QString::number(step), why, statistics.countersText);
+    } else {
+        *note = QStringLiteral("Построение в точных дробях. Программа считает вероятности "
+                               "32-битными числами, и с шага %1 ее построение идет иначе (%2), "
+                               "но счетчики выходят те же.")
+                    .arg(QString::number(step), why);
+    }
+    return exact ? Arithmetic::Exact : Arithmetic::Float32;
+}
+
+void HomeworkFeedback::checkedRight(const QString &fullName, const QString &countersText)
 {
     rightName = fullName;
+    rightAnswer = countersText;
     showDiagnosis(QString());
     constructionButton->show();
 }
@@ -109,9 +144,10 @@ void HomeworkFeedback::showConstruction()
         };
         construction = new ConstructionWindow(rightName, forwarded, window);
         construction->setObjectName(QStringLiteral("constructionWindow"));
-    } else if (construction->name() != rightName) {
-        construction->showName(rightName);
     }
+    QString note;
+    construction->setConstruction(constructionFor(rightName, rightAnswer, &note), note);
+    construction->showName(rightName);
     construction->show();
     construction->raise();
     construction->activateWindow();

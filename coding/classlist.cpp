@@ -3,14 +3,13 @@
 
 #include "fieldtext.h"
 #include "namecode.h"
+#include "namerule.h"
 
 #include <QStringDecoder>
 
 namespace {
 
-const QString refusedName = QStringLiteral(
-    "поле имени в окне программы не примет «%1»: нужны три слова русскими буквами, каждое с "
-    "заглавной, через один пробел");
+const QString refusedName = QStringLiteral("поле имени в окне программы не примет «%1» (%2): нужны ");
 
 // What the window's fields would hold after the same text was pasted into them.
 QString cleanName(const QString &text)
@@ -56,7 +55,7 @@ bool takeName(const QString &text, ClassList::Entry &entry, QString &problem)
     entry.name = cleanName(text);
     if (NameCode::acceptable(entry.name))
         return true;
-    problem = refusedName.arg(entry.name);
+    problem = refusedName.arg(entry.name, NameRule::problem(entry.name)) + NameRule::description();
     return false;
 }
 

@@ -60,7 +60,10 @@ InputNormaliser::InputNormaliser(
     , hintText(hintText)
 {
     field->installEventFilter(this);
-    connect(field, &QLineEdit::textEdited, this, [this] { showHint(false); });
+    connect(field, &QLineEdit::textEdited, this, [this] {
+        if (!typingOn)
+            showHint(false);
+    });
     showHint(false);
 }
 
@@ -96,7 +99,7 @@ bool InputNormaliser::offer(const QString &inserted)
         && judged(field, trimmed) != QValidator::Invalid)
         result = trimmed;
     if (result.isNull()) {
-        showHint(true);
+        refuse(inserted);
         return true;
     }
 
@@ -108,11 +111,26 @@ bool InputNormaliser::offer(const QString &inserted)
     return true;
 }
 
+void InputNormaliser::refuse(const QString &inserted)
+{
+    refused += inserted;
+    showHint(true);
+}
+
 void InputNormaliser::showHint(bool shown)
 {
+    if (!shown)
+        refused.clear();
     if (!hint)
         return;
-    hint->setText(shown ? hintText : QString());
+    QString text;
+    if (shown) {
+        const QString what = refused.simplified();
+        text = what.isEmpty() || what.size() > 40
+            ? hintText
+            : QStringLiteral("Не принято: «%1». %2").arg(what, hintText);
+    }
+    hint->setText(text);
     hint->setVisible(shown);
 }
 
@@ -120,13 +138,19 @@ bool InputNormaliser::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != field || field->isReadOnly())
         return false;
+    typingOn = false; // set again below only for the key the field is about to take
     switch (event->type()) {
     case QEvent::KeyPress: {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->matches(QKeySequence::Paste))
             return offer(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
-        if (isTypedText(key->text()) && !(key->modifiers() & Qt::ControlModifier))
-            return offer(key->text());
+        if (isTypedText(key->text()) && !(key->modifiers() & Qt::ControlModifier)) {
+            if (offer(key->text()))
+                return true;
+            // The field takes the character itself, right after this; after a refusal that
+            // keeps the hint up.
+            typingOn = !refused.isEmpty();
+        }
         return false;
     }
     case QEvent::InputMethod: {
