@@ -559,7 +559,7 @@ void tst_KeyTool::helpNamesHomeworkCommands()
 {
     const Run run = runTool({"--help"});
     for (const char *phrase : {"check \"Фамилия Имя [Отчество]\" СЧЕТЧИКИ", "[--steps]",
-             "по округлению", "right (верно)", "unreachable", "для check —", "второй строкой",
+             "по округлению", "right (верно", "unreachable", "для check —", "второй строкой",
              "Салтыков-Щедрин", "все ответы, которые проверка засчитывает"})
         QVERIFY2(run.out.contains(QString::fromUtf8(phrase)), phrase);
 }

@@ -75,7 +75,7 @@ void InputNormaliser::insert(const QString &text)
         field->insert(text);
 }
 
-bool InputNormaliser::offer(const QString &inserted)
+bool InputNormaliser::offer(const QString &inserted, bool typed)
 {
     const QString text = field->text();
     const int start = field->hasSelectedText() ? field->selectionStart() : field->cursorPosition();
@@ -87,11 +87,15 @@ bool InputNormaliser::offer(const QString &inserted)
         return false;
 
     // A finished text is preferred; then one still being typed, whose trailing space is the
-    // start of the next word; then a trimmed one, unless trimming would eat what was there.
+    // start of the next word; then a trimmed one, unless trimming would eat what was there. A
+    // key is typing on: a space typed after a text that could already be finished (a name of two
+    // words) starts the next word.
     const QString trimmed = normalise(candidate, false);
     const QString typing = normalise(candidate, true);
     QString result;
-    if (judged(field, trimmed) == QValidator::Acceptable)
+    if (typed && typing != text && judged(field, typing) != QValidator::Invalid)
+        result = typing;
+    else if (judged(field, trimmed) == QValidator::Acceptable)
         result = trimmed;
     else if (typing != text && judged(field, typing) != QValidator::Invalid)
         result = typing;
@@ -145,7 +149,7 @@ bool InputNormaliser::eventFilter(QObject *watched, QEvent *event)
         if (key->matches(QKeySequence::Paste))
             return offer(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
         if (isTypedText(key->text()) && !(key->modifiers() & Qt::ControlModifier)) {
-            if (offer(key->text()))
+            if (offer(key->text(), true))
                 return true;
             // The field takes the character itself, right after this; after a refusal that
             // keeps the hint up.
@@ -157,7 +161,7 @@ bool InputNormaliser::eventFilter(QObject *watched, QEvent *event)
         const auto *input = static_cast<QInputMethodEvent *>(event);
         if (input->preeditString().isEmpty() && input->replacementLength() == 0
             && !input->commitString().isEmpty())
-            return offer(input->commitString());
+            return offer(input->commitString(), true);
         return false;
     }
     case QEvent::ContextMenu: {

@@ -41,7 +41,8 @@ protected:
 
 private:
     // False when the field takes the text as it comes; otherwise the input was dealt with here.
-    bool offer(const QString &inserted);
+    // typed: a key or an input method's commit rather than a paste.
+    bool offer(const QString &inserted, bool typed = false);
     void showHint(bool shown);
     void refuse(const QString &inserted);
 
