@@ -81,22 +81,24 @@ HuffmanConstruction::Arithmetic HomeworkFeedback::constructionFor(
     note->clear();
     if (step == 0)
         return exact ? Arithmetic::Exact : Arithmetic::Float32;
-    const QString why = QStringLiteral("равные дроби там разошлись в последнем знаке");
+    // Said once, under the title: from which step the two part, and what that means for the
+    // other answer.
+    const QString from = QString::number(step);
     if (!exact) {
-        *note = QStringLiteral("Построение программы: она считает вероятности 32-битными числами, "
-                               "и с шага %1 ее построение идет иначе, чем в точных дробях (%2); "
-                               "счетчики точного построения %3 тоже засчитываются.")
-                    .arg(QString::number(step), why, statistics.exactCountersText);
+        *note = QStringLiteral("Здесь построение программы в 32-битных числах: с шага %1 равные "
+                               "дроби в них расходятся. Счетчики построения в точных дробях %2 "
+                               "тоже верны.")
+                    .arg(from, statistics.exactCountersText);
     } else if (statistics.answersDiffer()) {
-        *note = QStringLiteral("Построение в точных дробях. Программа считает вероятности "
-                               "32-битными числами, и с шага %1 ее построение идет иначе (%2); ее "
-                               "счетчики %3 тоже засчитываются.")
-                    .arg(QString::number(step), why, statistics.countersText);
+        *note = QStringLiteral("Здесь дроби сравниваются точно. Программа считает 32-битными "
+                               "числами, в них с шага %1 равные дроби расходятся; ее счетчики %2 "
+                               "тоже верны.")
+                    .arg(from, statistics.countersText);
     } else {
-        *note = QStringLiteral("Построение в точных дробях. Программа считает вероятности "
-                               "32-битными числами, и с шага %1 ее построение идет иначе (%2), "
-                               "но счетчики выходят те же.")
-                    .arg(QString::number(step), why);
+        *note = QStringLiteral("Здесь дроби сравниваются точно. Программа считает 32-битными "
+                               "числами, в них с шага %1 равные дроби расходятся, но счетчики "
+                               "выходят те же.")
+                    .arg(from);
     }
     return exact ? Arithmetic::Exact : Arithmetic::Float32;
 }

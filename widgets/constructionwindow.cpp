@@ -154,7 +154,7 @@ QWidget *ConstructionWindow::buildContent()
     title->setFont(bold);
     stepsLayout->addWidget(title);
     if (!note.isEmpty()) {
-        auto *noteLabel = textLabel(note, stepsPart, 560);
+        auto *noteLabel = textLabel(note, stepsPart, std::max(560, title->sizeHint().width()));
         noteLabel->setObjectName(QStringLiteral("constructionNote"));
         stepsLayout->addWidget(noteLabel);
     }
