@@ -32,7 +32,8 @@ void MainWidget::describeControls()
     describe(ui->tabWidget, QStringLiteral("Этапы работы"),
         QStringLiteral("Домашнее задание и лабораторное задание"));
     describe(ui->lineEdit, QStringLiteral("Фамилия, имя и отчество"),
-        QStringLiteral("Три слова на русском языке с заглавных букв через пробел"));
+        QStringLiteral("Два или три слова на русском языке с заглавных букв через пробел, "
+                       "двойная фамилия или имя через дефис"));
     describe(ui->lineEdit_2, QStringLiteral("Список счетчиков длин"),
         QStringLiteral("Числа из одной или двух цифр через запятую, без пробелов: сколько "
                        "кодовых слов имеют длину 1, 2, 3 и так далее"));

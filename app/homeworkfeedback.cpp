@@ -3,6 +3,7 @@
 
 #include "constructionwindow.h"
 #include "homeworkdiagnosis.h"
+#include "namecode.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -67,9 +68,45 @@ HomeworkFeedback::HomeworkFeedback(
         page->layout()->addItem(row);
 }
 
-void HomeworkFeedback::checkedRight(const QString &fullName)
+HuffmanConstruction::Arithmetic HomeworkFeedback::constructionFor(
+    const QString &fullName, const QString &countersText, QString *note)
+{
+    using Arithmetic = HuffmanConstruction::Arithmetic;
+    const NameStatistics statistics = NameCode::analyse(fullName);
+    // The exact one where it gives the answer: it is the one worked by hand.
+    const bool exact = countersText == statistics.exactCountersText;
+    const HuffmanConstruction lab = HuffmanConstruction::ofName(fullName, Arithmetic::Float32);
+    const HuffmanConstruction byHand = HuffmanConstruction::ofName(fullName, Arithmetic::Exact);
+    const int step = HuffmanConstruction::partingStep(lab, byHand);
+    note->clear();
+    if (step == 0)
+        return exact ? Arithmetic::Exact : Arithmetic::Float32;
+    // Said once, under the title: from which step the two part, and what that means for the
+    // other answer.
+    const QString from = QString::number(step);
+    if (!exact) {
+        *note = QStringLiteral("Здесь построение программы в 32-битных числах: с шага %1 равные "
+                               "дроби в них расходятся. Счетчики построения в точных дробях %2 "
+                               "тоже верны.")
+                    .arg(from, statistics.exactCountersText);
+    } else if (statistics.answersDiffer()) {
+        *note = QStringLiteral("Здесь дроби сравниваются точно. Программа считает 32-битными "
+                               "числами, в них с шага %1 равные дроби расходятся; ее счетчики %2 "
+                               "тоже верны.")
+                    .arg(from, statistics.countersText);
+    } else {
+        *note = QStringLiteral("Здесь дроби сравниваются точно. Программа считает 32-битными "
+                               "числами, в них с шага %1 равные дроби расходятся, но счетчики "
+                               "выходят те же.")
+                    .arg(from);
+    }
+    return exact ? Arithmetic::Exact : Arithmetic::Float32;
+}
+
+void HomeworkFeedback::checkedRight(const QString &fullName, const QString &countersText)
 {
     rightName = fullName;
+    rightAnswer = countersText;
     showDiagnosis(QString());
     constructionButton->show();
 }
@@ -110,9 +147,10 @@ void HomeworkFeedback::showConstruction()
         };
         construction = new ConstructionWindow(rightName, forwarded, window);
         construction->setObjectName(QStringLiteral("constructionWindow"));
-    } else if (construction->name() != rightName) {
-        construction->showName(rightName);
     }
+    QString note;
+    construction->setConstruction(constructionFor(rightName, rightAnswer, &note), note);
+    construction->showName(rightName);
     construction->show();
     construction->raise();
     construction->activateWindow();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "huffmanconstruction.h"
 #include "mainwidget.h"
 
 #include <QObject>
@@ -24,7 +25,13 @@ public:
     HomeworkFeedback(
         QWidget *window, QLabel *verdict, QWidget *checkButton, const MainWidget::Dialogs &dialogs);
 
-    void checkedRight(const QString &fullName);
+    // countersText: the right answer the student gave; the construction shown is the one that
+    // gives it.
+    void checkedRight(const QString &fullName, const QString &countersText);
+    // Which construction gives the answer, and the line that says where it parts from the other
+    // (empty when the two take the same nodes throughout).
+    static HuffmanConstruction::Arithmetic constructionFor(
+        const QString &fullName, const QString &countersText, QString *note);
     void checkedWrong(const QString &fullName, const QString &countersText);
     void skipped();
 
@@ -37,5 +44,6 @@ private:
     QLabel *diagnosisLabel = nullptr;
     QPushButton *constructionButton = nullptr;
     QString rightName; // the name of the latest right check
+    QString rightAnswer; // and its answer
     QPointer<ConstructionWindow> construction;
 };

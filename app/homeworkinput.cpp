@@ -3,6 +3,7 @@
 
 #include "fieldtext.h"
 #include "inputnormaliser.h"
+#include "namerule.h"
 #include "ui_mainwidget.h"
 
 #include <QLabel>
@@ -35,8 +36,7 @@ void MainWidget::shapeHomeworkInput()
         ui->lineEdit,
         [](const QString &text, bool keep) { return FieldText::name(text, ending(keep)); },
         nameHint,
-        QStringLiteral("Поле принимает три слова русскими буквами, каждое с заглавной, через "
-                       "один пробел"));
+        QStringLiteral("Поле принимает ") + NameRule::description());
 
     QLabel *countersHint = hintUnder(this, QStringLiteral("countersHint"));
     ui->verticalLayout_2->addWidget(countersHint);

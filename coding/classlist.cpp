@@ -3,6 +3,7 @@
 
 #include "fieldtext.h"
 #include "namecode.h"
+#include "namerule.h"
 
 #include <QRegularExpression>
 
@@ -12,9 +13,7 @@ namespace {
 
 using Record = ClassFile::Record;
 
-const QString refusedName = QStringLiteral(
-    "поле имени в окне программы не примет «%1»: нужны три слова русскими буквами, каждое с "
-    "заглавной, через один пробел");
+const QString refusedName = QStringLiteral("поле имени в окне программы не примет «%1» (%2): нужны ");
 
 enum class Role { None, FullName, Surname, GivenName, Patronymic, Answer };
 
@@ -282,7 +281,8 @@ ClassList::Parsed parse(
         }
         if (!NameCode::acceptable(entry.name)) {
             problems.append({record.line, at(columns.nameColumn),
-                refusedName.arg(ClassFile::shown(entry.name))});
+                refusedName.arg(ClassFile::shown(entry.name), NameRule::problem(entry.name))
+                    + NameRule::description()});
             continue;
         }
         if (wantAnswer)

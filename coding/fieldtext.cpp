@@ -16,7 +16,8 @@ QString FieldText::name(const QString &text, Ending ending)
         if (pendingSpace)
             result.append(QLatin1Char(' '));
         pendingSpace = false;
-        result.append(c);
+        // A word processor's hyphen and non-breaking hyphen are the name's plain hyphen.
+        result.append(c == u'\u2010' || c == u'\u2011' ? QChar(u'-') : c);
     }
     if (pendingSpace && ending == Ending::KeepSpace)
         result.append(QLatin1Char(' '));

@@ -16,7 +16,8 @@ public:
     };
 
     // Every space, tab, line break and no-break space becomes a plain space, runs of spaces
-    // become one, the ends are trimmed (see Ending), and the text is put in Unicode form C.
+    // become one, the ends are trimmed (see Ending), the hyphens U+2010 and U+2011 become '-',
+    // and the text is put in Unicode form C.
     static QString name(const QString &text, Ending ending = Ending::Trimmed);
     // As name, and no spaces around commas: "0, 3 ,0" becomes "0,3,0".
     static QString counters(const QString &text, Ending ending = Ending::Trimmed);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "homeworkdiagnosis.h"
 
+#include "namecode.h"
 #include "tiesearch.h"
 
 #include <QStringList>
@@ -332,14 +333,15 @@ HomeworkDiagnosis HomeworkDiagnosis::of(
     const QString &fullName, const QString &countersText, qint64 stateBudget)
 {
     HomeworkDiagnosis diagnosis;
-    diagnosis.construction = HuffmanConstruction::ofName(fullName);
+    // A wrong answer is explained against the construction a student can reproduce by hand:
+    // fractions compared exactly, equal ones decided by the order of the list.
+    diagnosis.construction
+        = HuffmanConstruction::ofName(fullName, HuffmanConstruction::Arithmetic::Exact);
     const HuffmanConstruction &construction = diagnosis.construction;
     diagnosis.characters = int(construction.letters.size());
 
-    QStringList expectedTexts;
-    for (const int counter : construction.counters)
-        expectedTexts.append(QString::number(counter));
-    if (countersText == expectedTexts.join(QLatin1Char(','))) {
+    const NameStatistics statistics = NameCode::analyse(fullName);
+    if (statistics.answers().contains(countersText)) {
         diagnosis.kind = Kind::Right;
         return diagnosis;
     }
@@ -348,10 +350,15 @@ HomeworkDiagnosis HomeworkDiagnosis::of(
     if (!problem.isEmpty()) {
         diagnosis.kind = Kind::Format;
         const std::optional<QList<qint64>> numbers = lenientNumbers(countersText);
-        QList<qint64> expected;
-        for (const int counter : construction.counters)
-            expected.append(counter);
-        diagnosis.countsRight = numbers && !numbers->isEmpty() && *numbers == expected;
+        const auto widened = [](const QList<int> &counters) {
+            QList<qint64> wide;
+            for (const int counter : counters)
+                wide.append(counter);
+            return wide;
+        };
+        diagnosis.countsRight = numbers && !numbers->isEmpty()
+            && (*numbers == widened(statistics.counters)
+                || *numbers == widened(statistics.exactCounters));
         diagnosis.text = problem + QLatin1Char(' ')
             + (diagnosis.countsRight
                     ? QStringLiteral("Сами числа посчитаны верно, исправьте только запись.")
@@ -464,10 +471,11 @@ std::optional<bool> HomeworkDiagnosis::otherCountersPossible(const QString &full
     const HuffmanConstruction construction = HuffmanConstruction::ofName(fullName);
     if (construction.letters.size() < 2)
         return false;
+    const NameStatistics statistics = NameCode::analyse(fullName);
     QList<int> letters;
     for (qsizetype i = 0; i < construction.letters.size(); ++i)
         letters.append(int(i));
-    TieSearch search = TieSearch::avoiding(construction.counters);
+    TieSearch search = TieSearch::avoiding({statistics.counters, statistics.exactCounters});
     switch (search.search(searchNodes(construction, letters))) {
     case TieSearch::Result::Found:
         return true;

@@ -17,7 +17,7 @@ class HomeworkDiagnosis
 public:
     // In the order they are decided: the first that holds is the diagnosis.
     enum class Kind {
-        Right, // the text is the expected one
+        Right, // the text is one of the right answers (NameStatistics::answers)
         Format, // not numbers without leading zeros, single commas, the last one not 0
         Count, // not as many codewords as distinct characters
         Kraft, // the lengths do not make a complete prefix code
@@ -36,8 +36,8 @@ public:
     // "right", "format", ... as the key tool prints them.
     static QString kindName(Kind kind);
 
-    // Would another choice among equal probabilities give other counters (of the same cost)?
-    // nullopt when the search ran out of its budget first.
+    // Would another choice among equal probabilities give other counters (of the same cost) than
+    // the right answers? nullopt when the search ran out of its budget first.
     static std::optional<bool> otherCountersPossible(const QString &fullName);
 
     Kind kind = Kind::Right;
@@ -57,5 +57,5 @@ public:
     QList<int> otherNodes;
     qint64 statesSearched = 0; // Tie and Unreachable: multisets of nodes the search looked at
 
-    HuffmanConstruction construction;
+    HuffmanConstruction construction; // worked exactly (Arithmetic::Exact)
 };

@@ -16,6 +16,23 @@ QList<SymbolLength> HuffmanCoder::codeLengths(QList<float> probabilities)
     return coder.symbols;
 }
 
+QList<SymbolLength> HuffmanCoder::codeLengthsOfCounts(const QList<int> &counts)
+{
+    // Whole numbers below 2^24 and their sums are exact in a float, and the coder compares and
+    // adds nothing but them; 1.0 and more weigh like any other value in takeOrder.
+    constexpr qint64 exactLimit = qint64(1) << 24;
+    qint64 total = 0;
+    for (const int count : counts)
+        total += count;
+    QList<float> weights;
+    weights.reserve(counts.size());
+    for (const int count : counts) {
+        weights.append(total < exactLimit ? float(count)
+                                          : float(count) / float(total));
+    }
+    return codeLengths(weights);
+}
+
 QStringList HuffmanCoder::canonicalCodes(QList<SymbolLength> lengths)
 {
     if (lengths.isEmpty())

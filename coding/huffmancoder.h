@@ -20,6 +20,13 @@ class HuffmanCoder
 public:
     // One entry per symbol, ordered by code length ascending.
     static QList<SymbolLength> codeLengths(QList<float> probabilities);
+    // The same construction and tie rules on whole counts instead of probabilities: a node weighs
+    // the count of its symbols, so weights are compared and summed exactly and nodes whose
+    // fractions are equal tie, as they do for a student working with fractions by hand (the
+    // floats count / total of codeLengths can split such a tie by a last bit). Every count must
+    // be positive; a total of 2^24 or more, beyond what a float holds exactly, is coded from
+    // count / total like codeLengths.
+    static QList<SymbolLength> codeLengthsOfCounts(const QList<int> &counts);
     // Canonical codewords for the list returned by codeLengths, aligned by position.
     static QStringList canonicalCodes(QList<SymbolLength> lengths);
     // Element k = number of codewords of length k + 1, up to the longest length.

@@ -28,19 +28,21 @@ QList<SymbolLength> mergedSymbols(
 
 } // namespace
 
-HuffmanConstruction HuffmanConstruction::ofName(const QString &fullName)
+HuffmanConstruction HuffmanConstruction::ofName(const QString &fullName, Arithmetic arithmetic)
 {
     const NameStatistics statistics = NameCode::analyse(fullName);
     QList<int> counts;
     counts.reserve(statistics.letters.size());
     for (const QChar letter : statistics.letters)
         counts.append(statistics.letterCounts.value(letter));
-    return ofCounts(statistics.letters, counts);
+    return ofCounts(statistics.letters, counts, arithmetic);
 }
 
-HuffmanConstruction HuffmanConstruction::ofCounts(const QString &letters, const QList<int> &counts)
+HuffmanConstruction HuffmanConstruction::ofCounts(
+    const QString &letters, const QList<int> &counts, Arithmetic arithmetic)
 {
     HuffmanConstruction construction;
+    construction.arithmetic = arithmetic;
     construction.letters = letters;
     for (const int count : counts)
         construction.total += count;
@@ -51,7 +53,9 @@ HuffmanConstruction HuffmanConstruction::ofCounts(const QString &letters, const 
         probabilities.append(probability);
         construction.nodes.append(Node {counts.at(i), probability, {{int(i), 0}}});
     }
-    construction.lengths = HuffmanCoder::codeLengths(probabilities);
+    const bool exact = arithmetic == Arithmetic::Exact;
+    construction.lengths = exact ? HuffmanCoder::codeLengthsOfCounts(counts)
+                                 : HuffmanCoder::codeLengths(probabilities);
     construction.codes = HuffmanCoder::canonicalCodes(construction.lengths);
     construction.counters = HuffmanCoder::lengthCounters(construction.lengths);
 
@@ -61,11 +65,14 @@ HuffmanConstruction HuffmanConstruction::ofCounts(const QString &letters, const 
     for (size_t i = 0; i < waiting.size(); ++i)
         waiting[i] = int(i);
     const auto &nodes = construction.nodes;
-    const auto take = [&waiting, &nodes](Tie *tie) {
-        // The coder's rule: least probability as a float, then the last in the list.
+    const auto take = [&waiting, &nodes, exact](Tie *tie) {
+        // The coder's rule: least probability (a float, or exactly the count), then the last in
+        // the list.
         auto chosen = waiting.begin();
         for (auto it = waiting.begin(); it != waiting.end(); ++it) {
-            if (nodes.at(*it).probability <= nodes.at(*chosen).probability)
+            const Node &node = nodes.at(*it);
+            const Node &least = nodes.at(*chosen);
+            if (exact ? node.count <= least.count : node.probability <= least.probability)
                 chosen = it;
         }
         const int node = *chosen;
@@ -98,6 +105,21 @@ HuffmanConstruction HuffmanConstruction::ofCounts(const QString &letters, const 
         waiting.push_back(step.merged);
     }
     return construction;
+}
+
+int HuffmanConstruction::partingStep(
+    const HuffmanConstruction &one, const HuffmanConstruction &other)
+{
+    // Both start from the same characters and append merged nodes in step order, so a node has
+    // the same index in both as long as the steps before it agree.
+    const qsizetype common = std::min(one.steps.size(), other.steps.size());
+    for (qsizetype s = 0; s < common; ++s) {
+        const Step &a = one.steps.at(s);
+        const Step &b = other.steps.at(s);
+        if (a.first != b.first || a.second != b.second)
+            return int(s) + 1;
+    }
+    return 0;
 }
 
 QString HuffmanConstruction::nodeLabel(int node) const

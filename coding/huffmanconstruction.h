@@ -10,9 +10,21 @@
 // The Huffman code of a name's characters built step by step, the way the homework check builds
 // it: which two nodes each step takes, and where nodes of equal probability were decided by the
 // order of the list. The code lengths and codewords are the coder's own.
+//
+// The rule: take the node of least probability; among nodes of equal probability the one
+// standing last in the list, where every merged node is appended. Worked with the lab's 32-bit
+// floats (count / total and float sums), two fractions that are equal can differ in the last
+// bit and the smaller float is taken, whatever the list says. Worked exactly, as a student does
+// with fractions, equal fractions always tie and the list decides. The homework check accepts
+// the counters of either construction.
 class HuffmanConstruction
 {
 public:
+    enum class Arithmetic {
+        Float32, // the lab's own: probabilities and their sums as 32-bit floats
+        Exact, // counts over the common total, compared as whole numbers
+    };
+
     // How a take among nodes of equal count was decided.
     enum class Tie {
         None, // no other node had the same count
@@ -40,9 +52,14 @@ public:
         bool tie() const { return firstTie != Tie::None || secondTie != Tie::None; }
     };
 
-    static HuffmanConstruction ofName(const QString &fullName);
+    static HuffmanConstruction ofName(
+        const QString &fullName, Arithmetic arithmetic = Arithmetic::Float32);
     // letters.at(i) occurs counts.at(i) times; the list must be ordered as the coder receives it.
-    static HuffmanConstruction ofCounts(const QString &letters, const QList<int> &counts);
+    static HuffmanConstruction ofCounts(const QString &letters, const QList<int> &counts,
+        Arithmetic arithmetic = Arithmetic::Float32);
+    // The first step (from 1) at which two constructions of the same name take other nodes; 0
+    // when they take the same nodes throughout.
+    static int partingStep(const HuffmanConstruction &one, const HuffmanConstruction &other);
 
     // "«а»", "« »" for the space, "{у, ы}" for a merged node.
     QString nodeLabel(int node) const;
@@ -56,6 +73,7 @@ public:
     // Total of count x code length over all characters.
     qint64 cost() const;
 
+    Arithmetic arithmetic = Arithmetic::Float32;
     QString letters; // ascending by count, equal counts by character code
     int total = 0; // number of characters of the name
     QList<Node> nodes; // the characters first, at their positions in letters, then merged nodes

@@ -2,25 +2,38 @@
 #include "namecode.h"
 
 #include "huffmancoder.h"
+#include "namerule.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
 #include <utility>
 #include <vector>
 
+QStringList NameStatistics::answers() const
+{
+    QStringList texts {countersText};
+    if (answersDiffer())
+        texts.append(exactCountersText);
+    return texts;
+}
+
 QString NameCode::fullNamePattern()
 {
-    // {0,19} rather than {,19}: PCRE2 reads "{,19}" as literal text, not as a repeat count.
-    // The capitals А-Я do not include Ё; ё is listed apart, as it lies outside а-я.
-    return QStringLiteral("[А-Я][а-яё]{0,19} [А-Я][а-яё]{0,19} [А-Я][а-яё]{0,19}");
+    return NameRule::pattern();
 }
 
 bool NameCode::acceptable(const QString &fullName)
 {
-    static const QRegularExpression whole(QRegularExpression::anchoredPattern(fullNamePattern()));
-    return whole.match(fullName).hasMatch();
+    return NameRule::acceptable(fullName);
+}
+
+QString NameCode::joined(const QList<int> &counters)
+{
+    QStringList texts;
+    for (const int counter : counters)
+        texts.append(QString::number(counter));
+    return texts.join(QLatin1Char(','));
 }
 
 NameStatistics NameCode::analyse(const QString &fullName)
@@ -43,16 +56,17 @@ NameStatistics NameCode::analyse(const QString &fullName)
     for (auto it = statistics.letterCounts.cbegin(); it != statistics.letterCounts.cend(); ++it)
         byCount.emplace_back(it.value(), it.key().unicode());
     std::sort(byCount.begin(), byCount.end());
+    QList<int> counts;
     for (const auto &entry : byCount) {
         statistics.letterProbabilities.append(float(entry.first) / float(total));
         statistics.letters.append(QChar(entry.second));
+        counts.append(entry.first);
     }
 
     statistics.counters
         = HuffmanCoder::lengthCounters(HuffmanCoder::codeLengths(statistics.letterProbabilities));
-    QStringList texts;
-    for (const int counter : std::as_const(statistics.counters))
-        texts.append(QString::number(counter));
-    statistics.countersText = texts.join(QLatin1Char(','));
+    statistics.countersText = joined(statistics.counters);
+    statistics.exactCounters = HuffmanCoder::lengthCounters(HuffmanCoder::codeLengthsOfCounts(counts));
+    statistics.exactCountersText = joined(statistics.exactCounters);
     return statistics;
 }

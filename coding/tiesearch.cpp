@@ -14,6 +14,17 @@ TieSearch TieSearch::avoiding(const QList<int> &counters, qint64 stateBudget)
     return TieSearch(counters, Goal::Avoid, stateBudget);
 }
 
+TieSearch TieSearch::avoiding(const QList<QList<int>> &countersLists, qint64 stateBudget)
+{
+    TieSearch search(countersLists.value(0), Goal::Avoid, stateBudget);
+    for (qsizetype i = 1; i < countersLists.size(); ++i) {
+        std::vector<int> profile {0};
+        profile.insert(profile.end(), countersLists.at(i).begin(), countersLists.at(i).end());
+        search.avoided.push_back(std::move(profile));
+    }
+    return search;
+}
+
 qint64 TieSearch::stateCount(const QList<Node> &nodes, qint64 stateBudget)
 {
     TieSearch search({}, Goal::Everything, stateBudget);
@@ -98,7 +109,9 @@ bool TieSearch::accepted(int id) const
     case Goal::Reach:
         return classes[size_t(id)].profile == target;
     case Goal::Avoid:
-        return classes[size_t(id)].profile != target;
+        return classes[size_t(id)].profile != target
+            && std::find(avoided.begin(), avoided.end(), classes[size_t(id)].profile)
+            == avoided.end();
     case Goal::Everything:
         break;
     }

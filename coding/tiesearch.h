@@ -28,6 +28,9 @@ public:
     static TieSearch reaching(const QList<int> &counters, qint64 stateBudget = defaultBudget);
     // Searches for any counters other than these.
     static TieSearch avoiding(const QList<int> &counters, qint64 stateBudget = defaultBudget);
+    // Searches for any counters other than all of these.
+    static TieSearch avoiding(
+        const QList<QList<int>> &countersLists, qint64 stateBudget = defaultBudget);
 
     // Can the construction, from these nodes on, end in what is searched for? Undecided when the
     // budget of states ran out first. Results already found stay known to later calls.
@@ -70,6 +73,7 @@ private:
     Result finish(bool found) const;
 
     std::vector<int> target; // the root's profile: 0 at depth 0, then the counters
+    std::vector<std::vector<int>> avoided; // Avoid: further root profiles that do not count
     std::vector<int> targetAtLeast;
     Goal goal = Goal::Reach;
     qint64 budget = 0;

@@ -163,12 +163,14 @@ Output names(const QStringList &arguments)
         const NameStatistics statistics = NameCode::analyse(entry.name);
         rows.append({{entry.name, Kind::Label}, {statistics.countersText, Kind::Digits},
             {QString::number(statistics.letterCounts.size()), Kind::Number},
-            {disputed(entry.name), Kind::Label}});
+            {disputed(entry.name), Kind::Label},
+            {statistics.answers().join(QLatin1Char(' ')), Kind::Digits}});
     }
     const SpreadsheetText::Row header {{QStringLiteral("ФИО"), Kind::Label},
         {QStringLiteral("счетчики длин кодов"), Kind::Label},
         {QStringLiteral("различных символов"), Kind::Label},
-        {QStringLiteral("другие счетчики той же цены"), Kind::Label}};
+        {QStringLiteral("другие счетчики той же цены"), Kind::Label},
+        {QStringLiteral("верные ответы"), Kind::Label}};
     return finish(rows, header, args.csv, args.path, parsed);
 }
 

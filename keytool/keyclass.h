@@ -14,7 +14,8 @@ struct Output
     int exitCode = 0;
 };
 
-// names FILE [--csv]: expected counters, distinct characters and the disputed mark per name.
+// names FILE [--csv]: expected counters, distinct characters, the disputed mark and every
+// answer the check accepts, per name.
 Output names(const QStringList &arguments);
 
 // check-all FILE [--csv]: the homework diagnosis of each submitted answer.

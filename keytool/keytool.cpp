@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // huffman-lab-key: the answers the program hides from students, for the teacher.
-//   huffman-lab-key name "Мама Мыла Раму"          the homework's length counters
+//   huffman-lab-key name "Мама Мыла Раму"          the homework's length counters (a second
+//                                                  line where exact fractions give others)
 //   huffman-lab-key name "Мама Мыла Раму" --steps  the same and the construction step by step
 //   huffman-lab-key check "Мама Мыла Раму" 0,2,3,2 what the window says to that answer
 //   huffman-lab-key picture FILE [--plane N]       the full results table and report of a plane
@@ -18,6 +19,7 @@
 #include "huffmanconstruction.h"
 #include "keyclass.h"
 #include "namecode.h"
+#include "namerule.h"
 #include "picturereader.h"
 #include "planereport.h"
 #include "planestatistics.h"
@@ -56,8 +58,8 @@ void write(FILE *stream, const QString &text)
 QString usage()
 {
     return QStringLiteral("Использование:\n"
-                          "  huffman-lab-key name \"Фамилия Имя Отчество\" [--steps]\n"
-                          "  huffman-lab-key check \"Фамилия Имя Отчество\" СЧЕТЧИКИ\n"
+                          "  huffman-lab-key name \"Фамилия Имя [Отчество]\" [--steps]\n"
+                          "  huffman-lab-key check \"Фамилия Имя [Отчество]\" СЧЕТЧИКИ\n"
                           "  huffman-lab-key picture ФАЙЛ [--plane N] [--summary [--csv]] [--grey]\n"
                           "  huffman-lab-key names ФАЙЛ [--columns СТОЛБЦЫ] [--csv]\n"
                           "  huffman-lab-key check-all ФАЙЛ [--columns СТОЛБЦЫ] [--csv]\n"
@@ -81,7 +83,19 @@ QString help()
             "  Имя читается так же, как его принимает поле окна программы: пробелы по краям\n"
             "  убираются, переводы строк, табуляции и неразрывные пробелы считаются\n"
             "  пробелами, несколько пробелов подряд — одним, а е с отдельным знаком\n"
-            "  диерезиса (U+0308) — буквой ё.\n"
+            "  диерезиса (U+0308) — буквой ё. Имя должно подходить под правило поля: два\n"
+            "  или три слова русскими буквами, каждое с заглавной (Ё тоже заглавная), через\n"
+            "  один пробел; слово может состоять из двух таких частей через дефис\n"
+            "  (Салтыков-Щедрин, Анна-Мария); в каждой части не больше 20 букв. Дефис, как\n"
+            "  и пробел, — символ имени и кодируется вместе с буквами. Имя не по правилу —\n"
+            "  неверный аргумент (код 2), как и у check; names и check-all пропускают такие\n"
+            "  строки (см. ниже).\n"
+            "  Первая строка — счетчики программы: она считает вероятности 32-битными\n"
+            "  числами с плавающей точкой. Если то же правило в точных дробях (количества\n"
+            "  символов сравниваются как целые числа, равные дроби равны, и выбор решает\n"
+            "  порядок списка) дает другие счетчики, они печатаются второй строкой: в\n"
+            "  32-битных числах суммы равных дробей могут разойтись в последнем знаке.\n"
+            "  Проверка засчитывает оба ответа. Где ответы совпадают, строка одна.\n"
             "  С --steps за списком следуют пустая строка и построение кода по шагам, поля\n"
             "  разделены табуляцией: номер шага, узел, взятый первым, узел, взятый вторым,\n"
             "  новый узел (символы узла и вероятность как количество/всего символов, пробел\n"
@@ -89,19 +103,23 @@ QString help()
             "  \"по порядку списка\" (из равных берется стоящий в списке последним,\n"
             "  объединенный узел ставится в конец списка), \"по округлению\" (программа\n"
             "  складывает вероятности 32-битными числами с плавающей точкой, и суммы равных\n"
-            "  дробей разошлись в последнем знаке) или пусто, если равных не было.\n"
+            "  дробей разошлись в последнем знаке) или пусто, если равных не было. Если\n"
+            "  построение в точных дробях берет на каком-то шаге другие узлы, за ним следуют\n"
+            "  еще одна пустая строка и шаги построения в точных дробях в том же виде.\n"
             "\n"
             "check ФИО СЧЕТЧИКИ\n"
             "  Разбирает ответ студента так же, как окно программы после проверки: первая\n"
-            "  строка — вид ответа, ровно одно из слов right (верно), format (запись не по\n"
+            "  строка — вид ответа, ровно одно из слов right (верно: счетчики программы или\n"
+            "  счетчики построения в точных дробях, см. name), format (запись не по\n"
             "  правилам), count (кодовых слов не столько, сколько различных символов),\n"
             "  kraft (сумма Крафта не равна 1), suboptimal (код длиннее кода Хаффмана),\n"
             "  tie (такой же короткий код при другом выборе среди равных вероятностей),\n"
             "  unreachable (такой же короткий, но алгоритм Хаффмана его не дает); вторая\n"
-            "  строка — пояснение, которое видит студент (для right ее нет). Последний\n"
-            "  аргумент — список счетчиков, предыдущие — слова имени; оба читаются так же,\n"
-            "  как их принимают поля окна (в списке пробелы у запятых убираются). Код\n"
-            "  завершения 0 для right, 1 для остальных видов.\n"
+            "  строка — пояснение, которое видит студент (для right ее нет); неверный ответ\n"
+            "  разбирается по построению в точных дробях, которое студент может повторить.\n"
+            "  Последний аргумент — список счетчиков, предыдущие — слова имени; оба\n"
+            "  читаются так же, как их принимают поля окна (в списке пробелы у запятых\n"
+            "  убираются). Код завершения 0 для right, 1 для остальных видов.\n"
             "\n"
             "picture ФАЙЛ [--plane N] [--summary [--csv]] [--grey]\n"
             "  Читает изображение BMP, JPEG или PNG так же, как программа (если содержимое\n"
@@ -153,9 +171,12 @@ QString help()
             "  печатается\n"
             "  строка, поля разделены табуляцией: имя, список счетчиков, который ждет\n"
             "  проверка домашнего задания, число различных символов имени (пробел тоже\n"
-            "  символ) и поле с * для имен, где другой выбор среди равных вероятностей дает\n"
-            "  другие счетчики той же цены (ответы студентов могут оспариваться), с ?, если\n"
-            "  перебор выборов остановился раньше, чем это выяснилось, иначе пустое.\n"
+            "  символ), поле с * для имен, где другой выбор среди равных вероятностей дает\n"
+            "  другие счетчики той же цены, кроме засчитываемых (ответы студентов могут\n"
+            "  оспариваться), с ?, если перебор выборов остановился раньше, чем это\n"
+            "  выяснилось, иначе пустое, и все ответы, которые проверка засчитывает, через\n"
+            "  пробел: список счетчиков программы и, если построение в точных дробях дает\n"
+            "  другой, он (как вторая строка у name).\n"
             "  Строка, которую поле имени в окне программы не приняло бы, попадает\n"
             "  в stderr с номером строки (и столбца, если файл — таблица) и пропускается;\n"
             "  остальные строки печатаются, а код завершения тогда 1.\n"
@@ -261,6 +282,16 @@ bool nameWords(const QStringList &arguments, QStringList *words, bool *steps, QS
     return true;
 }
 
+// Why the window's name field would not take the name; empty when it would.
+QString refusal(const QString &name)
+{
+    if (NameRule::acceptable(name))
+        return {};
+    return QStringLiteral("поле имени в окне программы не примет «%1» (%2): нужны ")
+               .arg(name, NameRule::problem(name))
+        + NameRule::description();
+}
+
 QString stepsText(const HuffmanConstruction &construction)
 {
     QString text;
@@ -284,12 +315,20 @@ int nameMode(const QStringList &arguments)
         return badArguments(QStringLiteral("не задано имя"));
     // The same text the window's name field would hold after the same paste.
     const QString name = FieldText::name(words.join(QLatin1Char(' ')));
-    const QString text = NameCode::countersText(name);
-    if (text.isEmpty())
-        return badArguments(QStringLiteral("в имени нет ни одного печатного символа"));
-    write(stdout, text + QLatin1Char('\n'));
-    if (steps)
-        write(stdout, QStringLiteral("\n") + stepsText(HuffmanConstruction::ofName(name)));
+    const QString refused = refusal(name);
+    if (!refused.isEmpty())
+        return badArguments(refused);
+    const NameStatistics statistics = NameCode::analyse(name);
+    // The lab's answer first, as it always was; the exact one after it only where it differs.
+    write(stdout, statistics.answers().join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    if (steps) {
+        using Arithmetic = HuffmanConstruction::Arithmetic;
+        const HuffmanConstruction lab = HuffmanConstruction::ofName(name, Arithmetic::Float32);
+        const HuffmanConstruction exact = HuffmanConstruction::ofName(name, Arithmetic::Exact);
+        write(stdout, QStringLiteral("\n") + stepsText(lab));
+        if (HuffmanConstruction::partingStep(lab, exact) > 0)
+            write(stdout, QStringLiteral("\n") + stepsText(exact));
+    }
     return Success;
 }
 
@@ -334,8 +373,9 @@ int checkMode(const QStringList &arguments)
     // Both texts as the window's fields would hold them after the same paste.
     const QString counters = FieldText::counters(words.takeLast());
     const QString name = FieldText::name(words.join(QLatin1Char(' ')));
-    if (NameCode::countersText(name).isEmpty())
-        return badArguments(QStringLiteral("в имени нет ни одного печатного символа"));
+    const QString refused = refusal(name);
+    if (!refused.isEmpty())
+        return badArguments(refused);
     const HomeworkDiagnosis diagnosis = HomeworkDiagnosis::of(name, counters);
     QString out = HomeworkDiagnosis::kindName(diagnosis.kind) + QLatin1Char('\n');
     if (!diagnosis.text.isEmpty())

@@ -32,6 +32,9 @@ void tst_FieldText::name_data()
     QTest::newRow("е with combining diaeresis")
         << QStringLiteral("Семе\u0308нов Пе\u0308тр Фе\u0308дорович") << false
         << QStringLiteral("Семёнов Пётр Фёдорович");
+    QTest::newRow("non-breaking hyphen")
+        << QStringLiteral("Салтыков\u2011Щедрин Михаил") << false
+        << QStringLiteral("Салтыков-Щедрин Михаил");
     QTest::newRow("empty") << QString() << false << QString();
     // While typing, the space after a word is the start of the next word.
     QTest::newRow("typing: trailing space kept")

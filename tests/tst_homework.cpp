@@ -53,6 +53,13 @@ void TestHomework::check_data()
                                    << "1" << true;
     QTest::newRow("three names") << "Иванов Иван Иванович"
                                  << "0,2,3,2" << true;
+    // The floats split «р» 3/28 from {и, о, ь} 3/28; worked with fractions they tie.
+    const QString andreeva = QStringLiteral("Андреева Вероника Аркадьевна");
+    QTest::newRow("two right answers: the lab's floats") << andreeva << "0,1,3,5,2" << true;
+    QTest::newRow("two right answers: exact fractions") << andreeva << "0,1,4,3,1,2" << true;
+    QTest::newRow("a third optimal answer") << andreeva << "0,1,4,2,4" << false;
+    QTest::newRow("two words, a space left at the end") << "Ли Вэй "
+                                                        << "0,2,4" << true;
 }
 
 void TestHomework::check()

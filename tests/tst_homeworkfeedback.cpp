@@ -48,6 +48,8 @@ class tst_HomeworkFeedback : public QObject
 private slots:
     void diagnosisFollowsEveryPress();
     void constructionWindow();
+    void constructionOfTheAnswer_data();
+    void constructionOfTheAnswer();
     void constructionChangesNothingElse();
     void treeIsDrawnByDepth();
     void saveAsPng_data();
@@ -124,6 +126,53 @@ void tst_HomeworkFeedback::constructionWindow()
     QVERIFY(construction->isVisible());
     QCOMPARE(construction->findChild<QTableWidget *>("stepsTable")->rowCount(), 2);
     QCOMPARE(lab.window.findChildren<ConstructionWindow *>().size(), 1);
+}
+
+void tst_HomeworkFeedback::constructionOfTheAnswer_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("counters");
+    QTest::addColumn<QString>("step4"); // the new node of step 4, or empty: not looked at
+    QTest::addColumn<QString>("note"); // a phrase of the line where they part; empty: no line
+
+    const QString andreeva = QStringLiteral("Андреева Вероника Аркадьевна");
+    QTest::newRow("exact answer: the construction with fractions")
+        << andreeva << "0,1,4,3,1,2"
+        << "{« », и, о, ь} 5/28"
+        << "Здесь дроби сравниваются точно. Программа считает 32-битными числами, в них с шага 4 "
+           "равные дроби расходятся; ее счетчики 0,1,3,5,2 тоже верны.";
+    QTest::newRow("the lab's answer: the lab's construction")
+        << andreeva << "0,1,3,5,2"
+        << "{р, « »} 5/28"
+        << "с шага 4 равные дроби в них расходятся. Счетчики построения в точных дробях "
+           "0,1,4,3,1,2 тоже верны.";
+    QTest::newRow("the same answer both ways: fractions, the same counters")
+        << "Антонова Валентина Сергеевна" << "0,1,3,4,4" << ""
+        << "с шага 6 равные дроби расходятся, но счетчики выходят те же.";
+    QTest::newRow("no parting, no line") << "Мама Мыла Раму"
+                                         << "0,3,0,4" << "{« », у, ы, л, р} 6/14" << "";
+}
+
+// The window shows the construction that gives the student's own answer, and one line where the
+// lab's floats and exact fractions part.
+void tst_HomeworkFeedback::constructionOfTheAnswer()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, counters);
+    QFETCH(QString, step4);
+    QFETCH(QString, note);
+
+    Lab lab(Lab::AtHomework);
+    lab.submit(name, counters);
+    QCOMPARE(lab.shownVerdict().lines.value(1), QStringLiteral("выполнено верно!"));
+    ConstructionWindow *construction = openConstruction(lab);
+    QVERIFY(construction);
+    if (!step4.isEmpty())
+        QCOMPARE(column(construction->findChild<QTableWidget *>("stepsTable"), 3).value(3), step4);
+    const auto *line = construction->findChild<QLabel *>("constructionNote");
+    QCOMPARE(line != nullptr, !note.isEmpty());
+    if (line)
+        QVERIFY2(line->text().contains(note), qPrintable(line->text()));
 }
 
 void tst_HomeworkFeedback::constructionChangesNothingElse()

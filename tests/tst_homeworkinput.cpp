@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "inputnormaliser.h"
 #include "lab.h"
+#include "namecode.h"
+#include "nametable.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -55,6 +57,9 @@ private slots:
     void pasted_data();
     void pasted();
     void typed();
+    void namesTyped_data();
+    void namesTyped();
+    void typingOnAfterARefusal();
 };
 
 void tst_HomeworkInput::pasted_data()
@@ -120,13 +125,18 @@ void tst_HomeworkInput::typed()
     QCOMPARE(name->text(), QStringLiteral("Мама Мыла Раму"));
     QVERIFY(hint->isHidden());
 
-    // A Latin letter is refused with the hint; the next accepted edit clears it.
+    // A Latin letter is refused with the hint, which names it; typing on keeps it up, the next
+    // other edit that goes in clears it.
     name->setText(QStringLiteral("Мама Мыла Рам"));
     WindowTesting::typeKeys(name, QStringLiteral("u"));
     QCOMPARE(name->text(), QStringLiteral("Мама Мыла Рам"));
     QVERIFY(!hint->isHidden());
+    QVERIFY(hint->text().startsWith(QStringLiteral("Не принято: «u». Поле принимает")));
     WindowTesting::typeKeys(name, QStringLiteral("у"));
     QCOMPARE(name->text(), QStringLiteral("Мама Мыла Раму"));
+    QVERIFY(!hint->isHidden());
+    QTest::keyClick(name, Qt::Key_Backspace);
+    QCOMPARE(name->text(), QStringLiteral("Мама Мыла Рам"));
     QVERIFY(hint->isHidden());
 
     // е followed by a typed combining diaeresis becomes ё.
@@ -141,6 +151,54 @@ void tst_HomeworkInput::typed()
     lab.counters->setText(QStringLiteral("0,3,0,4"));
     lab.press(false);
     QVERIFY(lab.verdict->text().contains(QStringLiteral("выполнено верно!")));
+}
+
+void tst_HomeworkInput::namesTyped_data()
+{
+    NameTable::addColumns();
+    NameTable::addRows();
+}
+
+// Every name of the rule's table typed key by key: an accepted one stands in the field as typed
+// and, with the key tool's answer (the coder's counters, which tst_KeyTool holds the tool to),
+// reaches the green verdict; a refused one never stands there as a finished name.
+void tst_HomeworkInput::namesTyped()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, accepted);
+
+    Lab lab(Lab::AtHomework);
+    WindowTesting::typeKeys(lab.name, name);
+    const bool standsAsTyped = lab.name->text() == name && lab.name->hasAcceptableInput();
+    QCOMPARE(standsAsTyped, accepted);
+    if (!accepted)
+        return;
+    QVERIFY(child<QLabel>(lab.window, "nameHint")->isHidden());
+    WindowTesting::typeKeys(lab.counters, NameCode::countersText(name));
+    lab.press(false);
+    QCOMPARE(lab.shownVerdict().lines.value(1), QStringLiteral("выполнено верно!"));
+    QVERIFY(lab.labTab->isEnabled());
+}
+
+// What follows a refused character may spell another name; the hint stays up while the student
+// types on, naming what was left out, so the field never turns one name into another unseen.
+void tst_HomeworkInput::typingOnAfterARefusal()
+{
+    Lab lab(Lab::AtHomework);
+    const QLabel *hint = child<QLabel>(lab.window, "nameHint");
+    WindowTesting::typeKeys(lab.name, QStringLiteral("МакДональд"));
+    QCOMPARE(lab.name->text(), QStringLiteral("Макональд"));
+    QVERIFY(!hint->isHidden());
+    QVERIFY(hint->text().startsWith(QStringLiteral("Не принято: «Д».")));
+
+    // Deleting takes the hint down. A hyphen is taken now, so a double surname comes through
+    // whole.
+    lab.name->selectAll();
+    QTest::keyClick(lab.name, Qt::Key_Backspace);
+    QVERIFY(hint->isHidden());
+    WindowTesting::typeKeys(lab.name, QStringLiteral("Салтыков-Щедрин Михаил"));
+    QCOMPARE(lab.name->text(), QStringLiteral("Салтыков-Щедрин Михаил"));
+    QVERIFY(hint->isHidden());
 }
 
 QTEST_MAIN(tst_HomeworkInput)

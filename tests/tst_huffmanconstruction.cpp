@@ -29,6 +29,8 @@ class tst_HuffmanConstruction : public QObject
 private slots:
     void steps_data();
     void steps();
+    void exactSteps();
+    void agreesWithTheCoder_data();
     void agreesWithTheCoder();
 };
 
@@ -72,10 +74,38 @@ void tst_HuffmanConstruction::steps()
     QCOMPARE(stepLines(HuffmanConstruction::ofName(name)), lines);
 }
 
+// The name whose floats decide by rounding, worked with fractions: at step 4 «б» 5/27 and the
+// merged {д, е} 5/27 tie, and the merged node, last in the list, is taken; the two constructions
+// part there.
+void tst_HuffmanConstruction::exactSteps()
+{
+    const QString name = QStringLiteral("Аааааабббббввввгггдддеежжзз");
+    const HuffmanConstruction exact
+        = HuffmanConstruction::ofName(name, HuffmanConstruction::Arithmetic::Exact);
+    QCOMPARE(stepLines(exact).mid(3, 2),
+        QStringList({"«в» 4/27 + {д, е} 5/27 = {в, д, е} 9/27 | по порядку списка",
+            "«б» 5/27 + «а» 6/27 = {а, б} 11/27 | "}));
+    QCOMPARE(exact.counters, QList<int>({0, 2, 2, 4}));
+    const HuffmanConstruction lab = HuffmanConstruction::ofName(name);
+    QCOMPARE(lab.counters, QList<int>({0, 1, 5, 2}));
+    QCOMPARE(HuffmanConstruction::partingStep(lab, exact), 4);
+    QCOMPARE(HuffmanConstruction::partingStep(lab, lab), 0);
+}
+
+void tst_HuffmanConstruction::agreesWithTheCoder_data()
+{
+    QTest::addColumn<bool>("exact");
+    QTest::newRow("32-bit floats") << false;
+    QTest::newRow("exact fractions") << true;
+}
+
 // The steps must be the coder's own construction: the same lengths for the same symbols, in the
 // same order, and every take one of the least counts left, which a student may also choose.
+// Worked exactly, every take is the last of the least counts in the list: the rule decides alone.
 void tst_HuffmanConstruction::agreesWithTheCoder()
 {
+    QFETCH(bool, exact);
+    using Arithmetic = HuffmanConstruction::Arithmetic;
     const QString alphabet = QStringLiteral(" абвгдежзийклмнопрстуфхцчшщъыьэюяё");
     QRandomGenerator random(2024);
     for (int round = 0; round < 3000; ++round) {
@@ -84,13 +114,14 @@ void tst_HuffmanConstruction::agreesWithTheCoder()
         for (int i = 0; i < distinct; ++i)
             counts.append(1 + int(random.bounded(round % 2 ? 3 : 30)));
         std::sort(counts.begin(), counts.end());
-        const HuffmanConstruction construction
-            = HuffmanConstruction::ofCounts(alphabet.left(distinct), counts);
+        const HuffmanConstruction construction = HuffmanConstruction::ofCounts(
+            alphabet.left(distinct), counts, exact ? Arithmetic::Exact : Arithmetic::Float32);
 
         QList<float> probabilities;
         for (const int count : std::as_const(counts))
             probabilities.append(float(count) / float(construction.total));
-        const QList<SymbolLength> lengths = HuffmanCoder::codeLengths(probabilities);
+        const QList<SymbolLength> lengths = exact ? HuffmanCoder::codeLengthsOfCounts(counts)
+                                                  : HuffmanCoder::codeLengths(probabilities);
         QCOMPARE(construction.steps.size(), distinct - 1);
         const QList<SymbolLength> root = construction.nodes.constLast().symbols;
         QCOMPARE(root.size(), lengths.size());
@@ -104,10 +135,17 @@ void tst_HuffmanConstruction::agreesWithTheCoder()
             live.append(i);
         for (const HuffmanConstruction::Step &step : construction.steps) {
             for (const int taken : {step.first, step.second}) {
-                const int least = *std::min_element(live.begin(), live.end(), [&](int a, int b) {
+                const auto fewer = [&](int a, int b) {
                     return construction.nodes.at(a).count < construction.nodes.at(b).count;
-                });
+                };
+                const int least = *std::min_element(live.begin(), live.end(), fewer);
                 QCOMPARE(construction.nodes.at(taken).count, construction.nodes.at(least).count);
+                if (exact) {
+                    // the last of the least: no node after it in the list has its count
+                    const qsizetype at = live.indexOf(taken);
+                    for (qsizetype later = at + 1; later < live.size(); ++later)
+                        QVERIFY(fewer(taken, live.at(later)));
+                }
                 QVERIFY(live.removeOne(taken));
             }
             live.append(step.merged);

@@ -5,6 +5,7 @@
 #include "homeworkdiagnosis.h"
 #include "lab.h"
 #include "namecode.h"
+#include "nametable.h"
 #include "plaincsv.h"
 #include "resultstable.h"
 
@@ -169,6 +170,9 @@ private slots:
     void spreadsheetWorkbook();
     void summaryCsv();
     void toolkitWarningsKept();
+    void nameRule_data();
+    void nameRule();
+    void twoRightAnswers();
 
 private:
     QTemporaryDir dir;
@@ -199,7 +203,10 @@ void tst_KeyTool::name_data()
     QTest::newRow("C locale") << QStringList {"name", "Мама Мыла Раму"} << true << "0,3,0,4\n";
     QTest::newRow("Иванов Иван Иванович")
         << QStringList {"name", "Иванов Иван Иванович"} << false << "0,2,3,2\n";
-    QTest::newRow("single letter") << QStringList {"name", "А"} << false << "1\n";
+    // Where exact fractions give other counters, they follow on a line of their own.
+    QTest::newRow("two right answers")
+        << QStringList {"name", "Андреева Вероника Аркадьевна"} << false
+        << "0,1,3,5,2\n0,1,4,3,1,2\n";
     QTest::newRow("letter and space") << QStringList {"name", "Ааа Ааа Ааа"} << false << "2\n";
     // Read as the window's name field takes a paste: the key must be the window's answer.
     QTest::newRow("line break and spaces as pasted")
@@ -390,6 +397,8 @@ void tst_KeyTool::badArguments_data()
     QTest::newRow("unknown mode") << QStringList {"answers"};
     QTest::newRow("name without a name") << QStringList {"name"};
     QTest::newRow("name of nothing printable") << QStringList {"name", "\t"};
+    QTest::newRow("name the field refuses") << QStringList {"name", "А"};
+    QTest::newRow("check of a name the field refuses") << QStringList {"check", "иванов Иван", "1"};
     QTest::newRow("picture without a file") << QStringList {"picture"};
     QTest::newRow("plane 0") << QStringList {"picture", "x.bmp", "--plane", "0"};
     QTest::newRow("plane 9") << QStringList {"picture", "x.bmp", "--plane", "9"};
@@ -602,8 +611,9 @@ void tst_KeyTool::nameSteps()
 void tst_KeyTool::helpNamesHomeworkCommands()
 {
     const Run run = runTool({"--help"});
-    for (const char *phrase : {"check \"Фамилия Имя Отчество\" СЧЕТЧИКИ", "[--steps]",
-             "по округлению", "right (верно)", "unreachable", "для check —"})
+    for (const char *phrase : {"check \"Фамилия Имя [Отчество]\" СЧЕТЧИКИ", "[--steps]",
+             "по округлению", "right (верно", "unreachable", "для check —", "второй строкой",
+             "Салтыков-Щедрин", "все ответы, которые проверка засчитывает"})
         QVERIFY2(run.out.contains(QString::fromUtf8(phrase)), phrase);
 }
 
@@ -627,7 +637,8 @@ void tst_KeyTool::names()
     const Run run = runTool({QStringLiteral("names"), path}, true);
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.out,
-        QStringLiteral("Мама Мыла Раму\t0,3,0,4\t7\t*\nИванов Иван Иванович\t0,2,3,2\t7\t\n"));
+        QStringLiteral("Мама Мыла Раму\t0,3,0,4\t7\t*\t0,3,0,4\n"
+                       "Иванов Иван Иванович\t0,2,3,2\t7\t\t0,2,3,2\n"));
     const QString err = QString::fromUtf8(run.err);
     QVERIFY2(
         err.startsWith(QStringLiteral("huffman-lab-key: ") + path + QStringLiteral(", строка 3: ")),
@@ -650,7 +661,7 @@ void tst_KeyTool::namesCsv()
     const PlainCsv::Table csv = PlainCsv::parse(process.readAllStandardOutput());
     QVERIFY(csv.byteOrderMark);
     QCOMPARE(csv.records.size(), 3);
-    QCOMPARE(csv.records.first().size(), 4);
+    QCOMPARE(csv.records.first().size(), 5);
     QCOMPARE(csv.records.at(1).at(0), QStringLiteral("Мама Мыла Раму"));
     QCOMPARE(PlainCsv::textOf(csv.records.at(1).at(1)), QStringLiteral("0,3,0,4"));
     QCOMPARE(csv.records.at(2).at(2), QStringLiteral("7"));
@@ -806,6 +817,68 @@ void tst_KeyTool::toolkitWarningsKept()
     process.start(QStringLiteral(KEYTOOL_PATH), arguments);
     QVERIFY(process.waitForFinished(60000));
     QVERIFY(process.readAllStandardError().contains("libpng warning"));
+}
+
+void tst_KeyTool::nameRule_data()
+{
+    NameTable::addColumns();
+    NameTable::addRows();
+}
+
+// The table the window's field is tested with: every command takes exactly the names it takes.
+void tst_KeyTool::nameRule()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, accepted);
+
+    const Run named = runTool({QStringLiteral("name"), name});
+    QCOMPARE(named.exitCode, accepted ? 0 : 2);
+    const NameStatistics statistics = NameCode::analyse(name);
+    QCOMPARE(named.out, accepted ? statistics.answers().join(QLatin1Char('\n')) + "\n" : QString());
+    if (!accepted)
+        QVERIFY(QString::fromUtf8(named.err).contains(QStringLiteral("не примет «") + name));
+
+    const Run checked = runTool({QStringLiteral("check"), name, statistics.countersText});
+    QCOMPARE(checked.exitCode, accepted ? 0 : 2);
+
+    const QString path = dir.filePath(QStringLiteral("один.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(name.toUtf8() + "\n");
+    file.close();
+    const Run listed = runTool({QStringLiteral("names"), path});
+    QCOMPARE(listed.exitCode, accepted ? 0 : 1);
+    QCOMPARE(listed.out.section(QLatin1Char('\t'), 0, 1),
+        accepted ? name + QLatin1Char('\t') + statistics.countersText : QString());
+}
+
+// A name whose floats split a tie that fractions keep: both answers right, both listed for the
+// teacher, a third optimal answer still a tie; --steps shows both constructions.
+void tst_KeyTool::twoRightAnswers()
+{
+    const QString name = QStringLiteral("Андреева Вероника Аркадьевна");
+    QCOMPARE(runTool({"check", name, "0,1,3,5,2"}).out, "right\n");
+    QCOMPARE(runTool({"check", name, "0,1,4,3,1,2"}).out, "right\n");
+    const Run third = runTool({"check", name, "0,1,4,2,4"});
+    QCOMPARE(third.exitCode, 1);
+    QVERIFY(third.out.startsWith("tie\n"));
+
+    const Run steps = runTool({"name", name, "--steps"});
+    const QStringList blocks = steps.out.split(QStringLiteral("\n\n"));
+    QCOMPARE(blocks.size(), 3);
+    QCOMPARE(blocks.at(0), "0,1,3,5,2\n0,1,4,3,1,2");
+    QCOMPARE(blocks.at(1).split(QLatin1Char('\n')).at(3),
+        "4\t« » 2/28\t«р» 3/28\t{р, « »} 5/28\tпо округлению");
+    QCOMPARE(blocks.at(2).split(QLatin1Char('\n')).at(3),
+        "4\t« » 2/28\t{и, о, ь} 3/28\t{« », и, о, ь} 5/28\tпо порядку списка");
+
+    const QString path = dir.filePath(QStringLiteral("андреева.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(name.toUtf8() + "\n");
+    file.close();
+    QCOMPARE(runTool({"names", path}).out.section(QLatin1Char('\t'), 4),
+        "0,1,3,5,2 0,1,4,3,1,2\n");
 }
 
 QTEST_MAIN(tst_KeyTool)

@@ -112,12 +112,19 @@ ConstructionWindow::ConstructionWindow(const QString &fullName, Dialogs dialogs,
 void ConstructionWindow::showName(const QString &name)
 {
     fullName = name;
-    construction = HuffmanConstruction::ofName(name);
+    construction = HuffmanConstruction::ofName(name, arithmetic);
     // setWidget deletes the previous content.
     content = buildContent();
     scrollArea->setWidget(content);
     const QSize wanted = content->sizeHint() + QSize(40, 80);
     resize(std::min(wanted.width(), 1000), std::min(wanted.height(), 760));
+}
+
+void ConstructionWindow::setConstruction(
+    HuffmanConstruction::Arithmetic arithmetic, const QString &note)
+{
+    this->arithmetic = arithmetic;
+    this->note = note;
 }
 
 QWidget *ConstructionWindow::buildContent()
@@ -146,6 +153,11 @@ QWidget *ConstructionWindow::buildContent()
     bold.setBold(true);
     title->setFont(bold);
     stepsLayout->addWidget(title);
+    if (!note.isEmpty()) {
+        auto *noteLabel = textLabel(note, stepsPart, std::max(560, title->sizeHint().width()));
+        noteLabel->setObjectName(QStringLiteral("constructionNote"));
+        stepsLayout->addWidget(noteLabel);
+    }
     QList<QStringList> stepRows;
     QList<bool> tieRows;
     for (const HuffmanConstruction::Step &step : std::as_const(construction.steps)) {

@@ -42,6 +42,9 @@ public:
 
     // Shows the construction for another name.
     void showName(const QString &fullName);
+    // Which construction the next showName shows (the lab's floats, or exact fractions), and a
+    // line under the title that says where it parts from the other one (none when empty).
+    void setConstruction(HuffmanConstruction::Arithmetic arithmetic, const QString &note);
     QString name() const { return fullName; }
 
     // Everything the window shows below its buttons, whole, however it is scrolled.
@@ -57,6 +60,8 @@ private:
     QWidget *buildContent();
 
     QString fullName;
+    HuffmanConstruction::Arithmetic arithmetic = HuffmanConstruction::Arithmetic::Float32;
+    QString note;
     HuffmanConstruction construction;
     Dialogs dialogs;
     QScrollArea *scrollArea = nullptr;

@@ -60,7 +60,10 @@ InputNormaliser::InputNormaliser(
     , hintText(hintText)
 {
     field->installEventFilter(this);
-    connect(field, &QLineEdit::textEdited, this, [this] { showHint(false); });
+    connect(field, &QLineEdit::textEdited, this, [this] {
+        if (!typingOn)
+            showHint(false);
+    });
     showHint(false);
 }
 
@@ -72,7 +75,7 @@ void InputNormaliser::insert(const QString &text)
         field->insert(text);
 }
 
-bool InputNormaliser::offer(const QString &inserted)
+bool InputNormaliser::offer(const QString &inserted, bool typed)
 {
     const QString text = field->text();
     const int start = field->hasSelectedText() ? field->selectionStart() : field->cursorPosition();
@@ -84,11 +87,15 @@ bool InputNormaliser::offer(const QString &inserted)
         return false;
 
     // A finished text is preferred; then one still being typed, whose trailing space is the
-    // start of the next word; then a trimmed one, unless trimming would eat what was there.
+    // start of the next word; then a trimmed one, unless trimming would eat what was there. A
+    // key is typing on: a space typed after a text that could already be finished (a name of two
+    // words) starts the next word.
     const QString trimmed = normalise(candidate, false);
     const QString typing = normalise(candidate, true);
     QString result;
-    if (judged(field, trimmed) == QValidator::Acceptable)
+    if (typed && typing != text && judged(field, typing) != QValidator::Invalid)
+        result = typing;
+    else if (judged(field, trimmed) == QValidator::Acceptable)
         result = trimmed;
     else if (typing != text && judged(field, typing) != QValidator::Invalid)
         result = typing;
@@ -96,7 +103,7 @@ bool InputNormaliser::offer(const QString &inserted)
         && judged(field, trimmed) != QValidator::Invalid)
         result = trimmed;
     if (result.isNull()) {
-        showHint(true);
+        refuse(inserted);
         return true;
     }
 
@@ -108,11 +115,26 @@ bool InputNormaliser::offer(const QString &inserted)
     return true;
 }
 
+void InputNormaliser::refuse(const QString &inserted)
+{
+    refused += inserted;
+    showHint(true);
+}
+
 void InputNormaliser::showHint(bool shown)
 {
+    if (!shown)
+        refused.clear();
     if (!hint)
         return;
-    hint->setText(shown ? hintText : QString());
+    QString text;
+    if (shown) {
+        const QString what = refused.simplified();
+        text = what.isEmpty() || what.size() > 40
+            ? hintText
+            : QStringLiteral("Не принято: «%1». %2").arg(what, hintText);
+    }
+    hint->setText(text);
     hint->setVisible(shown);
 }
 
@@ -120,20 +142,26 @@ bool InputNormaliser::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != field || field->isReadOnly())
         return false;
+    typingOn = false; // set again below only for the key the field is about to take
     switch (event->type()) {
     case QEvent::KeyPress: {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->matches(QKeySequence::Paste))
             return offer(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
-        if (isTypedText(key->text()) && !(key->modifiers() & Qt::ControlModifier))
-            return offer(key->text());
+        if (isTypedText(key->text()) && !(key->modifiers() & Qt::ControlModifier)) {
+            if (offer(key->text(), true))
+                return true;
+            // The field takes the character itself, right after this; after a refusal that
+            // keeps the hint up.
+            typingOn = !refused.isEmpty();
+        }
         return false;
     }
     case QEvent::InputMethod: {
         const auto *input = static_cast<QInputMethodEvent *>(event);
         if (input->preeditString().isEmpty() && input->replacementLength() == 0
             && !input->commitString().isEmpty())
-            return offer(input->commitString());
+            return offer(input->commitString(), true);
         return false;
     }
     case QEvent::ContextMenu: {

@@ -15,7 +15,10 @@ class QMenu;
 // Brings what the student types, pastes or drops into a line edit into shape before the field's
 // validator judges it, so that a stray line break or a doubled space does not make a whole paste
 // vanish. The validator itself is left as it is. When even the shaped text does not fit, a hint
-// line under the field says what the field accepts, until the next edit that goes in.
+// line under the field names what was refused and says what the field accepts. Characters typed
+// on after a refusal keep the hint up: without the refused ones they may spell another name
+// ("Макональд" for "МакДональд"), and the student must not miss that. Any other edit that goes
+// in (a deletion, a paste) takes it down.
 class InputNormaliser : public QObject
 {
     Q_OBJECT
@@ -38,11 +41,15 @@ protected:
 
 private:
     // False when the field takes the text as it comes; otherwise the input was dealt with here.
-    bool offer(const QString &inserted);
+    // typed: a key or an input method's commit rather than a paste.
+    bool offer(const QString &inserted, bool typed = false);
     void showHint(bool shown);
+    void refuse(const QString &inserted);
 
     QLineEdit *const field;
     const Normalise normalise;
     QLabel *const hint;
     const QString hintText;
+    QString refused; // what was refused since the hint went up
+    bool typingOn = false; // the edit under way is a character typed after a refusal
 };
