@@ -281,7 +281,8 @@ ClassList::Parsed parse(
         }
         if (!NameCode::acceptable(entry.name)) {
             problems.append({record.line, at(columns.nameColumn),
-                refusedName.arg(ClassFile::shown(entry.name), NameRule::problem(entry.name))
+                refusedName.arg(ClassFile::shown(entry.name),
+                    ClassFile::shown(NameRule::problem(entry.name)))
                     + NameRule::description()});
             continue;
         }
