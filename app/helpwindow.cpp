@@ -2,6 +2,9 @@
 #include "helpwindow.h"
 
 #include <QBoxLayout>
+#include <QBuffer>
+#include <QImageReader>
+#include <QDesktopServices>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -10,11 +13,13 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFragment>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -33,9 +38,9 @@ protected:
     void doSetSource(const QUrl &name, QTextDocument::ResourceType type) override
     {
         QTextBrowser::doSetSource(name, type);
-        // A new source may have reloaded the text (and lost the anchors) before it scrolled.
         if (!headingsAnchored()) {
             anchorHeadings();
+            fitPictures();
             if (!name.fragment().isEmpty())
                 scrollToAnchor(name.fragment());
         }
@@ -50,6 +55,33 @@ private:
                     || block.begin().fragment().charFormat().isAnchor();
         }
         return true;
+    }
+
+    // The screenshots are up to a thousand pixels wide; shown narrower, the text beside them
+    // needs no sideways scrolling.
+    void fitPictures()
+    {
+        const int widest = 640;
+        for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextFragment fragment = it.fragment();
+                if (!fragment.charFormat().isImageFormat())
+                    continue;
+                QTextImageFormat format = fragment.charFormat().toImageFormat();
+                QByteArray data
+                    = loadResource(QTextDocument::ImageResource, QUrl(format.name())).toByteArray();
+                QBuffer buffer(&data);
+                const QSize size = QImageReader(&buffer).size();
+                if (!size.isValid() || size.width() <= widest)
+                    continue;
+                format.setWidth(widest);
+                format.setHeight(double(size.height()) * widest / size.width());
+                QTextCursor cursor(document());
+                cursor.setPosition(fragment.position());
+                cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+                cursor.setCharFormat(format);
+            }
+        }
     }
 
     void anchorHeadings()
@@ -89,8 +121,8 @@ HelpWindow::HelpWindow(PrintDialog printDialog, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
 
     auto *buttons = new QHBoxLayout;
-    auto *backButton = toolButton(
-        QStringLiteral("← Назад"), QStringLiteral("К предыдущему месту справки (Alt+←)"), this);
+    backButton = toolButton(
+        QStringLiteral("← Назад"), QStringLiteral("К предыдущему месту справки"), this);
     backButton->setObjectName(QStringLiteral("backButton"));
     auto *findButton
         = toolButton(QStringLiteral("Найти…"), QStringLiteral("Поиск в справке (Ctrl+F)"), this);
@@ -113,11 +145,10 @@ HelpWindow::HelpWindow(PrintDialog printDialog, QWidget *parent)
     text = new GuideBrowser(splitter);
     text->setObjectName(QStringLiteral("guideText"));
     text->setAccessibleName(QStringLiteral("Текст справки"));
-    text->setOpenExternalLinks(true);
     splitter->addWidget(contents);
     splitter->addWidget(text);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({260, 740});
+    splitter->setSizes({320, 780});
     layout->addWidget(splitter, 1);
 
     findBar = new QWidget(this);
@@ -149,9 +180,11 @@ HelpWindow::HelpWindow(PrintDialog printDialog, QWidget *parent)
     findBar->hide();
     layout->addWidget(findBar);
 
-    connect(backButton, &QPushButton::clicked, text, &QTextBrowser::backward);
-    connect(text, &QTextBrowser::backwardAvailable, backButton, &QPushButton::setEnabled);
+    connect(backButton, &QPushButton::clicked, this, &HelpWindow::goBack);
     backButton->setEnabled(false);
+    // Links are followed here: the guide's own move within the page, the rest open outside.
+    text->setOpenLinks(false);
+    connect(text, &QTextBrowser::anchorClicked, this, &HelpWindow::followLink);
     connect(findButton, &QPushButton::clicked, this, &HelpWindow::startFind);
     connect(printButton, &QPushButton::clicked, this, &HelpWindow::onPrint);
     connect(nextButton, &QPushButton::clicked, this, &HelpWindow::findNext);
@@ -179,15 +212,14 @@ HelpWindow::HelpWindow(PrintDialog printDialog, QWidget *parent)
     auto *escape = new QShortcut(Qt::Key_Escape, findBar, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(escape, &QShortcut::activated, closeButton, &QToolButton::click);
 
-    connect(contents, &QTreeWidget::itemActivated, this,
-        [this](QTreeWidgetItem *item) { scrollTo(item->data(0, Qt::UserRole).toString()); });
-    connect(contents, &QTreeWidget::itemClicked, this,
-        [this](QTreeWidgetItem *item) { scrollTo(item->data(0, Qt::UserRole).toString()); });
-    connect(text, &QTextBrowser::sourceChanged, this,
-        [this](const QUrl &url) { section = url.fragment(); });
+    // A click or the arrow keys in the contents move the text; one signal for both.
+    connect(contents, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
+        if (item)
+            scrollTo(item->data(0, Qt::UserRole).toString());
+    });
 
     load();
-    resize(1000, 720);
+    resize(1100, 760);
 }
 
 QUrl HelpWindow::guideUrl()
@@ -253,33 +285,52 @@ QString HelpWindow::headingText(const QString &anchor) const
     return {};
 }
 
-void HelpWindow::scrollTo(const QString &anchor)
+void HelpWindow::scrollTo(const QString &anchor, bool remember)
 {
-    // Through the source, so that "Назад" comes back here.
-    QUrl url = guideUrl();
-    url.setFragment(anchor.isEmpty() ? QString() : anchor);
+    // Within the one page: the text is never loaded again, only scrolled.
+    const int here = text->verticalScrollBar()->value();
+    if (remember && (visited.isEmpty() || visited.constLast() != here))
+        visited.append(here);
+    backButton->setEnabled(!visited.isEmpty());
     if (anchor.isEmpty() || !anchors().contains(anchor)) {
-        url.setFragment(QString());
-        text->setSource(url);
         text->verticalScrollBar()->setValue(0);
         section.clear();
         return;
     }
-    text->setSource(url);
-    // The same fragment again does not scroll by itself.
     text->scrollToAnchor(anchor);
     section = anchor;
+}
+
+void HelpWindow::goBack()
+{
+    if (visited.isEmpty())
+        return;
+    text->verticalScrollBar()->setValue(visited.takeLast());
+    backButton->setEnabled(!visited.isEmpty());
+}
+
+void HelpWindow::followLink(const QUrl &url)
+{
+    if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) {
+        QDesktopServices::openUrl(url);
+        return;
+    }
+    if (!url.fragment().isEmpty())
+        scrollTo(url.fragment());
 }
 
 void HelpWindow::showSection(const QString &anchor)
 {
     // Shown first: the text is laid out for its width only then, and the place depends on it.
+    // Where a closed guide was left is no place to go back to.
+    const bool wasOpen = isVisible();
     show();
     raise();
     activateWindow();
-    scrollTo(anchor);
+    scrollTo(anchor, wasOpen);
     for (QTreeWidgetItemIterator it(contents); *it; ++it) {
         if ((*it)->data(0, Qt::UserRole).toString() == section) {
+            const QSignalBlocker quiet(contents); // the text is there already
             contents->setCurrentItem(*it);
             break;
         }

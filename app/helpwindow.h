@@ -9,6 +9,7 @@
 
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QPagedPaintDevice;
 class QTextBrowser;
 class QTreeWidget;
@@ -64,10 +65,15 @@ private:
     void load();
     void buildContents();
     bool find(bool backwards);
-    void scrollTo(const QString &anchor);
+    // remember: "Назад" comes back to where the text was.
+    void scrollTo(const QString &anchor, bool remember = true);
+    void goBack();
+    void followLink(const QUrl &url);
 
     PrintDialog printDialog;
     QTextBrowser *text = nullptr;
+    QPushButton *backButton = nullptr;
+    QList<int> visited; // scroll positions left by moves within the guide, for "Назад"
     QTreeWidget *contents = nullptr;
     QWidget *findBar = nullptr;
     QLineEdit *findField = nullptr;
