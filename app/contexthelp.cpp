@@ -114,8 +114,8 @@ private:
 
 } // namespace
 
-ContextHelp::ContextHelp(const Ui_MainWidget &ui, Im *viewer, const MainWidget::Dialogs &dialogs,
-    QWidget *window)
+ContextHelp::ContextHelp(
+    const Ui_MainWidget &ui, Im *viewer, const MainWidget::Dialogs &dialogs, QWidget *window)
     : QObject(window)
     , window(window)
     , tabs(ui.tabWidget)
@@ -185,8 +185,7 @@ void ContextHelp::showGuide(const QString &anchor)
     if (!helpWindow) {
         // Its own window beside the main one, closed with it.
         helpWindow = new HelpWindow(
-            [this](QWidget *parent, const QString &documentName,
-                const HelpWindow::PrintTo &print) {
+            [this](QWidget *parent, const QString &documentName, const HelpWindow::PrintTo &print) {
                 dialogs.printDialog(parent, documentName, print);
             },
             window);

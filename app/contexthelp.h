@@ -23,8 +23,8 @@ class ContextHelp : public QObject
 
 public:
     // dialogs is read when printing, so tests may replace its print dialog later.
-    ContextHelp(const Ui_MainWidget &ui, Im *viewer, const MainWidget::Dialogs &dialogs,
-        QWidget *window);
+    ContextHelp(
+        const Ui_MainWidget &ui, Im *viewer, const MainWidget::Dialogs &dialogs, QWidget *window);
 
     // The guide's section for a control: the first of the widget and its parents that has one;
     // empty when none has.

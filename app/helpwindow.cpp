@@ -3,9 +3,9 @@
 
 #include <QBoxLayout>
 #include <QBuffer>
-#include <QImageReader>
 #include <QDesktopServices>
 #include <QHeaderView>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -78,7 +78,8 @@ private:
                 format.setHeight(double(size.height()) * widest / size.width());
                 QTextCursor cursor(document());
                 cursor.setPosition(fragment.position());
-                cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+                cursor.setPosition(
+                    fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
                 cursor.setCharFormat(format);
             }
         }
@@ -127,8 +128,8 @@ HelpWindow::HelpWindow(PrintDialog printDialog, QWidget *parent)
     auto *findButton
         = toolButton(QStringLiteral("Найти…"), QStringLiteral("Поиск в справке (Ctrl+F)"), this);
     findButton->setObjectName(QStringLiteral("findButton"));
-    auto *printButton
-        = toolButton(QStringLiteral("Печать…"), QStringLiteral("Напечатать справку (Ctrl+P)"), this);
+    auto *printButton = toolButton(
+        QStringLiteral("Печать…"), QStringLiteral("Напечатать справку (Ctrl+P)"), this);
     printButton->setObjectName(QStringLiteral("printButton"));
     buttons->addWidget(backButton);
     buttons->addStretch(1);
@@ -209,7 +210,8 @@ HelpWindow::HelpWindow(PrintDialog printDialog, QWidget *parent)
         &HelpWindow::findPrevious);
     connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this,
         &HelpWindow::onPrint);
-    auto *escape = new QShortcut(Qt::Key_Escape, findBar, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    auto *escape
+        = new QShortcut(Qt::Key_Escape, findBar, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(escape, &QShortcut::activated, closeButton, &QToolButton::click);
 
     // A click or the arrow keys in the contents move the text; one signal for both.

@@ -67,9 +67,8 @@ QString stepsTable(const QString &name)
     const HuffmanConstruction c = HuffmanConstruction::ofName(name);
     QList<QStringList> rows;
     for (const HuffmanConstruction::Step &step : c.steps) {
-        rows << QStringList {QString::number(c.nodes.at(step.merged).step),
-            c.nodeText(step.first), c.nodeText(step.second), c.nodeText(step.merged),
-            HuffmanConstruction::tieNote(step)};
+        rows << QStringList {QString::number(c.nodes.at(step.merged).step), c.nodeText(step.first),
+            c.nodeText(step.second), c.nodeText(step.merged), HuffmanConstruction::tieNote(step)};
     }
     return table({"Шаг", "Взят первым", "Взят вторым", "Новый узел", "Выбор среди равных"}, rows);
 }
@@ -160,9 +159,8 @@ QString lenaTable(int plane, int rowCount)
             i < 5 ? QStringLiteral("*(красная ячейка)*") : stats.codes.at(i),
             QString::number(stats.lengths.at(i).length)};
     }
-    return table({"Строка", "Тип блока", "Количество", "Вероятность", "Код Хаффмана",
-                     "Длина кода"},
-        rows);
+    return table(
+        {"Строка", "Тип блока", "Количество", "Вероятность", "Код Хаффмана", "Длина кода"}, rows);
 }
 
 QString lenaReport(int plane)
@@ -208,8 +206,7 @@ struct Marked
 
 QList<Marked> markedFigures(const QString &source)
 {
-    static const QRegularExpression marker(
-        QStringLiteral("^<!-- figures: (\\S+) (.*) -->$"));
+    static const QRegularExpression marker(QStringLiteral("^<!-- figures: (\\S+) (.*) -->$"));
     const QStringList lines = source.split(QLatin1Char('\n'));
     QList<Marked> found;
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -327,10 +324,14 @@ void tst_Guide::f1FromTheKeyboard_data()
 {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("anchor");
-    QTest::newRow("counters field") << "lineEdit_2" << "длины-кодов-и-счетчики-длин";
-    QTest::newRow("results table") << "tableWidget" << "таблица-результатов";
-    QTest::newRow("cell editor") << "editor" << "таблица-результатов";
-    QTest::newRow("viewer") << "Im" << "битовые-плоскости";
+    QTest::newRow("counters field") << "lineEdit_2"
+                                    << "длины-кодов-и-счетчики-длин";
+    QTest::newRow("results table") << "tableWidget"
+                                   << "таблица-результатов";
+    QTest::newRow("cell editor") << "editor"
+                                 << "таблица-результатов";
+    QTest::newRow("viewer") << "Im"
+                            << "битовые-плоскости";
 }
 
 void tst_Guide::f1FromTheKeyboard()
@@ -413,8 +414,7 @@ void tst_Guide::linksAndPicturesResolve()
         const QUrl url(target.href);
         if (target.picture) {
             ++pictures;
-            const QVariant data
-                = guide.browser()->loadResource(QTextDocument::ImageResource, url);
+            const QVariant data = guide.browser()->loadResource(QTextDocument::ImageResource, url);
             QImage image;
             if (data.canConvert<QByteArray>())
                 image.loadFromData(data.toByteArray());
@@ -426,8 +426,7 @@ void tst_Guide::linksAndPicturesResolve()
         ++links;
         if (url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("http"))
             continue;
-        QVERIFY2(url.path().isEmpty() && anchors.contains(url.fragment()),
-            qPrintable(target.href));
+        QVERIFY2(url.path().isEmpty() && anchors.contains(url.fragment()), qPrintable(target.href));
     }
     QVERIFY(links >= 5);
     QVERIFY(pictures >= 5);
