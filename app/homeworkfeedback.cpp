@@ -119,7 +119,9 @@ void HomeworkFeedback::checkedWrong(const QString &fullName, const QString &coun
 
 void HomeworkFeedback::skipped()
 {
-    showDiagnosis(QString());
+    // The lab is open now, but for a picture of the student's own only.
+    showDiagnosis(QStringLiteral("Выберите свое изображение кнопкой «Обзор» на вкладке "
+                                 "«Лабораторное задание»."));
     constructionButton->hide();
 }
 

@@ -2,6 +2,7 @@
 #include "mainwidget.h"
 
 #include "blockmarking.h"
+#include "contexthelp.h"
 #include "formfit.h"
 #include "homeworkfeedback.h"
 #include "im.h"
@@ -119,6 +120,7 @@ MainWidget::MainWidget(QWidget *parent)
     resultsExport = new ResultsExport(*ui, modalDialogs, this);
 
     planeComparison = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, this);
+    new ContextHelp(*ui, viewer, modalDialogs, this); // F1, the guide and the hints beside the tabs
     describeControls();
     // The grey version is offered right after the file it is for.
     setTabOrder(ui->pushButton_2, greyButton);

@@ -3,6 +3,7 @@
 // offscreen window has no frame), so the pictures show the title and the icon too.
 #include "mainwidget.h"
 
+#include "contexthelp.h"
 #include "im.h"
 #include "qswitch.h"
 
@@ -235,6 +236,20 @@ int main(int argc, char *argv[])
     auto *tabs = window.findChild<QTabWidget *>("tabWidget");
     tabs->setCurrentIndex(2);
     ok = save(framed(window), dir, "comparison-lena.png") && ok;
+
+    // "Справка" as F1 opens it: from the counters field, and from the results table.
+    auto *help = window.findChild<ContextHelp *>();
+    QApplication::setActiveWindow(&window);
+    const auto guideFrom = [&](int tab, QWidget *control, const char *name) {
+        tabs->setCurrentIndex(tab);
+        QApplication::setActiveWindow(&window);
+        control->setFocus();
+        QApplication::processEvents();
+        help->showGuide(help->contextSection());
+        return save(framed(*help->guide()), dir, name);
+    };
+    ok = guideFrom(0, window.findChild<QLineEdit *>("lineEdit_2"), "help-counters.png") && ok;
+    ok = guideFrom(1, table, "help-table.png") && ok;
 
     // A colour photo a student brought, in the window maximised on a 1280 x 1024 screen (the
     // drawn title bar and frame make up the rest): as it opens, analysed whole, then converted.
