@@ -2,6 +2,7 @@
 #include "mainwidget.h"
 
 #include "blockmarking.h"
+#include "codecelldelegate.h"
 #include "formfit.h"
 #include "homeworkfeedback.h"
 #include "im.h"
@@ -15,6 +16,7 @@
 #include "wheelguard.h"
 
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -84,6 +86,19 @@ MainWidget::MainWidget(QWidget *parent)
     for (int column = 0; column < 5; ++column)
         ui->tableWidget->setHorizontalHeaderItem(column, new QTableWidgetItem(QString()));
     FormFit::apply(*this, *ui->tableWidget);
+    FormFit::shareRoom(
+        *this, *ui->verticalLayout_6, *viewer, *ui->horizontalLayout_5, *ui->tableWidget);
+    ui->tableWidget->setItemDelegate(new CodeCellDelegate(3, ui->tableWidget));
+    // Its line is always there, empty until a check, so that a verdict moves nothing.
+    codeCheckLine = new QLabel(this);
+    codeCheckLine->setObjectName(QStringLiteral("codeCheckResult"));
+    codeCheckLine->setMinimumHeight(codeCheckLine->fontMetrics().height());
+    for (int item = 0; item < ui->verticalLayout_6->count(); ++item) {
+        if (ui->verticalLayout_6->itemAt(item)->layout() == ui->horizontalLayout_5) {
+            ui->verticalLayout_6->insertWidget(item + 1, codeCheckLine);
+            break;
+        }
+    }
     resultsExport = new ResultsExport(*ui, modalDialogs, this);
 
     planeComparison = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, this);
@@ -99,6 +114,30 @@ MainWidget::MainWidget(QWidget *parent)
 }
 
 MainWidget::~MainWidget() = default;
+
+void MainWidget::keyPressEvent(QKeyEvent *event)
+{
+    // Return or Enter that the focused control left unused: a button does what its click does,
+    // the counters field runs the homework action and the name field passes on to the counters.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        QWidget *const focused = focusWidget();
+        if (auto *button = qobject_cast<QPushButton *>(focused)) {
+            if (button->isEnabled() && button->isVisible())
+                button->click();
+            return;
+        }
+        if (focused == ui->lineEdit_2) {
+            ui->pushButton->click();
+            return;
+        }
+        if (focused == ui->lineEdit) {
+            ui->lineEdit_2->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
 
 void MainWidget::changeEvent(QEvent *event)
 {

@@ -22,6 +22,7 @@ class HomeworkFeedback;
 class Im;
 class PlaneComparisonTab;
 class QEvent;
+class QKeyEvent;
 class QPagedPaintDevice;
 class QLabel;
 class QSwitch;
@@ -61,6 +62,7 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private slots:
     void onApplay(bool v);
@@ -100,11 +102,15 @@ private:
     void showStatistics(
         const PlaneStatistics &stats, const std::optional<ReportedPicture> &picture = {});
     const QIcon &blockIcon(const BlockType &type);
+    // Colours the hidden code cells and says the verdict under the table; no verdict (a plane
+    // not checked yet) leaves the cells as the analysis made them and the line empty.
+    void showCodeCheck(std::optional<bool> right);
 
     std::unique_ptr<Ui_MainWidget> ui;
     Im *viewer = nullptr;
     QLabel *colourNotice = nullptr; // under the viewer while a colour picture is shown
     QSwitch *modeSwitch = nullptr;
+    QLabel *codeCheckLine = nullptr; // the code check's verdict in words, under the table
     BlockMarking *blockMarking = nullptr;
     PlaneComparisonTab *planeComparison = nullptr;
     HomeworkFeedback *homeworkFeedback = nullptr;

@@ -151,18 +151,31 @@ void TestAccessibility::verdictSpoken()
 void TestAccessibility::tabOrder_data()
 {
     QTest::addColumn<bool>("skip");
+    QTest::addColumn<int>("press"); // the key that runs the homework action
+    QTest::addColumn<bool>("inCounters"); // pressed in the counters field, not on the button
     QTest::addColumn<QStringList>("labOrder");
     QTest::newRow("built-in pictures")
-        << false
+        << false << int(Qt::Key_Space) << false
         << QStringList({"comboBox", "dial", "tableWidget", "pushButton_3", "pushButton_4"});
-    QTest::newRow("own file") << true
+    QTest::newRow("own file") << true << int(Qt::Key_Space) << false
                               << QStringList({"lineEdit_3", "pushButton_2", "dial", "tableWidget",
                                      "pushButton_3", "pushButton_4"});
+    QTest::newRow("Return on the button")
+        << false << int(Qt::Key_Return) << false
+        << QStringList({"comboBox", "dial", "tableWidget", "pushButton_3", "pushButton_4"});
+    QTest::newRow("Return in the counters field")
+        << false << int(Qt::Key_Return) << true
+        << QStringList({"comboBox", "dial", "tableWidget", "pushButton_3", "pushButton_4"});
+    QTest::newRow("keypad Enter in the counters field")
+        << false << int(Qt::Key_Enter) << true
+        << QStringList({"comboBox", "dial", "tableWidget", "pushButton_3", "pushButton_4"});
 }
 
 void TestAccessibility::tabOrder()
 {
     QFETCH(bool, skip);
+    QFETCH(int, press);
+    QFETCH(bool, inCounters);
     QFETCH(QStringList, labOrder);
 
     Lab lab(Lab::AtHomework);
@@ -181,7 +194,11 @@ void TestAccessibility::tabOrder()
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     }
     QCOMPARE(homework, QStringList({"lineEdit", "lineEdit_2", "switch", "pushButton"}));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space); // presses the button
+    if (inCounters)
+        lab.counters->setFocus();
+    QVERIFY(!lab.labTab->isEnabled());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(press),
+        press == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
     QVERIFY(lab.labTab->isEnabled());
 
     lab.tabs->setCurrentIndex(1);
