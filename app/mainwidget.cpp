@@ -3,6 +3,7 @@
 
 #include "blockmarking.h"
 #include "codecelldelegate.h"
+#include "focusframestyle.h"
 #include "formfit.h"
 #include "homeworkfeedback.h"
 #include "im.h"
@@ -15,6 +16,7 @@
 #include "ui_mainwidget.h"
 #include "wheelguard.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -105,6 +107,8 @@ MainWidget::MainWidget(QWidget *parent)
     describeControls();
     homeworkFeedback = new HomeworkFeedback(this, ui->label_6, ui->pushButton, modalDialogs);
 
+    showFocusAlways();
+
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(onApplay(bool)));
     connect(ui->comboBox, SIGNAL(textActivated(QString)), this, SLOT(onActivateCombo(QString)));
     connect(ui->dial, SIGNAL(valueChanged(int)), this, SLOT(onDialChange(int)));
@@ -114,6 +118,24 @@ MainWidget::MainWidget(QWidget *parent)
 }
 
 MainWidget::~MainWidget() = default;
+
+void MainWidget::showFocusAlways()
+{
+    // The styles show where the focus is only after it was moved with the keyboard; a click
+    // hides every focus frame again, though Space and Return still act on the focused control.
+    // Here the focus is always shown.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && now->window() == this && !testAttribute(Qt::WA_KeyboardFocusChange)) {
+            setAttribute(Qt::WA_KeyboardFocusChange);
+            now->update();
+        }
+    });
+    // Flat icon buttons show no focus in any style of their own.
+    auto *flatFocus = new FocusFrameStyle(this);
+    for (QPushButton *button : {ui->pushButton_3, ui->pushButton_4, resultsExport->saveButton()})
+        button->setStyle(flatFocus);
+}
 
 void MainWidget::keyPressEvent(QKeyEvent *event)
 {

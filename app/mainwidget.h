@@ -77,6 +77,7 @@ private:
     friend struct MainWidgetTestAccess;
 
     void describeControls();
+    void showFocusAlways();
     void shapeHomeworkInput();
     // Stores the planes of a grey picture (`split`, from BitPlanes::split) and shows the one the
     // dial selects; a colour picture (no planes) is shown as it is.

@@ -50,6 +50,7 @@ Im::Im(QWidget *parent, Qt::WindowFlags flags)
     zoomLabel = new QLabel(this);
     zoomLabel->setObjectName(QStringLiteral("zoomFactor"));
     zoomLabel->setAlignment(Qt::AlignCenter);
+    zoomLabel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     zoomLabel->setToolTip(QStringLiteral("Масштаб: Ctrl+колесико мыши над плоскостью или "
                                          "колесико над значком лупы"));
     zoomLabel->setAccessibleName(QStringLiteral("Масштаб"));
