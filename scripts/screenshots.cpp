@@ -208,13 +208,16 @@ int main(int argc, char *argv[])
     tabs->setCurrentIndex(1);
     window.resize(1280, 1024 - 64);
     QApplication::processEvents();
-    for (int step = 0; step < 3; ++step) { // back to 1 from the 8 above
-        QWheelEvent wheel(at, viewer->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
-            Qt::NoModifier, Qt::NoScrollPhase, false);
+    const QPointF magnifier = zoomLabel->geometry().center();
+    while (viewer->zoom() > 1.0f) { // back to 1 over the magnifier, where the resize put it
+        QWheelEvent wheel(magnifier, viewer->mapToGlobal(magnifier), QPoint(), QPoint(0, -120),
+            Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(viewer, &wheel);
     }
+    viewer->findChild<QScrollBar *>("horizontalScrollBar")->setValue(0);
+    viewer->findChild<QScrollBar *>("verticalScrollBar")->setValue(150);
     table->clearSelection();
-    const QPointF face(viewer->width() * 0.55, viewer->height() * 0.45);
+    const QPointF face(265, 115); // Лена's eyes, at (265, 265) of the picture
     for (int step = 0; step < 2; ++step) {
         QWheelEvent wheel(face, viewer->mapToGlobal(face), QPoint(), QPoint(0, 120), Qt::NoButton,
             Qt::ControlModifier, Qt::NoScrollPhase, false);

@@ -10,12 +10,19 @@ HintLine::HintLine(QWidget *field, QWidget *host)
 {
     setWordWrap(true);
     setTextFormat(Qt::PlainText);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     // Opaque, so that the text it lies over does not show through.
     setAutoFillBackground(true);
     setForegroundRole(QPalette::WindowText);
     setStyleSheet(QStringLiteral("color: #ff0000;"));
     setContentsMargins(2, 0, 2, 1);
+    // A little smaller than the field's text, so that the usual hint takes one line.
+    QFont smaller = font();
+    if (smaller.pointSizeF() > 0) {
+        smaller.setPointSizeF(smaller.pointSizeF() * 0.9);
+        setFont(smaller);
+    }
     QLabel::setVisible(false);
     field->installEventFilter(this);
 }
@@ -29,15 +36,30 @@ void HintLine::showEvent(QShowEvent *event)
 
 void HintLine::place()
 {
+    // On one line where the host is wide enough, from the field's left edge or, near the host's
+    // right edge, moved left to stay inside it; wrapped to the host's width otherwise.
     QWidget *const host = parentWidget();
     const QRect fieldRect(watched->mapTo(host, QPoint(0, 0)), watched->size());
-    const int width = qBound(fieldRect.width(),
-        sizeHint().width(), qMax(fieldRect.width(), host->width() - fieldRect.left()));
+    const QMargins margins = contentsMargins();
+    const int oneLine = fontMetrics().horizontalAdvance(text()) + margins.left() + margins.right()
+        + 2 * margin() + 2;
+    const int width = qMin(qMax(fieldRect.width(), oneLine), host->width());
+    const int left = qMax(0, qMin(fieldRect.left(), host->width() - width));
     const int height = heightForWidth(width) > 0 ? heightForWidth(width) : sizeHint().height();
     int top = fieldRect.bottom() + 1;
     if (top + height > host->height() && fieldRect.top() - height >= 0)
         top = fieldRect.top() - height;
-    setGeometry(fieldRect.left(), top, width, height);
+    QRect box(left, top, width, height);
+    // A short text it would cut through (a prompt under the field) is covered whole instead;
+    // a tall label keeps its text clear of the hint anyway.
+    const int shortText = 3 * fontMetrics().lineSpacing();
+    for (const QLabel *label : host->findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
+        const QRect other = label->geometry();
+        if (label != this && label->isVisible() && other.intersects(box)
+            && other.bottom() > box.bottom() && other.bottom() - box.top() <= shortText)
+            box.setBottom(other.bottom());
+    }
+    setGeometry(box);
 }
 
 bool HintLine::eventFilter(QObject *object, QEvent *event)
