@@ -55,6 +55,7 @@ public:
         const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
         const QStringList titles = ResultsTable::columnTitles();
         for (int column = 0; column < columns; ++column) {
+            // The style's margins on both sides, and as much again to spare.
             whole[size_t(column)] = qMax(narrow[size_t(column)],
                 header->fontMetrics().horizontalAdvance(titles.value(column)) + 4 * margin);
         }

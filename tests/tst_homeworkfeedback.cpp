@@ -134,6 +134,10 @@ void tst_HomeworkFeedback::constructionWindow()
     QCOMPARE(openConstruction(lab), construction);
     QTest::keyClick(construction, Qt::Key_Escape);
     QVERIFY(!construction->isVisible());
+    QCOMPARE(openConstruction(lab), construction);
+    close->setFocus();
+    QTest::keyClick(close, Qt::Key_Return);
+    QVERIFY(!construction->isVisible());
 
     // A later right check with another name: the same window, now for that name.
     lab.submit("Ааа Ааа Ааб", "1,2");

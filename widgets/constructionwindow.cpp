@@ -89,6 +89,8 @@ ConstructionWindow::ConstructionWindow(const QString &fullName, Dialogs dialogs,
 {
     setWindowTitle(windowTitleText);
     setAccessibleName(windowTitleText);
+    // Its buttons show their focus however they got it, as in the main window.
+    setAttribute(Qt::WA_KeyboardFocusChange);
 
     auto *layout = new QVBoxLayout(this);
     scrollArea = new QScrollArea(this);
@@ -176,6 +178,13 @@ void ConstructionWindow::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         close();
+        return;
+    }
+    // Return on a focused button presses it, as in the main window.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (auto *button = qobject_cast<QPushButton *>(focusWidget());
+        enter && button && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        button->click();
         return;
     }
     QWidget::keyPressEvent(event);
