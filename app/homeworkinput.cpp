@@ -2,20 +2,18 @@
 #include "mainwidget.h"
 
 #include "fieldtext.h"
+#include "hintline.h"
 #include "inputnormaliser.h"
 #include "namerule.h"
 #include "ui_mainwidget.h"
 
-#include <QLabel>
-
 namespace {
 
-QLabel *hintUnder(QWidget *parent, const QString &objectName)
+// Floats over the homework tab rather than taking a place in its layout.
+HintLine *hintUnder(QWidget *field, QWidget *page, const QString &objectName)
 {
-    auto *hint = new QLabel(parent);
+    auto *hint = new HintLine(field, page);
     hint->setObjectName(objectName);
-    hint->setWordWrap(true);
-    hint->setStyleSheet(QStringLiteral("color: #ff0000;"));
     return hint;
 }
 
@@ -30,16 +28,14 @@ FieldText::Ending ending(bool keepTrailingSpace)
 // (the validators) stay as they are.
 void MainWidget::shapeHomeworkInput()
 {
-    QLabel *nameHint = hintUnder(this, QStringLiteral("nameHint"));
-    ui->verticalLayout->addWidget(nameHint);
+    HintLine *nameHint = hintUnder(ui->lineEdit, ui->tab, QStringLiteral("nameHint"));
     new InputNormaliser(
         ui->lineEdit,
         [](const QString &text, bool keep) { return FieldText::name(text, ending(keep)); },
         nameHint,
         QStringLiteral("Поле принимает ") + NameRule::description());
 
-    QLabel *countersHint = hintUnder(this, QStringLiteral("countersHint"));
-    ui->verticalLayout_2->addWidget(countersHint);
+    HintLine *countersHint = hintUnder(ui->lineEdit_2, ui->tab, QStringLiteral("countersHint"));
     new InputNormaliser(
         ui->lineEdit_2,
         [](const QString &text, bool keep) { return FieldText::counters(text, ending(keep)); },

@@ -3,6 +3,8 @@
 
 #include "blockmarking.h"
 #include "contexthelp.h"
+#include "codecelldelegate.h"
+#include "focusframestyle.h"
 #include "formfit.h"
 #include "homeworkfeedback.h"
 #include "im.h"
@@ -15,9 +17,11 @@
 #include "ui_mainwidget.h"
 #include "wheelguard.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -117,6 +121,19 @@ MainWidget::MainWidget(QWidget *parent)
     for (int column = 0; column < 5; ++column)
         ui->tableWidget->setHorizontalHeaderItem(column, new QTableWidgetItem(QString()));
     FormFit::apply(*this, *ui->tableWidget);
+    FormFit::shareRoom(
+        *this, *ui->verticalLayout_6, *viewer, *ui->horizontalLayout_5, *ui->tableWidget);
+    ui->tableWidget->setItemDelegate(new CodeCellDelegate(3, ui->tableWidget));
+    // Its line is always there, empty until a check, so that a verdict moves nothing.
+    codeCheckLine = new QLabel(this);
+    codeCheckLine->setObjectName(QStringLiteral("codeCheckResult"));
+    codeCheckLine->setMinimumHeight(codeCheckLine->fontMetrics().height());
+    for (int item = 0; item < ui->verticalLayout_6->count(); ++item) {
+        if (ui->verticalLayout_6->itemAt(item)->layout() == ui->horizontalLayout_5) {
+            ui->verticalLayout_6->insertWidget(item + 1, codeCheckLine);
+            break;
+        }
+    }
     resultsExport = new ResultsExport(*ui, modalDialogs, this);
 
     planeComparison = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, this);
@@ -127,6 +144,8 @@ MainWidget::MainWidget(QWidget *parent)
     setTabOrder(greyButton, ui->dial);
     homeworkFeedback = new HomeworkFeedback(this, ui->label_6, ui->pushButton, modalDialogs);
 
+    showFocusAlways();
+
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(onApplay(bool)));
     connect(ui->comboBox, SIGNAL(textActivated(QString)), this, SLOT(onActivateCombo(QString)));
     connect(ui->dial, SIGNAL(valueChanged(int)), this, SLOT(onDialChange(int)));
@@ -136,6 +155,48 @@ MainWidget::MainWidget(QWidget *parent)
 }
 
 MainWidget::~MainWidget() = default;
+
+void MainWidget::showFocusAlways()
+{
+    // The styles show where the focus is only after it was moved with the keyboard; a click
+    // hides every focus frame again, though Space and Return still act on the focused control.
+    // Here the focus is always shown.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && now->window() == this && !testAttribute(Qt::WA_KeyboardFocusChange)) {
+            setAttribute(Qt::WA_KeyboardFocusChange);
+            now->update();
+        }
+    });
+    // Flat icon buttons show no focus in any style of their own.
+    auto *flatFocus = new FocusFrameStyle(this);
+    for (QPushButton *button : {ui->pushButton_3, ui->pushButton_4, resultsExport->saveButton()})
+        button->setStyle(flatFocus);
+}
+
+void MainWidget::keyPressEvent(QKeyEvent *event)
+{
+    // Return or Enter that the focused control left unused: a button does what its click does,
+    // the counters field runs the homework action and the name field passes on to the counters.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        QWidget *const focused = focusWidget();
+        if (auto *button = qobject_cast<QPushButton *>(focused)) {
+            if (button->isEnabled() && button->isVisible())
+                button->click();
+            return;
+        }
+        if (focused == ui->lineEdit_2) {
+            ui->pushButton->click();
+            return;
+        }
+        if (focused == ui->lineEdit) {
+            ui->lineEdit_2->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
 
 void MainWidget::changeEvent(QEvent *event)
 {

@@ -23,6 +23,7 @@ class Im;
 class PlaneComparisonTab;
 class QCloseEvent;
 class QEvent;
+class QKeyEvent;
 class QPagedPaintDevice;
 class QLabel;
 class QPushButton;
@@ -72,6 +73,7 @@ protected:
     void changeEvent(QEvent *event) override;
     // Unsaved typed codes or report: asks whether to save them first.
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private slots:
     void onApplay(bool v);
@@ -86,6 +88,7 @@ private:
     friend struct MainWidgetTestAccess;
 
     void describeControls();
+    void showFocusAlways();
     void shapeHomeworkInput();
     // Stores the planes of a grey picture (`split`, from BitPlanes::split) and shows the one the
     // dial selects; a colour picture (no planes) is shown as it is.
@@ -115,12 +118,16 @@ private:
     // The name the report gives the analysed picture: `picture`'s, else the widgets' choice.
     ReportedPicture reportedAs(const std::optional<ReportedPicture> &picture) const;
     const QIcon &blockIcon(const BlockType &type);
+    // Colours the hidden code cells and says the verdict under the table; no verdict (a plane
+    // not checked yet) leaves the cells as the analysis made them and the line empty.
+    void showCodeCheck(std::optional<bool> right);
 
     std::unique_ptr<Ui_MainWidget> ui;
     Im *viewer = nullptr;
     QLabel *colourNotice = nullptr; // under the viewer while a colour picture is shown
     QPushButton *greyButton = nullptr; // beside it: "Преобразовать в оттенки серого"
     QSwitch *modeSwitch = nullptr;
+    QLabel *codeCheckLine = nullptr; // the code check's verdict in words, under the table
     BlockMarking *blockMarking = nullptr;
     PlaneComparisonTab *planeComparison = nullptr;
     HomeworkFeedback *homeworkFeedback = nullptr;

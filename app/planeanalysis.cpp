@@ -141,9 +141,10 @@ void MainWidget::showStatistics(
         std::optional<TypedCodes::Plane> shown;
         if (picture)
             shown = {picture->name, picture->whole ? TypedCodes::wholePicture : planeIndex};
-        typedCodes.restore(*table, hiddenCodes, CodeColumn, shown);
+        showCodeCheck(typedCodes.restore(*table, hiddenCodes, CodeColumn, shown));
     }
     table->setSortingEnabled(wasSorting);
+    table->scrollToTop(); // a new plane starts at its five hidden codes
 
     ui->textEdit->append(PlaneReport::summaryParagraph(stats));
 }
@@ -162,11 +163,27 @@ void MainWidget::onCheck(bool)
         const QString typed = cell ? cell->data(Qt::DisplayRole).toString() : QString();
         right = typed == blockCodes.at(row);
     }
-    const QColor colour = right ? rightColour : wrongColour;
-    for (int row = 0; row < rows; ++row) {
-        if (QTableWidgetItem *cell = table->item(row, CodeColumn))
-            cell->setData(Qt::BackgroundRole, colour);
+    typedCodes.checked(right);
+    showCodeCheck(right);
+}
+
+void MainWidget::showCodeCheck(std::optional<bool> right)
+{
+    QTableWidget *const table = ui->tableWidget;
+    const int rows
+        = int(qMin<qsizetype>(qMin<qsizetype>(hiddenCodes, blockCodes.size()), table->rowCount()));
+    if (right) {
+        for (int row = 0; row < rows; ++row) {
+            if (QTableWidgetItem *cell = table->item(row, CodeColumn))
+                cell->setData(Qt::BackgroundRole, *right ? rightColour : wrongColour);
+        }
     }
+    // The same verdict in words, for those who cannot tell the two colours apart. Like the
+    // colours, it does not say which code is wrong.
+    codeCheckLine->setText(right ? TypedCodes::verdictText(*right, rows) : QString());
+    codeCheckLine->setStyleSheet(!right ? QString()
+            : *right ? QStringLiteral("color: #2e7d32;")
+                     : QStringLiteral("color: #d00000;"));
 }
 
 void MainWidget::onGetScroll(bool)

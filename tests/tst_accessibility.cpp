@@ -55,6 +55,8 @@ private slots:
     void verdictSpoken();
     void tabOrder_data();
     void tabOrder();
+    void focusShown_data();
+    void focusShown();
 };
 
 void TestAccessibility::namesAndDescriptions_data()
@@ -151,18 +153,31 @@ void TestAccessibility::verdictSpoken()
 void TestAccessibility::tabOrder_data()
 {
     QTest::addColumn<bool>("skip");
+    QTest::addColumn<int>("press"); // the key that runs the homework action
+    QTest::addColumn<bool>("inCounters"); // pressed in the counters field, not on the button
     QTest::addColumn<QStringList>("labOrder");
     QTest::newRow("built-in pictures")
-        << false
+        << false << int(Qt::Key_Space) << false
         << QStringList({"comboBox", "dial", "tableWidget", "pushButton_3", "pushButton_4"});
-    QTest::newRow("own file") << true
+    QTest::newRow("own file") << true << int(Qt::Key_Space) << false
                               << QStringList({"lineEdit_3", "pushButton_2", "dial", "tableWidget",
                                      "pushButton_3", "pushButton_4"});
+    QTest::newRow("Return on the button")
+        << false << int(Qt::Key_Return) << false
+        << QStringList({"comboBox", "dial", "tableWidget", "pushButton_3", "pushButton_4"});
+    QTest::newRow("Return in the counters field")
+        << false << int(Qt::Key_Return) << true
+        << QStringList({"comboBox", "dial", "tableWidget", "pushButton_3", "pushButton_4"});
+    QTest::newRow("keypad Enter in the counters field")
+        << false << int(Qt::Key_Enter) << true
+        << QStringList({"comboBox", "dial", "tableWidget", "pushButton_3", "pushButton_4"});
 }
 
 void TestAccessibility::tabOrder()
 {
     QFETCH(bool, skip);
+    QFETCH(int, press);
+    QFETCH(bool, inCounters);
     QFETCH(QStringList, labOrder);
 
     Lab lab(Lab::AtHomework);
@@ -181,7 +196,11 @@ void TestAccessibility::tabOrder()
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     }
     QCOMPARE(homework, QStringList({"lineEdit", "lineEdit_2", "switch", "pushButton"}));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space); // presses the button
+    if (inCounters)
+        lab.counters->setFocus();
+    QVERIFY(!lab.labTab->isEnabled());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(press),
+        press == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
     QVERIFY(lab.labTab->isEnabled());
 
     lab.tabs->setCurrentIndex(1);
@@ -193,6 +212,68 @@ void TestAccessibility::tabOrder()
         order << focusName();
     }
     QCOMPARE(order, labOrder);
+}
+
+void TestAccessibility::focusShown_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("skip"); // the lab with the file controls rather than the list
+    QTest::addColumn<bool>("byMouse"); // the focus given by a click, not by Tab
+
+    for (const bool byMouse : {false, true}) {
+        const char *how = byMouse ? ", clicked" : ", tabbed";
+        for (const char *name : {"lineEdit", "lineEdit_2", "switch", "pushButton"})
+            QTest::newRow(qPrintable(name + QString(how))) << name << false << byMouse;
+        for (const char *name : {"comboBox", "dial", "tableWidget", "pushButton_3",
+                 "pushButton_4", "saveResultsButton", "textEdit"})
+            QTest::newRow(qPrintable(name + QString(how))) << name << false << byMouse;
+        for (const char *name : {"lineEdit_3", "pushButton_2"})
+            QTest::newRow(qPrintable(name + QString(how))) << name << true << byMouse;
+    }
+}
+
+// Every control that takes the focus shows that it has it, however it got it: a flat icon
+// button that took a click and then a Space gave no sign of being the one Space would press.
+void TestAccessibility::focusShown()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, skip);
+    QFETCH(bool, byMouse);
+
+    Lab lab(Lab::AtHomework);
+    lab.showActive();
+    QWidget *widget = control(lab.window, name);
+    QVERIFY(widget);
+    const bool onHomework = lab.window.findChild<QWidget *>("tab")->isAncestorOf(widget);
+    if (!onHomework) {
+        lab.submit("Мама Мыла Раму", skip ? QString() : "0,3,0,4", skip);
+        lab.goToLab();
+        if (!skip)
+            lab.choose("Лена");
+    }
+    QVERIFY(widget->isVisible());
+    QVERIFY(widget->isEnabled());
+
+    // The focus on a neighbour, the way the student left it there.
+    QWidget *elsewhere = onHomework ? static_cast<QWidget *>(widget == lab.name ? lab.counters : lab.name)
+                                    : widget == lab.report ? static_cast<QWidget *>(lab.table)
+                                                           : lab.report;
+    if (byMouse) {
+        QTest::mouseClick(elsewhere, Qt::LeftButton, {}, QPoint(4, 4));
+        elsewhere->setFocus(Qt::MouseFocusReason);
+    } else {
+        lab.window.setAttribute(Qt::WA_KeyboardFocusChange); // as the Tab key leaves it
+        elsewhere->setFocus(Qt::TabFocusReason);
+    }
+    QVERIFY(!widget->hasFocus());
+    // A click on the table makes the cell under it current, and the focus shows around it.
+    if (widget == lab.table)
+        lab.table->setCurrentCell(0, 1);
+    const QImage unfocused = widget->grab().toImage();
+    widget->setFocus(byMouse ? Qt::MouseFocusReason : Qt::TabFocusReason);
+    QVERIFY(widget->hasFocus());
+    const QImage focused = widget->grab().toImage();
+    QVERIFY(focused != unfocused);
 }
 
 QTEST_MAIN(TestAccessibility)

@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QPdfWriter>
+#include <QScreen>
 #include <QTemporaryDir>
 
 using WindowTesting::child;
@@ -119,8 +120,28 @@ void tst_HomeworkFeedback::constructionWindow()
     QCOMPARE(column(codes, 3), QStringList({"2", "2", "2", "4", "4", "4", "4"}));
     QCOMPARE(column(codes, 4), QStringList({"00", "01", "10", "1100", "1101", "1110", "1111"}));
 
+    // Wholly on the screen, frame included, however small the screen: the content scrolls.
+    const QRect area = lab.window.screen()->availableGeometry();
+    QVERIFY2(area.contains(construction->frameGeometry()),
+        qPrintable(QStringLiteral("%1 x %2 at %3, %4")
+                       .arg(construction->frameGeometry().width())
+                       .arg(construction->frameGeometry().height())
+                       .arg(construction->frameGeometry().x())
+                       .arg(construction->frameGeometry().y())));
+    // "Закрыть" and Escape close it.
+    auto *close = construction->findChild<QPushButton *>("closeButton");
+    QCOMPARE(close->text(), "Закрыть");
+    QTest::mouseClick(close, Qt::LeftButton);
+    QVERIFY(!construction->isVisible());
+    QCOMPARE(openConstruction(lab), construction);
+    QTest::keyClick(construction, Qt::Key_Escape);
+    QVERIFY(!construction->isVisible());
+    QCOMPARE(openConstruction(lab), construction);
+    close->setFocus();
+    QTest::keyClick(close, Qt::Key_Return);
+    QVERIFY(!construction->isVisible());
+
     // A later right check with another name: the same window, now for that name.
-    construction->hide();
     lab.submit("Ааа Ааа Ааб", "1,2");
     QCOMPARE(openConstruction(lab), construction);
     QVERIFY(construction->isVisible());

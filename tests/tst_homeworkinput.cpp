@@ -60,6 +60,8 @@ private slots:
     void namesTyped_data();
     void namesTyped();
     void typingOnAfterARefusal();
+    void hintMovesNothing_data();
+    void hintMovesNothing();
 };
 
 void tst_HomeworkInput::pasted_data()
@@ -199,6 +201,53 @@ void tst_HomeworkInput::typingOnAfterARefusal()
     WindowTesting::typeKeys(lab.name, QStringLiteral("Салтыков-Щедрин Михаил"));
     QCOMPARE(lab.name->text(), QStringLiteral("Салтыков-Щедрин Михаил"));
     QVERIFY(hint->isHidden());
+
+void tst_HomeworkInput::hintMovesNothing_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("refused");
+    QTest::addColumn<QString>("accepted");
+
+    QTest::newRow("name") << "lineEdit" << "u" << "М";
+    QTest::newRow("counters") << "lineEdit_2" << "a" << "1";
+}
+
+// The red line floats under its field: it moves no control, so a click aimed at one lands on it;
+// it goes at the next accepted key, and when the student leaves the field.
+void tst_HomeworkInput::hintMovesNothing()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, refused);
+    QFETCH(QString, accepted);
+
+    Lab lab(Lab::AtHomework);
+    lab.showActive();
+    QLineEdit *edit = child<QLineEdit>(lab.window, qPrintable(field));
+    const QLabel *hint = child<QLabel>(
+        lab.window, field == QLatin1String("lineEdit") ? "nameHint" : "countersHint");
+    QWidget *tab = child<QWidget>(lab.window, "tab");
+    QMap<QWidget *, QRect> places;
+    for (QWidget *widget : tab->findChildren<QWidget *>()) {
+        if (widget != hint)
+            places.insert(widget, widget->geometry());
+    }
+    edit->setFocus();
+
+    WindowTesting::typeKeys(edit, refused);
+    QVERIFY(hint->isVisible());
+    QCoreApplication::processEvents();
+    for (auto place = places.cbegin(); place != places.cend(); ++place)
+        QCOMPARE(place.key()->geometry(), place.value());
+    QCOMPARE(hint->geometry().top(), edit->geometry().bottom() + 1);
+    QCOMPARE(hint->geometry().left(), edit->geometry().left());
+
+    WindowTesting::typeKeys(edit, accepted);
+    QVERIFY(!hint->isVisible());
+    WindowTesting::typeKeys(edit, refused);
+    QVERIFY(hint->isVisible());
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QVERIFY(!edit->hasFocus());
+    QVERIFY(!hint->isVisible());
 }
 
 QTEST_MAIN(tst_HomeworkInput)

@@ -2,7 +2,9 @@
 #include "im.h"
 #include "windowtesting.h"
 
+#include <QApplication>
 #include <QGridLayout>
+#include <QLabel>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -109,6 +111,8 @@ private slots:
     void paintBeforeImage();
     void zoomSteps_data();
     void zoomSteps();
+    void wheelOverPlane_data();
+    void wheelOverPlane();
     void zoomAxis_data();
     void zoomAxis();
     void wheelOutsideZoomCell_data();
@@ -161,25 +165,99 @@ void TestIm::zoomSteps_data()
     QTest::addColumn<Steps>("deltas");
     QTest::addColumn<float>("expected");
 
-    QTest::newRow("three out") << Steps {-120, -120, -120} << 0.125f;
-    QTest::newRow("fourth out ignored") << Steps {-120, -120, -120, -120} << 0.125f;
-    QTest::newRow("five in") << Steps {120, 120, 120, 120, 120} << 32.0f;
-    QTest::newRow("sixth in ignored") << Steps {120, 120, 120, 120, 120, 120} << 32.0f;
-    QTest::newRow("delta 0 zooms in") << Steps {0} << 2.0f;
-    QTest::newRow("small delta counts") << Steps {-1} << 0.5f;
-    QTest::newRow("back from the limit") << Steps {-120, -120, -120, -120, 120} << 0.25f;
+    QTest::addColumn<QString>("shown"); // beside the magnifier
+
+    QTest::newRow("none") << Steps {} << 1.0f << "x1";
+    QTest::newRow("three out") << Steps {-120, -120, -120} << 0.125f << "1/8";
+    QTest::newRow("fourth out ignored") << Steps {-120, -120, -120, -120} << 0.125f << "1/8";
+    QTest::newRow("five in") << Steps {120, 120, 120, 120, 120} << 32.0f << "x32";
+    QTest::newRow("sixth in ignored") << Steps {120, 120, 120, 120, 120, 120} << 32.0f << "x32";
+    QTest::newRow("delta 0 zooms in") << Steps {0} << 2.0f << "x2";
+    QTest::newRow("small delta counts") << Steps {-1} << 0.5f << "1/2";
+    QTest::newRow("back from the limit")
+        << Steps {-120, -120, -120, -120, 120} << 0.25f << "1/4";
+    QTest::newRow("two in") << Steps {120, 120} << 4.0f << "x4";
 }
 
 void TestIm::zoomSteps()
 {
     QFETCH(Steps, deltas);
     QFETCH(float, expected);
+    QFETCH(QString, shown);
 
     Im im;
     showViewer(im);
     im.setImage(plane({1000, 1000}));
     zoom(im, deltas);
     QCOMPARE(im.zoom(), expected);
+    const auto *factor = im.findChild<QLabel *>("zoomFactor");
+    QCOMPARE(factor->text(), shown);
+    // Beside the magnifier, under the view's right end.
+    QVERIFY(factor->isVisible());
+    QCOMPARE(factor->geometry().right() + 1 + grid(im)->horizontalSpacing(), zoomCell(im).left());
+    QVERIFY(factor->geometry().top() <= zoomCell(im).bottom());
+    QVERIFY(factor->geometry().bottom() >= zoomCell(im).top());
+}
+
+void TestIm::wheelOverPlane_data()
+{
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QPoint>("angle");
+    QTest::addColumn<float>("zoom");
+    QTest::addColumn<QPoint>("offset");
+
+    // From zoom 2 and offset (100, 100), the pointer at (80, 60) of the view: image pixel
+    // (140, 130). A notch scrolls the desktop's wheel lines of 20 screen pixels.
+    const int notch = QApplication::wheelScrollLines() * 20 / 2;
+    const Qt::KeyboardModifiers none;
+    QTest::newRow("wheel forward scrolls up") << none << QPoint(0, 120) << 2.0f
+                                              << QPoint(100, 100 - notch);
+    QTest::newRow("wheel back scrolls down") << none << QPoint(0, -240) << 2.0f
+                                             << QPoint(100, 100 + 2 * notch);
+    QTest::newRow("tilt scrolls sideways") << none << QPoint(-120, 0) << 2.0f
+                                           << QPoint(100 + notch, 100);
+    QTest::newRow("Shift+wheel scrolls sideways")
+        << Qt::KeyboardModifiers(Qt::ShiftModifier) << QPoint(0, -120) << 2.0f
+        << QPoint(100 + notch, 100);
+    const Qt::KeyboardModifiers ctrl(Qt::ControlModifier);
+    QTest::newRow("Ctrl+wheel zooms in about the pointer")
+        << ctrl << QPoint(0, 120) << 4.0f << QPoint(140 - 20, 130 - 15);
+    QTest::newRow("Ctrl+wheel zooms out about the pointer")
+        << ctrl << QPoint(0, -120) << 1.0f << QPoint(140 - 80, 130 - 60);
+    QTest::newRow("Ctrl+wheel, half a notch waits") << ctrl << QPoint(0, 60) << 2.0f
+                                                    << QPoint(100, 100);
+}
+
+void TestIm::wheelOverPlane()
+{
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QPoint, angle);
+    QFETCH(float, zoom);
+    QFETCH(QPoint, offset);
+
+    Im im;
+    showViewer(im);
+    im.setImage(randomImage({1000, 1000}, QImage::Format_Mono, 3));
+    ::zoom(im, {120});
+    hBar(im)->setValue(100);
+    vBar(im)->setValue(100);
+    const QPoint pointer(80, 60);
+    QPoint before;
+    QVERIFY(im.imagePixelAt(pointer, &before));
+    QCOMPARE(before, QPoint(140, 130));
+
+    QWheelEvent event(QPointF(pointer), im.mapToGlobal(QPointF(pointer)), QPoint(), angle,
+        Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&im, &event);
+    QCOMPARE(im.zoom(), zoom);
+    QCOMPARE(im.viewOffset(), offset);
+    QCOMPARE(QPoint(hBar(im)->value(), vBar(im)->value()), offset);
+    QCOMPARE(im.viewImage(), literalView(im.image(), viewCell(im).size(), zoom, offset));
+    if (zoom != 2.0f) {
+        QPoint after;
+        QVERIFY(im.imagePixelAt(pointer, &after));
+        QCOMPARE(after, before);
+    }
 }
 
 void TestIm::zoomAxis_data()

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QStyle>
 #include <QSignalSpy>
 #include <QVBoxLayout>
 #include <QValidator>
@@ -84,6 +85,7 @@ private slots:
     void homeworkAtFormSize_data();
     void homeworkAtFormSize();
     void codesInViewAtFormSize();
+    void resultsRoomWhenMaximised();
     void promptsWrapInLargerType();
 };
 
@@ -413,6 +415,52 @@ void TestMainWidget::codesInViewAtFormSize()
         QVERIFY2(lab.table->fontMetrics().horizontalAdvance(text) < lab.table->columnWidth(column),
             qPrintable(text));
     }
+}
+
+// Maximised on a 1280 x 1024 desktop: what the window gains goes to the viewer and the results
+// table, every column title is whole and at least 15 rows are in view. A new plane shows the
+// table from its top.
+void TestMainWidget::resultsRoomWhenMaximised()
+{
+    // The screen less a title bar and a panel.
+    const QSize maximised(1280, 1024 - 64);
+    Lab atFormSize;
+    atFormSize.tabs->setCurrentIndex(1);
+    atFormSize.show();
+    atFormSize.choose("Лена");
+    QCoreApplication::processEvents();
+
+    Lab lab;
+    lab.tabs->setCurrentIndex(1);
+    lab.window.resize(maximised);
+    lab.show();
+    lab.choose("Лена");
+    QCoreApplication::processEvents();
+    QCOMPARE(lab.window.size(), maximised);
+
+    QVERIFY(lab.viewer->height() > atFormSize.viewer->height());
+    QVERIFY(lab.table->height() > atFormSize.table->height());
+
+    const QHeaderView *header = lab.table->horizontalHeader();
+    const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    for (int column = 0; column < lab.table->columnCount(); ++column) {
+        const QString title = lab.table->horizontalHeaderItem(column)->text();
+        const int needed = header->fontMetrics().horizontalAdvance(title) + 2 * margin;
+        QVERIFY2(header->sectionSize(column) >= needed, qPrintable(title));
+        QVERIFY2(header->sectionViewportPosition(column) + header->sectionSize(column)
+                <= lab.table->viewport()->width(),
+            qPrintable(title));
+    }
+
+    int rowsInView = 0;
+    for (int row = 0; row < lab.table->rowCount(); ++row)
+        rowsInView += lab.table->viewport()->rect().contains(
+            lab.table->visualItemRect(lab.table->item(row, 0)));
+    QVERIFY2(rowsInView >= 15, qPrintable(QString::number(rowsInView)));
+
+    lab.table->scrollToBottom();
+    lab.dial->setValue(2);
+    QCOMPARE(lab.table->verticalScrollBar()->value(), 0);
 }
 
 QTEST_MAIN(TestMainWidget)

@@ -9,13 +9,16 @@
 namespace {
 
 // Mean darkness (0 = white, 255 = black) of a region given in the switch's logical square
-// (-501..500 on both axes), as the widget of the given size shows it.
+// (-501..500 on both axes), as the widget of the given size shows it: in the largest square
+// centred in the widget.
 double darkness(const QImage &shot, const QRectF &logical)
 {
-    const qreal sx = shot.width() / 1002.0;
-    const qreal sy = shot.height() / 1002.0;
-    const QRect area = QRectF((logical.left() + 501) * sx, (logical.top() + 501) * sy,
-                           logical.width() * sx, logical.height() * sy)
+    const int side = qMin(shot.width(), shot.height());
+    const QPointF corner((shot.width() - side) / 2, (shot.height() - side) / 2);
+    const qreal scale = side / 1002.0;
+    const QRect area = QRectF(corner.x() + (logical.left() + 501) * scale,
+                           corner.y() + (logical.top() + 501) * scale, logical.width() * scale,
+                           logical.height() * scale)
                            .toAlignedRect()
         & shot.rect();
     double sum = 0;
@@ -78,6 +81,8 @@ private slots:
     void leverDirection_data();
     void leverDirection();
     void focusFrameOnlyWhenFocused();
+    void proportionsKept_data();
+    void proportionsKept();
 };
 
 void TestQSwitch::userToggles_data()
@@ -269,6 +274,60 @@ void TestQSwitch::focusFrameOnlyWhenFocused()
     // A dotted line along all four edges, nothing else.
     QVERIFY2(borderChanges > 100, qPrintable(QString::number(borderChanges)));
     QCOMPARE(innerChanges, 0);
+}
+
+void TestQSwitch::proportionsKept_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("focused");
+
+    QTest::newRow("wide cell") << QSize(300, 100) << false;
+    QTest::newRow("tall cell") << QSize(100, 250) << false;
+    QTest::newRow("wide cell, focus frame") << QSize(240, 100) << true;
+}
+
+// In a cell of any shape the switch is drawn as in a square one, centred, the rest left to the
+// background: a wide window no longer stretches it into an ellipse.
+void TestQSwitch::proportionsKept()
+{
+    QFETCH(QSize, size);
+    QFETCH(bool, focused);
+
+    QWidget window;
+    auto *layout = new QVBoxLayout(&window);
+    auto *elsewhere = new QLineEdit(&window);
+    auto *square = new QSwitch(&window);
+    auto *cell = new QSwitch(&window);
+    const int side = qMin(size.width(), size.height());
+    square->setFixedSize(side, side);
+    cell->setFixedSize(size);
+    layout->addWidget(elsewhere);
+    layout->addWidget(square);
+    layout->addWidget(cell);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    // Each shot with its own switch focused, or neither.
+    elsewhere->setFocus();
+    if (focused)
+        square->setFocus();
+    const QImage squareShot = square->grab().toImage();
+    if (focused)
+        cell->setFocus();
+    const QImage cellShot = cell->grab().toImage();
+    const QPoint corner((size.width() - side) / 2, (size.height() - side) / 2);
+    QCOMPARE(cellShot.copy(QRect(corner, QSize(side, side))), squareShot);
+
+    // Beside the square only the background shows (the square's antialiased edges may touch
+    // the pixels next to it).
+    const QRgb background = cellShot.pixel(0, 0);
+    const QRect drawn = QRect(corner, QSize(side, side)).adjusted(-1, -1, 1, 1);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            if (!drawn.contains(x, y) && cellShot.pixel(x, y) != background)
+                QFAIL(qPrintable(QString("drawn at %1, %2").arg(x).arg(y)));
+        }
 }
 
 QTEST_MAIN(TestQSwitch)

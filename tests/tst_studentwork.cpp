@@ -11,6 +11,7 @@ namespace {
 
 constexpr int codeColumn = 3;
 const QRgb red = 0xffff0000;
+const QRgb green = 0xff55aa7f;
 
 // The lab tab in front of a shown, active window: the dial's focus matters.
 void showLab(Lab &lab)
@@ -35,13 +36,18 @@ QStringList hiddenTexts(const Lab &lab)
     return texts;
 }
 
-bool hiddenCellsRed(const Lab &lab)
+bool hiddenCellsAre(const Lab &lab, QRgb colour)
 {
     for (int row = 0; row < 5; ++row) {
-        if (lab.table->item(row, codeColumn)->background().color().rgba() != red)
+        if (lab.table->item(row, codeColumn)->background().color().rgba() != colour)
             return false;
     }
     return true;
+}
+
+QString verdictLine(const Lab &lab)
+{
+    return WindowTesting::child<QLabel>(lab.window, "codeCheckResult")->text();
 }
 
 // The paragraphs naming a picture, in order.
@@ -85,6 +91,8 @@ private slots:
     void reportNames();
     void resultCellsReadOnly_data();
     void resultCellsReadOnly();
+    void codeCellInput_data();
+    void codeCellInput();
     void largePlaneSize();
 
 private:
@@ -100,38 +108,47 @@ void tst_StudentWork::typedCodes_data()
 {
     QTest::addColumn<QString>("away"); // what the student does after typing
     QTest::addColumn<QString>("back"); // and how the plane comes back, if it does
+    QTest::addColumn<bool>("right"); // the codes typed and checked
     QTest::addColumn<bool>("restored");
 
     QTest::newRow("dial turned and turned back") << "dial"
-                                                 << "dial" << true;
-    QTest::newRow("same picture chosen again") << "none"
-                                               << "Лена" << true;
+                                                 << "dial" << true << true;
+    QTest::newRow("same picture chosen again, wrong codes") << "none"
+                                                            << "Лена" << false << true;
     QTest::newRow("a colour file on the way, Лена chosen again") << "colour file"
-                                                                 << "Лена" << true;
+                                                                 << "Лена" << true << true;
     QTest::newRow("another picture starts empty") << "none"
-                                                  << "Барбара" << false;
+                                                  << "Барбара" << true << false;
 }
 
 void tst_StudentWork::typedCodes()
 {
     QFETCH(QString, away);
     QFETCH(QString, back);
+    QFETCH(bool, right);
     QFETCH(bool, restored);
 
     Lab lab;
     showLab(lab);
     lab.choose("Лена");
-    const QStringList typed {"0", "10", "110", "1110", "11110"};
+    const QStringList typed = right ? MainWidgetTestAccess::blockCodes(lab.window).mid(0, 5)
+                                    : QStringList {"0", "10", "110", "1110", "11110"};
     for (int row = 0; row < 5; ++row)
         QVERIFY(lab.typeIntoCell(row, codeColumn, typed.at(row)));
     QCOMPARE(hiddenTexts(lab), typed);
+    QVERIFY(verdictLine(lab).isEmpty());
     QTest::mouseClick(lab.check, Qt::LeftButton);
+    const QRgb checked = right ? green : red;
+    const QString verdict = right ? "Все пять кодов верны" : "Есть неверные коды";
+    QVERIFY(hiddenCellsAre(lab, checked));
+    QCOMPARE(verdictLine(lab), verdict);
 
     lab.dial->setFocus();
     if (away == QLatin1String("dial")) {
         turnDial(lab, 1);
         QCOMPARE(lab.dial->value(), 2);
         QCOMPARE(hiddenTexts(lab), QStringList(5, QString()));
+        QVERIFY(verdictLine(lab).isEmpty());
     } else if (away == QLatin1String("colour file")) {
         QImage colour(20, 20, QImage::Format_RGB32);
         colour.fill(qRgb(200, 30, 30));
@@ -150,8 +167,10 @@ void tst_StudentWork::typedCodes()
     } else {
         lab.choose(back);
     }
+    // Back in the colour and with the words of their last check; a new plane is unchecked.
     QCOMPARE(hiddenTexts(lab), restored ? typed : QStringList(5, QString()));
-    QVERIFY(hiddenCellsRed(lab)); // the check button decides again
+    QVERIFY(hiddenCellsAre(lab, restored ? checked : red));
+    QCOMPARE(verdictLine(lab), restored ? verdict : QString());
 }
 
 void tst_StudentWork::wheelNeedsFocus()
@@ -247,12 +266,55 @@ void tst_StudentWork::resultCellsReadOnly()
     const QString before = lab.table->item(row, column)->text();
 
     // F2 opens no editor, and a typed key starts none either.
-    QCOMPARE(lab.typeIntoCell(row, column, "999999"), editable);
+    QCOMPARE(lab.typeIntoCell(row, column, "101"), editable);
     lab.table->setCurrentCell(row, column);
-    QTest::keyClick(lab.table, Qt::Key_7);
+    QTest::keyClick(lab.table, Qt::Key_1);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QCoreApplication::processEvents();
-    QCOMPARE(lab.table->item(row, column)->text(), editable ? QStringLiteral("7") : before);
+    QCOMPARE(lab.table->item(row, column)->text(), editable ? QStringLiteral("1") : before);
+}
+
+void tst_StudentWork::codeCellInput_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("hint");
+
+    QTest::newRow("zeros and ones") << "0110" << "0110" << false;
+    QTest::newRow("other digits and letters refused") << "12 abc" << "1" << true;
+    QTest::newRow("spaces dropped") << "01 10 " << "0110" << false;
+}
+
+// A code is typed in 0 and 1 only; anything else is refused with the fields' red line under the
+// cell, which goes when the edit is done.
+void tst_StudentWork::codeCellInput()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, code);
+    QFETCH(bool, hint);
+
+    Lab lab;
+    showLab(lab);
+    lab.choose("Лена");
+    lab.table->setFocus();
+    lab.table->setCurrentCell(1, codeColumn);
+    QTest::keyClick(lab.table, Qt::Key_F2);
+    auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(editor);
+    QTest::keyClicks(editor, keys);
+    QCOMPARE(editor->text(), code);
+    const auto *line = lab.table->viewport()->findChild<QLabel *>("codeHint");
+    QVERIFY(line);
+    QCOMPARE(line->isVisible(), hint);
+    if (hint) {
+        QVERIFY(line->text().contains("0 и 1"));
+        QVERIFY(line->geometry().top() >= editor->geometry().bottom());
+    }
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QCOMPARE(lab.table->item(1, codeColumn)->text(), code);
+    QVERIFY(lab.table->viewport()->findChildren<QLabel *>("codeHint").isEmpty()
+        || !lab.table->viewport()->findChild<QLabel *>("codeHint")->isVisible());
 }
 
 void tst_StudentWork::largePlaneSize()

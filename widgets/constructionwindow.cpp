@@ -7,12 +7,16 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImageWriter>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 #include <QScrollArea>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -85,6 +89,8 @@ ConstructionWindow::ConstructionWindow(const QString &fullName, Dialogs dialogs,
 {
     setWindowTitle(windowTitleText);
     setAccessibleName(windowTitleText);
+    // Its buttons show their focus however they got it, as in the main window.
+    setAttribute(Qt::WA_KeyboardFocusChange);
 
     auto *layout = new QVBoxLayout(this);
     scrollArea = new QScrollArea(this);
@@ -100,11 +106,16 @@ ConstructionWindow::ConstructionWindow(const QString &fullName, Dialogs dialogs,
     saveButton->setObjectName(QStringLiteral("saveButton"));
     saveButton->setAccessibleDescription(
         QStringLiteral("Сохранить построение кода в файл изображения PNG"));
+    auto *closeButton = new QPushButton(QStringLiteral("Закрыть"), this);
+    closeButton->setObjectName(QStringLiteral("closeButton"));
+    closeButton->setAccessibleDescription(QStringLiteral("Закрыть окно построения кода"));
     buttons->addWidget(printButton);
     buttons->addWidget(saveButton);
+    buttons->addWidget(closeButton);
     layout->addLayout(buttons);
     connect(printButton, &QPushButton::clicked, this, &ConstructionWindow::onPrint);
     connect(saveButton, &QPushButton::clicked, this, &ConstructionWindow::onSave);
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
 
     showName(fullName);
 }
@@ -116,8 +127,67 @@ void ConstructionWindow::showName(const QString &name)
     // setWidget deletes the previous content.
     content = buildContent();
     scrollArea->setWidget(content);
-    const QSize wanted = content->sizeHint() + QSize(40, 80);
-    resize(std::min(wanted.width(), 1000), std::min(wanted.height(), 760));
+    // No larger than the screen leaves room for, frame included; the content scrolls inside.
+    const QSize wanted = (content->sizeHint() + QSize(40, 80)).boundedTo(QSize(1000, 760));
+    resize(wanted.boundedTo(availableArea().size().shrunkBy(frameMargins())));
+    if (isVisible())
+        placeOnScreen();
+}
+
+QRect ConstructionWindow::availableArea() const
+{
+    const QWidget *owner = parentWidget() ? parentWidget()->window() : this;
+    const QScreen *shownOn = owner->screen();
+    return shownOn ? shownOn->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+QMargins ConstructionWindow::frameMargins() const
+{
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    if (isVisible() && outer != inner) {
+        return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+            outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    }
+    // Not known before the window manager has framed the window: a title bar and thin borders.
+    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    return QMargins(4, title + 8, 4, 4);
+}
+
+void ConstructionWindow::placeOnScreen()
+{
+    const QRect area = availableArea();
+    QRect outer = geometry().marginsAdded(frameMargins());
+    if (!placed && parentWidget())
+        outer.moveCenter(parentWidget()->window()->frameGeometry().center());
+    placed = true;
+    outer.moveLeft(std::max(area.left(), std::min(outer.left(), area.right() + 1 - outer.width())));
+    outer.moveTop(std::max(area.top(), std::min(outer.top(), area.bottom() + 1 - outer.height())));
+    // A window's position is that of its frame.
+    move(outer.topLeft());
+}
+
+void ConstructionWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) // shown by the program, not restored by the window manager
+        placeOnScreen();
+}
+
+void ConstructionWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    // Return on a focused button presses it, as in the main window.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (auto *button = qobject_cast<QPushButton *>(focusWidget());
+        enter && button && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        button->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void ConstructionWindow::setConstruction(

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class QKeyEvent;
 class QLabel;
 class QPagedPaintDevice;
 class QPushButton;
@@ -56,8 +57,18 @@ public slots:
     void onPrint();
     void onSave();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
 private:
     QWidget *buildContent();
+    // The screen area windows may take (without panels), and the window manager's frame around
+    // this window, as far as it is known.
+    QRect availableArea() const;
+    QMargins frameMargins() const;
+    // Over the main window, wholly inside the available area.
+    void placeOnScreen();
 
     QString fullName;
     HuffmanConstruction::Arithmetic arithmetic = HuffmanConstruction::Arithmetic::Float32;
@@ -67,4 +78,5 @@ private:
     QScrollArea *scrollArea = nullptr;
     QWidget *content = nullptr;
     QList<QWidget *> parts; // the blocks of content, in order, kept whole when printed
+    bool placed = false; // placed over the main window once; later the student's place stays
 };

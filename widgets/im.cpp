@@ -2,8 +2,12 @@
 #include "im.h"
 #include "ui_im.h"
 
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QWheelEvent>
 
 #include <cstring>
@@ -40,11 +44,41 @@ Im::Im(QWidget *parent, Qt::WindowFlags flags)
     , ui(std::make_unique<Ui::ImClass>())
 {
     ui->setupUi(this);
+
+    // The zoom factor beside the magnifier: the horizontal bar shares its cell with it, so the
+    // view cell and the magnifier's cell stay where they are.
+    zoomLabel = new QLabel(this);
+    zoomLabel->setObjectName(QStringLiteral("zoomFactor"));
+    zoomLabel->setAlignment(Qt::AlignCenter);
+    zoomLabel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    zoomLabel->setToolTip(QStringLiteral("Масштаб: Ctrl+колесико мыши над плоскостью или "
+                                         "колесико над значком лупы"));
+    zoomLabel->setAccessibleName(QStringLiteral("Масштаб"));
+    int widest = 0;
+    for (float step = 0.125f; step <= 32.0f; step *= 2)
+        widest = qMax(widest, zoomLabel->fontMetrics().horizontalAdvance(zoomText(step)));
+    zoomLabel->setFixedWidth(widest + zoomLabel->fontMetrics().averageCharWidth());
+    zoomLabel->setText(zoomText(scale));
+    auto *barRow = new QHBoxLayout;
+    barRow->setContentsMargins(0, 0, 0, 0);
+    barRow->setSpacing(ui->gridLayout->horizontalSpacing());
+    ui->gridLayout->removeWidget(ui->horizontalScrollBar);
+    barRow->addWidget(ui->horizontalScrollBar, 1);
+    barRow->addWidget(zoomLabel);
+    ui->gridLayout->addLayout(barRow, 1, 0);
+
     connect(ui->horizontalScrollBar, &QScrollBar::valueChanged, this, &Im::onHSliderMove);
     connect(ui->verticalScrollBar, &QScrollBar::valueChanged, this, &Im::onVSliderMove);
 }
 
 Im::~Im() = default;
+
+QString Im::zoomText(float scale)
+{
+    if (scale >= 1.0f)
+        return QStringLiteral("x%1").arg(qRound(scale));
+    return QStringLiteral("1/%1").arg(qRound(1.0f / scale));
+}
 
 void Im::setImage(QImage image)
 {
@@ -280,21 +314,78 @@ void Im::resizeEvent(QResizeEvent *)
 
 void Im::wheelEvent(QWheelEvent *event)
 {
-    // Only the zoom label's corner zooms; the event is consumed either way.
-    if (!ui->gridLayout->cellRect(1, 1).contains(event->position().toPoint()))
-        return;
+    // The event is consumed wherever it falls.
+    const QPoint pos = event->position().toPoint();
     // One delta, of the axis that moved most (vertical on a tie), as the wheel events of Qt 4
     // had: a tilt or a Shift+wheel turns the horizontal one.
     const QPoint angle = event->angleDelta();
     const int delta = qAbs(angle.x()) > qAbs(angle.y()) ? angle.x() : angle.y();
+    // The magnifier's corner zooms by one step per event, whatever the modifiers.
+    if (ui->gridLayout->cellRect(1, 1).contains(pos)) {
+        zoomBy(delta, std::nullopt);
+        return;
+    }
+    const QRect cell = viewCell();
+    if (!cell.contains(pos) || sourceImage.isNull())
+        return;
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        scrollBy(angle, event->modifiers() & Qt::ShiftModifier);
+        return;
+    }
+    // A touchpad sends a notch in small parts: one zoom step per whole notch.
+    ctrlWheelRest += delta;
+    while (qAbs(ctrlWheelRest) >= 120) {
+        const int step = ctrlWheelRest > 0 ? 120 : -120;
+        ctrlWheelRest -= step;
+        zoomBy(step, event->position() - QPointF(cell.topLeft()));
+    }
+}
+
+void Im::zoomBy(int delta, const std::optional<QPointF> &anchor)
+{
     const float factor = delta < 0 ? 0.5f : 2.0f;
     const float candidate = factor * scale;
     if (candidate < 0.1f || candidate > 40.0f)
         return;
+    // The image point under the anchor, before the zoom.
+    const QPointF anchored = anchor
+        ? QPointF(offsetX + anchor->x() / scale, offsetY + anchor->y() / scale)
+        : QPointF();
     scale = candidate;
+    zoomLabel->setText(zoomText(scale));
     updateScrollBars(false);
+    if (anchor) {
+        // The bars clamp the offsets to what can be shown; they are moved quietly and the view
+        // is built once below.
+        const QSignalBlocker quietH(ui->horizontalScrollBar);
+        const QSignalBlocker quietV(ui->verticalScrollBar);
+        ui->horizontalScrollBar->setValue(qRound(anchored.x() - anchor->x() / scale));
+        ui->verticalScrollBar->setValue(qRound(anchored.y() - anchor->y() / scale));
+        offsetX = ui->horizontalScrollBar->value();
+        offsetY = ui->verticalScrollBar->value();
+    }
     updateShownImage();
     repaint();
+}
+
+void Im::scrollBy(QPoint angle, bool shift)
+{
+    // Shift turns the wheel sideways, where the device has not done so itself.
+    if (shift && angle.x() == 0)
+        angle = QPoint(angle.y(), 0);
+    // A notch moves the view by the desktop's wheel lines of 20 screen pixels each, in whole
+    // image pixels and at least one: at any zoom the plane passes at the same speed.
+    const auto move = [this](QScrollBar *bar, int notchParts) {
+        if (notchParts == 0)
+            return;
+        const double screenPixels = notchParts / 120.0 * QApplication::wheelScrollLines() * 20;
+        int imagePixels = qRound(screenPixels / scale);
+        if (imagePixels == 0)
+            imagePixels = notchParts > 0 ? 1 : -1;
+        bar->setValue(bar->value() - imagePixels);
+    };
+    move(ui->horizontalScrollBar, angle.x());
+    move(ui->verticalScrollBar, angle.y());
 }
 
 void Im::paintEvent(QPaintEvent *)

@@ -5,19 +5,22 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace Ui {
 class ImClass;
 }
 
+class QLabel;
 class QMouseEvent;
 class QPaintEvent;
 class QResizeEvent;
 class QWheelEvent;
 
 // Viewer of one image: scrolled in whole image pixels, zoomed by powers of two with the wheel over
-// the corner label, optionally overlaid with a block grid.
+// the corner label or Ctrl+wheel over the image, optionally overlaid with a block grid. The plain
+// wheel over the image scrolls it; the zoom factor shows beside the corner label.
 class Im : public QWidget
 {
     Q_OBJECT
@@ -30,6 +33,8 @@ public:
 
     // Read-only views of the state, for the owner and for tests.
     float zoom() const { return scale; }
+    // The zoom as the viewer shows it: "x4", "x1", "1/2".
+    static QString zoomText(float scale);
     QPoint viewOffset() const { return {offsetX, offsetY}; }
     const QImage &image() const { return sourceImage; }
     const QImage &viewImage() const { return shownImage; }
@@ -66,6 +71,10 @@ private:
     QRect viewCell() const;
     void updateScrollBars(bool resetOffsetsWhenFitting);
     void updateShownImage();
+    // One wheel step of the zoom, keeping the image pixel at `anchor` (view cell coordinates) in
+    // place; without an anchor the view's top-left pixel stays, as far as the scroll bars let it.
+    void zoomBy(int delta, const std::optional<QPointF> &anchor);
+    void scrollBy(QPoint angle, bool shift);
     QImage scaledCrop(QPoint origin) const;
     QImage sampledCrop(QPoint origin, QSize shownSize) const;
     QImage markedCrop(QPoint origin) const;
@@ -73,6 +82,7 @@ private:
     std::vector<int> shownPixels(int origin, int shownLength, int imageLength, int phase) const;
 
     std::unique_ptr<Ui::ImClass> ui;
+    QLabel *zoomLabel = nullptr; // the factor, between the horizontal bar and the magnifier
     // Kept as given (a plane is 1 bit per pixel); only the visible crop is ever converted.
     QImage sourceImage;
     // The visible crop, already scaled to screen pixels.
@@ -86,4 +96,5 @@ private:
     int offsetY = 0;
     int blockWidth = 10;
     int blockHeight = 10;
+    int ctrlWheelRest = 0; // the part of a Ctrl+wheel notch not yet turned into a zoom step
 };

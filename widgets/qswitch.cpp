@@ -75,7 +75,10 @@ void QSwitch::paintEvent(QPaintEvent *)
     // Every pen is cosmetic (width 0): one screen pixel whatever the size of the switch.
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    // Stretched separately in x and y: a non-square switch is drawn as an ellipse.
+    // Drawn in the largest square centred in the widget, so that a wide or tall cell neither
+    // stretches nor squashes it.
+    const int side = qMin(width(), height());
+    painter.setViewport((width() - side) / 2, (height() - side) / 2, side, side);
     painter.setWindow(QRect(-501, -501, 1002, 1002));
 
     if (hasFocus()) {
