@@ -201,6 +201,7 @@ void tst_HomeworkInput::typingOnAfterARefusal()
     WindowTesting::typeKeys(lab.name, QStringLiteral("Салтыков-Щедрин Михаил"));
     QCOMPARE(lab.name->text(), QStringLiteral("Салтыков-Щедрин Михаил"));
     QVERIFY(hint->isHidden());
+}
 
 void tst_HomeworkInput::hintMovesNothing_data()
 {
