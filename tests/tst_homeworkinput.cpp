@@ -240,7 +240,6 @@ void tst_HomeworkInput::hintMovesNothing()
     for (auto place = places.cbegin(); place != places.cend(); ++place)
         QCOMPARE(place.key()->geometry(), place.value());
     QCOMPARE(hint->geometry().top(), edit->geometry().bottom() + 1);
-    QCOMPARE(hint->geometry().left(), edit->geometry().left());
 
     WindowTesting::typeKeys(edit, accepted);
     QVERIFY(!hint->isVisible());
