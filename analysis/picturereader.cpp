@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -360,7 +361,8 @@ Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
     if (jpeg.isJpeg) {
         if (result.image.isNull())
             return damagedData(format);
-        return decodeJpeg(device, result.image, turn);
+        // Handed over, not shared: a shared picture would be copied when the decoder writes.
+        return decodeJpeg(device, std::move(result.image), turn);
     }
     QImageReader::setAllocationLimit(PictureReader::allocationLimitMB);
     QImageReader decoder(device, format);
