@@ -60,10 +60,8 @@ InputNormaliser::InputNormaliser(
     , hintText(hintText)
 {
     field->installEventFilter(this);
-    connect(field, &QLineEdit::textEdited, this, [this] {
-        if (!typingOn)
-            showHint(false);
-    });
+    // The hint goes at the next edit the field accepts.
+    connect(field, &QLineEdit::textEdited, this, [this] { showHint(false); });
     showHint(false);
 }
 
@@ -142,7 +140,6 @@ bool InputNormaliser::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != field || field->isReadOnly())
         return false;
-    typingOn = false; // set again below only for the key the field is about to take
     switch (event->type()) {
     case QEvent::KeyPress: {
         const auto *key = static_cast<QKeyEvent *>(event);
@@ -151,9 +148,6 @@ bool InputNormaliser::eventFilter(QObject *watched, QEvent *event)
         if (isTypedText(key->text()) && !(key->modifiers() & Qt::ControlModifier)) {
             if (offer(key->text(), true))
                 return true;
-            // The field takes the character itself, right after this; after a refusal that
-            // keeps the hint up.
-            typingOn = !refused.isEmpty();
         }
         return false;
     }

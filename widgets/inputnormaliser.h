@@ -51,5 +51,4 @@ private:
     QLabel *const hint;
     const QString hintText;
     QString refused; // what was refused since the hint went up
-    bool typingOn = false; // the edit under way is a character typed after a refusal
 };
