@@ -96,7 +96,8 @@ check "an uninstaller" test -s "$installed/uninstall.exe"
 registered() { wine reg query "$uninstall_key" /v UninstallString | grep -q 'uninstall.exe'; }
 check "the uninstaller is registered for \"Programs and Features\"" registered
 check "the installed huffman-lab.exe opens its window and closes with exit code 0" \
-    xvfb-run -a python3 "$here/../smoke/smoke.py" wine "$title" 60 "$installed/huffman-lab.exe"
+    xvfb-run -a -s "-screen 0 1280x1024x24" python3 "$here/../smoke/smoke.py" wine "$title" 60 \
+    "$installed/huffman-lab.exe"
 uninstall_silently() { wine "$installed/uninstall.exe" /S && sleep 1 && wineserver -w; }
 check "uninstall.exe /S runs" uninstall_silently
 check "the uninstaller removes the program's folder" test ! -e "$installed"
