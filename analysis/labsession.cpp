@@ -118,7 +118,25 @@ void LabSession::analyse()
     analysis.image = analysedImage;
     analysis.source = loadedPicture;
     analysis.statistics = PlaneStatistics::of(analysedImage);
+    record(std::move(analysis));
+}
 
+void LabSession::analyseImage(const QImage &image, const QString &picture, int plane)
+{
+    if (image.isNull())
+        return;
+    analysedImage = image;
+    AnalysedPlane analysis;
+    analysis.picture = picture;
+    analysis.plane = plane;
+    analysis.image = image;
+    analysis.source = image;
+    analysis.statistics = PlaneStatistics::of(image);
+    record(std::move(analysis));
+}
+
+void LabSession::record(AnalysedPlane analysis)
+{
     const auto same = [&](const AnalysedPlane &earlier) {
         return earlier.picture == analysis.picture && earlier.plane == analysis.plane;
     };

@@ -95,6 +95,9 @@ public:
     int planeIndex() const { return selectedPlane; }
     // What the last analysis looked at: the selected plane, or the whole colour picture.
     QImage currentImage() const { return analysedImage; }
+    // An image analysed as it is, as plane `plane` (1..8; 0: whole) of the picture `picture`,
+    // whatever is in view; it joins the analyses as any other. Nothing for a null image.
+    void analyseImage(const QImage &image, const QString &picture, int plane);
 
     // --- The analyses --------------------------------------------------------------------------
 
@@ -133,6 +136,9 @@ signals:
 
 private:
     void analyse();
+    // Makes `analysis` (its statistics computed) the current one, with what was typed for the
+    // same plane before.
+    void record(AnalysedPlane analysis);
 
     QImage loadedPicture;
     bool splitInView = false;
