@@ -35,7 +35,8 @@ std::array<int, columns> narrowWidths(const QTableWidget &results)
         // Up to 7 digits: a picture of 64 megapixels has 7.1 million blocks.
         cells.horizontalAdvance(QStringLiteral("0000000")) + padding,
         // QString::number(p, 'g', 6) of the rarest type's probability, as "3.41986e-05".
-        cells.horizontalAdvance(QStringLiteral("0.00000e-00")) + padding, sectionSize, sectionSize};
+        cells.horizontalAdvance(QStringLiteral("0.00000e-00")) + padding, sectionSize,
+        sectionSize};
 }
 
 // Keeps the share of a larger window and the column widths up to date.
@@ -136,8 +137,8 @@ void FormFit::apply(QWidget &window, QTableWidget &results)
     results.verticalHeader()->setDefaultSectionSize(qMax(icon + 4, cells.height() + 6));
 }
 
-void FormFit::shareRoom(
-    QWidget &window, QBoxLayout &column, QWidget &viewer, QLayout &tableRow, QTableWidget &results)
+void FormFit::shareRoom(QWidget &window, QBoxLayout &column, QWidget &viewer, QLayout &tableRow,
+    QTableWidget &results)
 {
     // Both grow with the window; the table is held to its share by its maximum height, which a
     // larger window raises, and the plane takes the rest. At the form's size nothing changes.

@@ -17,7 +17,7 @@ void apply(QWidget &window, QTableWidget &results);
 // From the window's present (form) size on, its height beyond that size goes to the viewer and
 // to the row of the results table (`tableRow`, both in `column`), most of it to the table; the
 // table's columns widen to their whole titles where its width allows.
-void shareRoom(
-    QWidget &window, QBoxLayout &column, QWidget &viewer, QLayout &tableRow, QTableWidget &results);
+void shareRoom(QWidget &window, QBoxLayout &column, QWidget &viewer, QLayout &tableRow,
+    QTableWidget &results);
 
 } // namespace FormFit

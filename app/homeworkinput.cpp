@@ -32,7 +32,8 @@ void MainWidget::shapeHomeworkInput()
     new InputNormaliser(
         ui->lineEdit,
         [](const QString &text, bool keep) { return FieldText::name(text, ending(keep)); },
-        nameHint, QStringLiteral("Поле принимает ") + NameRule::description());
+        nameHint,
+        QStringLiteral("Поле принимает ") + NameRule::description());
 
     HintLine *countersHint = hintUnder(ui->lineEdit_2, ui->tab, QStringLiteral("countersHint"));
     new InputNormaliser(
