@@ -27,6 +27,8 @@ struct HomeworkOutcome
     // The diagnosis' kind as the key tool prints it ("right", "tie", "kraft", ...); empty after a
     // skip.
     QString kind;
+    // Why a wrong answer is wrong, as the homework tab says it; empty otherwise.
+    QString diagnosis;
 
     bool opensLab() const { return verdict == Verdict::Right || verdict == Verdict::Skipped; }
     // Right opens the built-in pictures, Skipped a picture file of the student's own.
@@ -116,6 +118,11 @@ public:
 
     const HomeworkOutcome &homework() const { return outcome; }
     void setHomework(const HomeworkOutcome &homework);
+    // The homework button with the lever at "ПРОВЕРИТЬ": the full name and the counters as
+    // typed, checked. An empty name checks nothing: Verdict::None, and nothing changes.
+    HomeworkOutcome::Verdict checkHomework(const QString &fullName, const QString &counters);
+    // The same at "ПРОПУСТИТЬ".
+    void skipHomework();
 
     // --- The variant ---------------------------------------------------------------------------
 

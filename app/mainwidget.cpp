@@ -103,7 +103,8 @@ MainWidget::MainWidget(QWidget *parent)
     // The grey version is offered right after the file it is for.
     setTabOrder(ui->pushButton_2, greyButton);
     setTabOrder(greyButton, ui->dial);
-    homeworkFeedback = new HomeworkFeedback(this, ui->label_6, ui->pushButton, modalDialogs);
+    homeworkFeedback
+        = new HomeworkFeedback(session, this, ui->label_6, ui->pushButton, modalDialogs);
 
     showFocusAlways();
 

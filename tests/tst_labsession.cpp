@@ -42,6 +42,8 @@ private slots:
     void noPictureKeepsPlanesForTheDial();
     void samePictureNameWithOtherCodesDropsTheVerdict();
     void planeGivenAsItIs();
+    void homeworkChecked_data();
+    void homeworkChecked();
     void shortOfMemoryChangesNothing();
     void recordReadsBack();
     void damagedRecordRefused_data();
@@ -202,6 +204,51 @@ void tst_LabSession::planeGivenAsItIs()
     session.analyseImage(plane, QStringLiteral("Лена"), 4);
     QCOMPARE(session.analysed().size(), 3);
     QCOMPARE(session.currentPlane()->typed, QStringList(3, QString()));
+}
+
+Q_DECLARE_METATYPE(HomeworkOutcome::Verdict)
+
+void tst_LabSession::homeworkChecked_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("counters");
+    QTest::addColumn<HomeworkOutcome::Verdict>("verdict");
+    QTest::addColumn<QString>("kind");
+
+    const QString name = QStringLiteral("Мама Мыла Раму");
+    QTest::newRow("right") << name << "0,3,0,4" << HomeworkOutcome::Verdict::Right << "right";
+    QTest::newRow("leading zero is no number")
+        << name << "0,3,0,04" << HomeworkOutcome::Verdict::Wrong << "format";
+    QTest::newRow("other tie break")
+        << name << "0,2,3,2" << HomeworkOutcome::Verdict::Wrong << "tie";
+    QTest::newRow("kraft sum above 1")
+        << name << "3,0,4" << HomeworkOutcome::Verdict::Wrong << "kraft";
+    QTest::newRow("empty name checks nothing")
+        << QString() << "0,3,0,4" << HomeworkOutcome::Verdict::None << "";
+}
+
+void tst_LabSession::homeworkChecked()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, counters);
+    QFETCH(HomeworkOutcome::Verdict, verdict);
+    QFETCH(QString, kind);
+
+    LabSession session;
+    QSignalSpy changes(&session, &LabSession::homeworkChanged);
+    QCOMPARE(session.checkHomework(name, counters), verdict);
+    QCOMPARE(session.homework().verdict, verdict);
+    QCOMPARE(changes.size(), verdict == HomeworkOutcome::Verdict::None ? 0 : 1);
+    QCOMPARE(session.homework().kind, kind);
+    QCOMPARE(session.homework().name, verdict == HomeworkOutcome::Verdict::None ? QString() : name);
+    // The text the homework tab shows says why, only for a wrong answer.
+    QCOMPARE(session.homework().diagnosis.isEmpty(), verdict != HomeworkOutcome::Verdict::Wrong);
+    QCOMPARE(session.homework().opensLab(), verdict == HomeworkOutcome::Verdict::Right);
+
+    session.skipHomework();
+    QCOMPARE(session.homework().verdict, HomeworkOutcome::Verdict::Skipped);
+    QVERIFY(session.homework().name.isEmpty());
+    QVERIFY(session.homework().opensLab() && !session.homework().builtInPictures());
 }
 
 void tst_LabSession::shortOfMemoryChangesNothing()
