@@ -15,24 +15,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(cd "$here/../.." && pwd)
 title="Лабораторная работа №__ Эффективное кодирование и цифровое представление изображений"
 
-scratch=$(mktemp -d)
+. "$here/check.sh"
 trap 'WINEPREFIX=$scratch/wine wineserver -k 2> /dev/null; rm -rf "$scratch"' EXIT
 export WINEPREFIX=$scratch/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LANG=C.UTF-8
 unset WINEPATH
-passed=0
-failed=0
-check() { # check NAME COMMAND...: runs COMMAND, counts and reports it
-    local name=$1
-    shift
-    if "$@" > "$scratch/out" 2>&1; then
-        passed=$((passed + 1))
-        echo "ok:   $name"
-    else
-        failed=$((failed + 1))
-        echo "FAIL: $name"
-        sed 's/^/      /' "$scratch/out"
-    fi
-}
 
 echo "Zip: $zip ($(du -h "$zip" | cut -f1)), installer: $setup ($(du -h "$setup" | cut -f1))"
 wineboot --init > /dev/null 2>&1
@@ -108,5 +94,4 @@ check "the uninstaller removes the shortcut" test ! -e "$shortcut"
 unregistered() { ! wine reg query "$uninstall_key" > /dev/null 2>&1; }
 check "the uninstaller removes its registry entry" unregistered
 
-echo "windows: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+check_summary windows
