@@ -4,7 +4,8 @@
 # portable zip holds every DLL and plugin the programs load (nothing from the build's Qt), its key
 # tool answers from a folder whose path has Cyrillic letters and spaces, and its picture summaries
 # equal the Linux build's; the installer installs silently, the installed program opens its real
-# window on a virtual display and closes with exit code 0, and the uninstaller removes it all.
+# window on a virtual display and closes with exit code 0, and the uninstaller removes it all; on
+# Windows 7 and 8.1 the installer refuses and installs nothing.
 #   tests/package/check_windows.sh ZIP SETUP.EXE LINUX_KEY_TOOL
 # Needs wine, unzip, x86_64-w64-mingw32-objdump, cjpeg, xvfb-run and python3.
 set -uo pipefail
@@ -73,6 +74,19 @@ done
 installed="$WINEPREFIX/drive_c/Program Files/huffman-lab"
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Эффективное кодирование изображений.lnk"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\huffman-lab'
+# On Windows 7 and 8.1 (as wine reports them after winecfg -v) the installer refuses: exit code 1,
+# nothing installed, nothing registered.
+refuses_on() {
+    winecfg -v "$1" && wineserver -w || return 1
+    wine "$setup" /S
+    local code=$?
+    wineserver -w
+    winecfg -v win10 && wineserver -w
+    echo "exit code $code"
+    [ "$code" -eq 1 ] && [ ! -e "$installed" ] && ! wine reg query "$uninstall_key" > /dev/null 2>&1
+}
+check "setup.exe /S on Windows 7 refuses with exit code 1 and installs nothing" refuses_on win7
+check "setup.exe /S on Windows 8.1 refuses with exit code 1 and installs nothing" refuses_on win81
 install_silently() { wine "$setup" /S && wineserver -w && test -f "$installed/huffman-lab.exe"; }
 check "setup.exe /S installs into Program Files" install_silently
 same_tree() { diff -r -q -x uninstall.exe "$app" "$installed"; }
