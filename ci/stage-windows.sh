@@ -21,6 +21,6 @@ zip_file=dist/huffman-lab-$version-windows-x64.zip
 setup_file=dist/huffman-lab-$version-windows-x64-setup.exe
 log="$windows_dir/check_windows.log"
 tests/package/check_windows.sh "$zip_file" "$setup_file" "$build_dir/keytool/huffman-lab-key" \
-    | tee "$log"
+    "$windows_dir/window-150.png" | tee "$log"
 summary "$(tail -n 1 "$log") ($zip_file, $setup_file)"
 echo "Windows stage took $((SECONDS - start)) s"

@@ -54,21 +54,33 @@ for plugin in platforms/libqxcb.so platforms/libqoffscreen.so \
     cp "$qt_plugins/$plugin" "$folder/plugins/$plugin"
 done
 
-# Every library the executables and plugins load, as ld.so finds them here, but those excluded.
+# Every library the executables and plugins load, found as ld.so finds them here: their DT_NEEDED
+# entries followed down, but not into the excluded libraries, which bring their own.
 excluded=$(sed -e 's/#.*//' -e '/^\s*$/d' "$here/bundle-exclude.txt")
 mapfile -t elves < <(find "$folder" -maxdepth 1 -type f -perm -u+x -name 'huffman-lab*';
                      find "$folder/plugins" -name '*.so')
-ldd "${elves[@]}" | awk '$2 == "=>" && $3 ~ /^\// { print $1, $3 }' | sort -u |
-    while read -r soname path; do
-        grep -qxF "$soname" <<< "$excluded" && continue
-        [ -f "$folder/lib/$soname" ] || cp -L "$path" "$folder/lib/$soname"
-        echo "$path"
-    done > "$bundle_dir/libraries.txt"
-if ldd "${elves[@]}" | grep -q "not found"; then
-    ldd "${elves[@]}" | grep "not found" >&2
+if ldd "${elves[@]}" | grep "not found" >&2; then
     echo "bundle: a library is missing on this system" >&2
     exit 1
 fi
+declare -A where
+while read -r soname path; do where[$soname]=$path; done < <(
+    ldd "${elves[@]}" | awk '$2 == "=>" && $3 ~ /^\// { print $1, $3 }' | sort -u)
+pending=("${elves[@]}")
+: > "$bundle_dir/libraries.txt"
+while [ ${#pending[@]} -gt 0 ]; do
+    file=${pending[0]}
+    pending=("${pending[@]:1}")
+    for soname in $(objdump -p "$file" | awk '$1 == "NEEDED" { print $2 }'); do
+        grep -qxF "$soname" <<< "$excluded" && continue
+        [ -f "$folder/lib/$soname" ] && continue
+        path=${where[$soname]:-}
+        [ -n "$path" ] || { echo "bundle: $file needs $soname, which ldd did not find" >&2; exit 1; }
+        cp -L "$path" "$folder/lib/$soname"
+        echo "$path" >> "$bundle_dir/libraries.txt"
+        pending+=("$folder/lib/$soname")
+    done
+done
 
 patchelf --set-rpath '$ORIGIN/lib' "$folder/huffman-lab" "$folder/huffman-lab-key"
 for library in "$folder"/lib/*.so*; do patchelf --set-rpath '$ORIGIN' "$library"; done

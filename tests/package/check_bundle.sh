@@ -8,6 +8,7 @@
 # on the root's own Xvfb and closes with exit code 0; the menu entry is valid and installs.
 #   tests/package/check_bundle.sh TARBALL LINUX_KEY_TOOL [SCREENSHOT.png]
 # Needs root (chroot, mount), debootstrap, desktop-file-validate and python3.
+# With SCREENSHOT, the window as it opens there is saved as a PNG.
 set -uo pipefail
 tarball=$(realpath "$1")
 linux_key=$(realpath "$2")
@@ -22,16 +23,22 @@ lower=$("$here/debian-root.sh" | tail -n 1) || { echo "no Debian root" >&2; exit
 root=$scratch/root
 mkdir -p "$root" "$scratch/upper" "$scratch/work"
 cleanup() {
-    [ -n "${xvfb:-}" ] && kill "$xvfb" 2> /dev/null
-    umount "$root/dev" "$root/proc" "$root" 2> /dev/null
-    rm -rf "$scratch"
+    if [ -n "${xvfb:-}" ]; then kill "$xvfb" 2> /dev/null; wait "$xvfb" 2> /dev/null; fi
+    umount "$root/proc" 2> /dev/null
+    umount "$root" 2> /dev/null
+    # Never remove the scratch folder through a mount that is still there.
+    if mountpoint -q "$root/proc" || mountpoint -q "$root"; then
+        echo "check_bundle: $root is still mounted; left in place" >&2
+    else
+        rm -rf "$scratch"
+    fi
 }
 trap cleanup EXIT
 mount -t overlay overlay -o "lowerdir=$lower,upperdir=$scratch/upper,workdir=$scratch/work" "$root"
+# The programs read /proc (Qt finds its folder through /proc/self/exe); /dev is the root's own.
 mount -t proc proc "$root/proc"
-mount --bind /dev "$root/dev"
-inside() { env -i HOME="/home/student" PATH=/usr/bin:/bin LANG=C.UTF-8 DISPLAY="${display:-}" \
-    chroot "$root" "$@"; }
+inside() { chroot "$root" /usr/bin/env -i HOME="/home/student" PATH=/usr/bin:/bin LANG=C.UTF-8 \
+    DISPLAY="${display:-}" "$@"; }
 
 echo "Folder: $tarball ($(du -h "$tarball" | cut -f1)); Debian root: $lower"
 check "the root has no Qt library" bash -c '! compgen -G "$1/usr/lib/*/libQt*" && ! compgen -G "$1/lib/*/libQt*"' sh "$root"
@@ -57,21 +64,37 @@ check "the folder holds no excluded library" bash -c '
     for name in $(sed -e "s/#.*//" "$1"); do [ ! -e "$2/lib/$name" ] || { echo "$name"; exit 1; }; done' \
     sh "$source_dir/packaging/linux/bundle-exclude.txt" "$root$app"
 
-# Every ELF file of the folder, as the root's loader resolves it: nothing missing, and whatever
-# comes from the system is on the list of what the folder leaves to it.
+# Every ELF file of the folder, as the root's loader resolves it: nothing missing, Qt from the
+# folder, and whatever comes from the system is on the list of what the folder leaves to it, or
+# is loaded by a library on that list.
+resolved() { # resolved FILE: "SONAME PATH" for each library the root's loader finds for FILE
+    inside ldd "$1" | sed -n 's/^\s*\(\S*\) => \(.*\) (0x[0-9a-f]*)$/\1 \2/p; s/^\s*\(\S*\) => not found$/\1 not found/p'
+}
 resolves() {
-    local file status=0 excluded
+    local file soname path status=0 excluded allowed
     excluded=$(sed -e 's/#.*//' -e '/^\s*$/d' "$source_dir/packaging/linux/bundle-exclude.txt")
+    allowed=$excluded
     while IFS= read -r -d '' file; do
         file=${file#"$root"}
-        while read -r soname arrow path _; do
-            [ "$arrow" = "=>" ] || continue
-            if [ "$path" = "not" ]; then
+        while read -r soname path; do
+            if [ "$path" = "not found" ]; then
                 echo "$file: $soname not found"; status=1
-            elif [[ $path != "$app"/* ]] && ! grep -qxF "$soname" <<< "$excluded"; then
+            elif [[ $path != "$app"/* ]]; then
+                if [[ $soname == libQt* ]]; then
+                    echo "$file: $soname from the system ($path)"; status=1
+                elif grep -qxF "$soname" <<< "$excluded"; then
+                    allowed+=$'\n'$(resolved "$path" | cut -d' ' -f1)
+                fi
+            fi
+        done < <(resolved "$file")
+    done < <(find "$root$app" -type f \( -name '*.so*' -o -name 'huffman-lab' -o -name 'huffman-lab-key' \) -print0)
+    while IFS= read -r -d '' file; do
+        file=${file#"$root"}
+        while read -r soname path; do
+            if [[ $path != "$app"/* ]] && [ "$path" != "not found" ] && ! grep -qxF "$soname" <<< "$allowed"; then
                 echo "$file: $soname from the system ($path), which the folder should carry"; status=1
             fi
-        done < <(inside ldd "$file")
+        done < <(resolved "$file")
     done < <(find "$root$app" -type f \( -name '*.so*' -o -name 'huffman-lab' -o -name 'huffman-lab-key' \) -print0)
     return $status
 }
@@ -90,13 +113,14 @@ done
 
 # The root's own Xvfb; the check talks to it through its abstract socket.
 display=:$((90 + RANDOM % 400))
-inside Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp > "$scratch/xvfb.log" 2>&1 &
+chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin Xvfb "$display" -screen 0 1280x1024x24 \
+    -nolisten tcp > "$scratch/xvfb.log" 2>&1 &
 xvfb=$!
 for _ in $(seq 50); do [ -e "$root/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.2; done
 window() {
     DISPLAY=$display SMOKE_SCREENSHOT=$screenshot python3 "$here/../smoke/smoke.py" \
-        env "$title" 30 -i HOME=/home/student PATH=/usr/bin:/bin LANG=C.UTF-8 \
-        DISPLAY="$display" chroot "$root" "$app/huffman-lab"
+        chroot "$title" 30 "$root" /usr/bin/env -i HOME=/home/student PATH=/usr/bin:/bin \
+        LANG=C.UTF-8 DISPLAY="$display" "$app/huffman-lab"
 }
 check "the window opens on the root's Xvfb and closes with exit code 0" window
 
