@@ -112,7 +112,7 @@ for picture in "$source_dir"/resources/images/images/*.bmp; do
 done
 
 # The root's own Xvfb; the check talks to it through its abstract socket.
-display=:$((90 + RANDOM % 400))
+display=:$((500 + RANDOM % 400))
 chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin Xvfb "$display" -screen 0 1280x1024x24 \
     -nolisten tcp > "$scratch/xvfb.log" 2>&1 &
 xvfb=$!
