@@ -13,6 +13,8 @@
 #                       is not installed (packaging/linux/bundle.sh)
 #   ./build.sh windows  dist/huffman-lab-VERSION-windows-x64.zip and ...-setup.exe (ci/windows.sh;
 #                       builds Qt for Windows once, cached in ~/.cache/huffman-lab)
+#   ./build.sh deps COMMAND   only install what COMMAND needs (.ci/run, before it starts work
+#                       in the background)
 # Idempotent: installs nothing when every package is present and rebuilds only what changed.
 # The folders are configured from CMakePresets.json: build (preset default, or $BUILD_DIR),
 # build-asan (sanitizers), build-fuzz (fuzz), build-package (package), build-windows (windows).
@@ -22,14 +24,21 @@ cd "$(dirname "$0")"
 
 mode=${1:-run}
 [ $# -gt 0 ] && shift
+only_install=false
+if [ "$mode" = deps ]; then
+    only_install=true
+    mode=${1:-}
+fi
 case "$mode" in
     run | build | test | ci | package | bundle | windows) ;;
     *)
-        echo "usage: $0 run|build|test|ci|package|bundle|windows" >&2
+        echo "usage: $0 run|build|test|ci|package|bundle|windows, or $0 deps COMMAND" >&2
         exit 2 ;;
 esac
 mapfile -t packages < <(packages_for "$mode")
 install_missing "${packages[@]}"
+[ "$mode" = ci ] && install_libfuzzer
+$only_install && exit 0
 
 build() {
     if [ "$mode" = test ]; then
@@ -53,7 +62,6 @@ case "$mode" in
         (cd "$build_dir" && ctest --output-on-failure -j"$(nproc)")
         echo "Build and tests took $((SECONDS - start)) s" ;;
     ci)
-        install_libfuzzer
         build
         exec ci/all.sh ;;
     package)
