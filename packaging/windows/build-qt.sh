@@ -37,6 +37,11 @@ apt_opts=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$apt_dir/p
 host_version=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)
 key=$(cat "$here/qt-flags.txt" "$here/mingw-w64-x86_64.cmake" "$here/wintab/wintab.h" | sha256sum | cut -c1-12)
 prefix=$cache/qt-${host_version//[:+~]/_}-mingw-w64-$key
+# One build at a time: CI starts it early in the background, and the Windows stage waits here
+# for it to finish.
+mkdir -p "$cache"
+exec 9> "$cache/qt-mingw-w64.lock"
+flock 9
 # Qt's Russian texts are the same files on every platform: Debian's (qt6-translations-l10n).
 add_translations() {
     mkdir -p "$prefix/translations"

@@ -11,6 +11,7 @@ ManifestDPIAware true
 
 !include "MUI2.nsh"
 !include "x64.nsh"
+!include "WinVer.nsh"
 
 !define APP "huffman-lab"
 !define SHORTCUT "Эффективное кодирование изображений"
@@ -41,7 +42,15 @@ VIAddVersionKey /LANG=1049 "LegalCopyright" "GNU General Public License, version
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Russian"
 
+; Qt 6 starts only on Windows 10 version 1809 (build 17763) and newer; on Windows 7 and 8.1 the
+; program would fail at start with an entry-point error. The installer says why and installs
+; nothing there (silently too, with exit code 1).
 Function .onInit
+    ${IfNot} ${AtLeastBuild} 17763
+        MessageBox MB_ICONSTOP|MB_OK "Программа работает в Windows 10 (версии 1809 и новее) и Windows 11. В этой версии Windows она не запустится: библиотеке Qt 6, на которой она написана, нужна Windows 10 или 11.$\r$\n$\r$\nУстановка отменена, ничего не установлено." /SD IDOK
+        SetErrorLevel 1
+        Abort
+    ${EndIf}
     SetRegView 64
     SetShellVarContext all
 FunctionEnd

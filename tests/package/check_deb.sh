@@ -11,22 +11,7 @@ deb=$1
 here=$(cd "$(dirname "$0")" && pwd)
 title="Лабораторная работа №__ Эффективное кодирование и цифровое представление изображений"
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-passed=0
-failed=0
-check() { # check NAME COMMAND...: runs COMMAND, counts and reports it
-    local name=$1
-    shift
-    if "$@" > "$scratch/out" 2>&1; then
-        passed=$((passed + 1))
-        echo "ok:   $name"
-    else
-        failed=$((failed + 1))
-        echo "FAIL: $name"
-        sed 's/^/      /' "$scratch/out"
-    fi
-}
+. "$here/check.sh"
 field_is() { [ "$(dpkg-deb -f "$deb" "$1")" = "$2" ] || { dpkg-deb -f "$deb" "$1"; false; }; }
 field_has() { dpkg-deb -f "$deb" "$1" | grep -Eqe "$2" || { dpkg-deb -f "$deb" "$1"; false; }; }
 field_lacks() { ! dpkg-deb -f "$deb" "$1" | grep -Ee "$2"; }
@@ -88,5 +73,4 @@ check "the unpacked huffman-lab-key: \"Мама Мыла Раму\" gives 0,3,0,
 check "the unpacked huffman-lab opens its window and closes with exit code 0" \
     xvfb-run -a python3 "$here/../smoke/smoke.py" "$root/usr/bin/huffman-lab" "$title" 15
 
-echo "package: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+check_summary package

@@ -4,35 +4,26 @@
 # portable zip holds every DLL and plugin the programs load (nothing from the build's Qt), its key
 # tool answers from a folder whose path has Cyrillic letters and spaces, and its picture summaries
 # equal the Linux build's; the installer installs silently, the installed program opens its real
-# window on a virtual display and closes with exit code 0, and the uninstaller removes it all.
-#   tests/package/check_windows.sh ZIP SETUP.EXE LINUX_KEY_TOOL
+# window on a virtual display and closes with exit code 0, and the uninstaller removes it all; on
+# Windows 7 and 8.1 the installer refuses and installs nothing.
+# At 150 % scaling (144 DPI) the window is drawn 1.5 times larger and fits on a full-HD screen.
+#   tests/package/check_windows.sh ZIP SETUP.EXE LINUX_KEY_TOOL [SCREENSHOT_150.png]
 # Needs wine, unzip, x86_64-w64-mingw32-objdump, cjpeg, xvfb-run and python3.
 set -uo pipefail
 zip=$(realpath "$1")
 setup=$(realpath "$2")
 linux_key=$(realpath "$3")
+screenshot_150=${4:+$(realpath "$4")}
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(cd "$here/../.." && pwd)
 title="Лабораторная работа №__ Эффективное кодирование и цифровое представление изображений"
 
-scratch=$(mktemp -d)
+. "$here/check.sh"
 trap 'WINEPREFIX=$scratch/wine wineserver -k 2> /dev/null; rm -rf "$scratch"' EXIT
 export WINEPREFIX=$scratch/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LANG=C.UTF-8
 unset WINEPATH
-passed=0
-failed=0
-check() { # check NAME COMMAND...: runs COMMAND, counts and reports it
-    local name=$1
-    shift
-    if "$@" > "$scratch/out" 2>&1; then
-        passed=$((passed + 1))
-        echo "ok:   $name"
-    else
-        failed=$((failed + 1))
-        echo "FAIL: $name"
-        sed 's/^/      /' "$scratch/out"
-    fi
-}
+# The release checks run this beside the sanitizer suite, whose window tests take displays from
+# :99 up (xvfb-run -a); these take theirs from :200 up, so the two never race for one.
 
 echo "Zip: $zip ($(du -h "$zip" | cut -f1)), installer: $setup ($(du -h "$setup" | cut -f1))"
 wineboot --init > /dev/null 2>&1
@@ -88,6 +79,19 @@ done
 installed="$WINEPREFIX/drive_c/Program Files/huffman-lab"
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Эффективное кодирование изображений.lnk"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\huffman-lab'
+# On Windows 7 and 8.1 (as wine reports them after winecfg -v) the installer refuses: exit code 1,
+# nothing installed, nothing registered.
+refuses_on() {
+    winecfg -v "$1" && wineserver -w || return 1
+    wine "$setup" /S
+    local code=$?
+    wineserver -w
+    winecfg -v win10 && wineserver -w
+    echo "exit code $code"
+    [ "$code" -eq 1 ] && [ ! -e "$installed" ] && ! wine reg query "$uninstall_key" > /dev/null 2>&1
+}
+check "setup.exe /S on Windows 7 refuses with exit code 1 and installs nothing" refuses_on win7
+check "setup.exe /S on Windows 8.1 refuses with exit code 1 and installs nothing" refuses_on win81
 install_silently() { wine "$setup" /S && wineserver -w && test -f "$installed/huffman-lab.exe"; }
 check "setup.exe /S installs into Program Files" install_silently
 same_tree() { diff -r -q -x uninstall.exe "$app" "$installed"; }
@@ -100,8 +104,44 @@ check "the uninstaller is registered for \"Programs and Features\"" registered
 wineserver -k 2> /dev/null
 wineserver -w
 check "the installed huffman-lab.exe opens its window and closes with exit code 0" \
-    xvfb-run -a -s "-screen 0 1280x1024x24" python3 "$here/../smoke/smoke.py" wine "$title" 60 \
+    xvfb-run -a -n 200 -s "-screen 0 1280x1024x24" python3 "$here/../smoke/smoke.py" wine "$title" 60 \
     "$installed/huffman-lab.exe"
+# 150 % scaling, as on a full-HD laptop or lab monitor: 144 DPI (LogPixels) on a 1920 x 1080
+# screen. Qt draws the window at that scale itself (the program is DPI-aware; wine stretches no
+# bitmaps either), so it comes out about 1.5 times its size at 96 DPI, sharp, and fits.
+set_dpi() {
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f &&
+        wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+            /v LogPixels /t REG_DWORD /d "$1" /f && wineserver -k 2> /dev/null; wineserver -w
+}
+window_at() { # window_at DPI [SCREENSHOT]: the installed window's "smoke: window W x H ..." line
+    set_dpi "$1" > /dev/null 2>&1
+    SMOKE_SCREENSHOT=${2:-} xvfb-run -a -n 200 -s "-screen 0 1920x1080x24" python3 "$here/../smoke/smoke.py" wine "$title" 60 \
+        "$installed/huffman-lab.exe" > "$scratch/window-$1" 2>&1
+    local code=$?
+    cat "$scratch/window-$1"
+    wineserver -k 2> /dev/null
+    wineserver -w
+    return $code
+}
+check "the window at 96 DPI on a 1920 x 1080 screen" window_at 96
+check "the window at 144 DPI (150 %) opens and closes with exit code 0" \
+    window_at 144 "$screenshot_150"
+set_dpi 96 > /dev/null 2>&1
+scaled_and_fits() {
+    python3 - "$scratch/window-96" "$scratch/window-144" <<'PYTHON'
+import re, sys
+def geometry(path):
+    m = re.search(r"window (\d+) x (\d+) at (-?\d+),(-?\d+) on a (\d+) x (\d+) screen", open(path).read())
+    return tuple(int(g) for g in m.groups())
+w1, h1, _, _, _, _ = geometry(sys.argv[1])
+w, h, x, y, sw, sh = geometry(sys.argv[2])
+print(f"96 DPI: {w1} x {h1}; 144 DPI: {w} x {h} at {x},{y} on {sw} x {sh}")
+assert 1.3 <= w / w1 <= 1.7 and 1.3 <= h / h1 <= 1.7, "not drawn at about 1.5 times"
+assert x >= 0 and y >= 0 and x + w <= sw and y + h <= sh, "does not fit on the screen"
+PYTHON
+}
+check "at 150 % the window is drawn 1.5 times larger and fits on the screen" scaled_and_fits
 uninstall_silently() { wine "$installed/uninstall.exe" /S && sleep 1 && wineserver -w; }
 check "uninstall.exe /S runs" uninstall_silently
 check "the uninstaller removes the program's folder" test ! -e "$installed"
@@ -109,5 +149,4 @@ check "the uninstaller removes the shortcut" test ! -e "$shortcut"
 unregistered() { ! wine reg query "$uninstall_key" > /dev/null 2>&1; }
 check "the uninstaller removes its registry entry" unregistered
 
-echo "windows: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+check_summary windows

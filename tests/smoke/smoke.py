@@ -8,8 +8,13 @@ window manager does (WM_DELETE_WINDOW) and checks that the program exits with co
 The ARGUMENTs go to PROGRAM (wine, say, and the Windows program it runs).
 
 Needs a display (run it under xvfb-run); talks to the X server through libX11 with ctypes, so it
-needs no tool beyond Xvfb itself.
+needs no tool beyond Xvfb itself. It prints the window's size and place on the screen; with
+SMOKE_SCREENSHOT=FILE.png in the environment it also saves the window as it is shown after
+SMOKE_SETTLE seconds (default 2), which needs a 24-bit screen (-screen 0 1280x1024x24).
 """
+import os
+import struct
+import zlib
 import ctypes
 import ctypes.util
 import subprocess
@@ -38,6 +43,13 @@ x.XFree.argtypes = [ctypes.c_void_p]
 x.XSendEvent.argtypes = [ctypes.c_void_p, Window, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
 x.XFlush.argtypes = [ctypes.c_void_p]
 x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+x.XTranslateCoordinates.argtypes = [ctypes.c_void_p, Window, Window, ctypes.c_int, ctypes.c_int,
+                                    ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int),
+                                    ctypes.POINTER(Window)]
+x.XGetGeometry.argtypes = [ctypes.c_void_p, Window, ctypes.POINTER(Window),
+                           ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int),
+                           ctypes.POINTER(ctypes.c_uint), ctypes.POINTER(ctypes.c_uint),
+                           ctypes.POINTER(ctypes.c_uint), ctypes.POINTER(ctypes.c_uint)]
 
 
 class ClientMessage(ctypes.Structure):
@@ -102,6 +114,68 @@ if window is None:
     process.kill()
     sys.exit(f"smoke: no window titled {title!r} within {patience:g} s")
 print(f"smoke: window {title!r} shown after {time.monotonic() - started:.2f} s")
+
+
+def geometry(window):
+    """(x, y, width, height) of window on the screen."""
+    root, left, top = Window(), ctypes.c_int(), ctypes.c_int()
+    width, height, border, depth = ctypes.c_uint(), ctypes.c_uint(), ctypes.c_uint(), ctypes.c_uint()
+    x.XGetGeometry(display, window, ctypes.byref(root), ctypes.byref(left), ctypes.byref(top),
+                   ctypes.byref(width), ctypes.byref(height), ctypes.byref(border),
+                   ctypes.byref(depth))
+    child = Window()
+    x.XTranslateCoordinates(display, window, root, 0, 0, ctypes.byref(left), ctypes.byref(top),
+                            ctypes.byref(child))
+    return left.value, top.value, width.value, height.value
+
+
+def save_png(path, rectangle):
+    """The screen's rectangle (x, y, width, height) as a PNG, read with XGetImage."""
+    class XImage(ctypes.Structure):
+        _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int),
+                    ("xoffset", ctypes.c_int), ("format", ctypes.c_int),
+                    ("data", ctypes.POINTER(ctypes.c_ubyte)), ("byte_order", ctypes.c_int),
+                    ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
+                    ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
+                    ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
+    x.XGetImage.restype = ctypes.POINTER(XImage)
+    x.XGetImage.argtypes = [ctypes.c_void_p, Window, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                            ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+    image = x.XGetImage(display, x.XDefaultRootWindow(display), *rectangle, 0xFFFFFFFF,
+                        2).contents  # ZPixmap
+    if image.bits_per_pixel != 32:
+        sys.exit("smoke: a screenshot needs a 24-bit screen")
+    raw = ctypes.string_at(image.data, image.bytes_per_line * image.height)
+    rows = []
+    for y in range(image.height):
+        line = raw[y * image.bytes_per_line:y * image.bytes_per_line + 4 * image.width]
+        rgb = bytearray(3 * image.width)
+        rgb[0::3], rgb[1::3], rgb[2::3] = line[2::4], line[1::4], line[0::4]  # BGRX
+        rows.append(b"\0" + bytes(rgb))
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    with open(path, "wb") as png:
+        png.write(b"\x89PNG\r\n\x1a\n")
+        png.write(chunk(b"IHDR", struct.pack(">IIBBBBB", image.width, image.height, 8, 2, 0, 0,
+                                             0)))
+        png.write(chunk(b"IDAT", zlib.compress(b"".join(rows), 9)))
+        png.write(chunk(b"IEND", b""))
+
+
+screenshot = os.environ.get("SMOKE_SCREENSHOT")
+if screenshot:
+    time.sleep(float(os.environ.get("SMOKE_SETTLE", "2")))
+left, top, width, height = geometry(window)
+screen = geometry(x.XDefaultRootWindow(display))
+print(f"smoke: window {width} x {height} at {left},{top} on a {screen[2]} x {screen[3]} screen")
+if screenshot:
+    clipped = (max(left, 0), max(top, 0), min(width, screen[2] - max(left, 0)),
+               min(height, screen[3] - max(top, 0)))
+    save_png(screenshot, clipped)
+    print(f"smoke: screenshot {screenshot}")
 
 event = Event()
 event.client.type = 33  # ClientMessage
