@@ -91,6 +91,12 @@ QString LabSession::convertToGrey()
     return load(grey, GreyConversion::nameOf(loadedName));
 }
 
+void LabSession::rememberPlane(int planeIndex)
+{
+    if (planeIndex >= 0 && planeIndex < planeCount)
+        selectedPlane = planeIndex;
+}
+
 void LabSession::selectPlane(int planeIndex)
 {
     if (planeIndex < 0 || planeIndex >= planeCount)

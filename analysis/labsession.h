@@ -87,6 +87,9 @@ public:
     // The plane 0..7 (0 = most significant bit); analysed when a split picture's planes are
     // there, otherwise only remembered for the next split.
     void selectPlane(int planeIndex);
+    // The plane the next picture is split at, without analysing the one in view: a variant
+    // chooses its picture and plane together.
+    void rememberPlane(int planeIndex);
 
     QImage picture() const { return loadedPicture; } // null when nothing is in view
     QString pictureName() const { return loadedName; }

@@ -7,6 +7,11 @@
 #include "picturereader.h"
 #include "planecomparisontab.h"
 #include "ui_mainwidget.h"
+#include "variants.h"
+
+#include <QDial>
+#include <QLCDNumber>
+#include <QSignalBlocker>
 
 #include <QLabel>
 #include <QPixmap>
@@ -53,6 +58,26 @@ void MainWidget::onActivateCombo(const QString &text)
     const QImage picture = path.isEmpty() ? QImage() : PictureReader::read(path).image;
     showLoaded(picture, text, QStringLiteral("Выбор изображения"),
         [&text](const QString &problem) { return refusal(text, problem); });
+}
+
+void MainWidget::chooseVariant(int number)
+{
+    const std::optional<Variant> variant = Variants::variant(number);
+    if (!variant)
+        return;
+    session->setVariant(number);
+    // The dial goes to the variant's plane without analysing the picture still in view: only
+    // the variant's own plane is analysed, as if the student had turned the dial first.
+    {
+        const QSignalBlocker quiet(ui->dial);
+        ui->dial->setValue(variant->plane);
+    }
+    ui->lcdNumber->display(variant->plane);
+    planeIndex = variant->plane - 1;
+    planeComparison->setSelectedPlane(variant->plane);
+    session->rememberPlane(planeIndex);
+    ui->comboBox->setCurrentText(variant->picture);
+    onActivateCombo(variant->picture);
 }
 
 void MainWidget::onReview(bool)

@@ -13,6 +13,7 @@
 #include "planecomparisontab.h"
 #include "qswitch.h"
 #include "resultsexport.h"
+#include "variantchoice.h"
 #include "ui_mainwidget.h"
 #include "wheelguard.h"
 
@@ -95,6 +96,8 @@ MainWidget::MainWidget(QWidget *parent)
     resultsExport = new ResultsExport(session, ui->tableWidget, ui->textEdit, modalDialogs, this);
     resultsExport->saveButton()->setIconSize(ui->pushButton_4->iconSize());
     ui->verticalLayout_4->addWidget(resultsExport->saveButton());
+    variantChoice = new VariantChoice(ui->comboBox, this);
+    connect(variantChoice, &VariantChoice::chosen, this, &MainWidget::chooseVariant);
 
     planeComparison = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, this);
     // F1, the guide and the hints beside the tabs.

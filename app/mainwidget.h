@@ -31,6 +31,7 @@ class QPushButton;
 class QSwitch;
 class QTableWidgetItem;
 class ResultsExport;
+class VariantChoice;
 class Ui_MainWidget;
 
 // The program's only window: the homework tab and the lab tab with the plane viewer, the
@@ -82,6 +83,8 @@ private:
         const std::function<QString(const QString &)> &message);
     // The colour picture in view replaced by its grey version, split like any grey picture.
     void convertToGrey();
+    // Variant `number`: its picture at its plane, and the session records the choice.
+    void chooseVariant(int number);
     // The homework verdict for label_6: two centred lines in large type, in the given colour
     // (six lower-case hex digits).
     static QString resultHtml(const QString &title, const QString &status, const QString &color);
@@ -126,4 +129,5 @@ private:
 
     std::shared_ptr<Dialogs> modalDialogs;
     ResultsExport *resultsExport = nullptr;
+    VariantChoice *variantChoice = nullptr;
 };

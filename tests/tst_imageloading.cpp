@@ -3,6 +3,7 @@
 #include "pixelmemory.h"
 #include "plaincsv.h"
 #include "planecomparison.h"
+#include "variants.h"
 
 #include <QBuffer>
 #include <QComboBox>
@@ -108,6 +109,7 @@ private slots:
     void extremeLevels();
     void dialSwapsStoredPlanes();
     void sameItemAgain();
+    void variantChoosesPictureAndPlane();
     void noPictureChosen();
     void shownUnsplit_data();
     void shownUnsplit();
@@ -229,6 +231,38 @@ void TestImageLoading::sameItemAgain()
     lab.choose("Лена");
     QCOMPARE(lab.report->toPlainText(), firstReport + QLatin1Char('\n') + firstReport);
     QCOMPARE(lab.table->rowCount(), rows);
+}
+
+void TestImageLoading::variantChoosesPictureAndPlane()
+{
+    Lab lab(Lab::AtHomework);
+    auto *variants = WindowTesting::child<QComboBox>(lab.window, "variantList");
+    QVERIFY(variants->isHidden()); // offered with the built-in pictures only
+    lab.submit(QStringLiteral("Мама Мыла Раму"), QStringLiteral("0,3,0,4"));
+    QVERIFY(!lab.combo->isHidden());
+    QVERIFY(!variants->isHidden());
+
+    lab.choose("Лена");
+    const Variant variant = *Variants::variant(5);
+    QVERIFY(variant.plane != 1 && variant.picture != QStringLiteral("Лена"));
+    const int index = variants->findData(5);
+    variants->setCurrentIndex(index);
+    emit variants->activated(index);
+
+    QCOMPARE(lab.combo->currentText(), variant.picture);
+    QCOMPARE(lab.dial->value(), variant.plane);
+    QCOMPARE(lab.lcd->intValue(), variant.plane);
+    const LabSession &session = Access::session(lab.window);
+    QCOMPARE(session.variant(), std::optional<int>(5));
+    QCOMPARE(session.currentPlane()->picture, variant.picture);
+    QCOMPARE(session.currentPlane()->plane, variant.plane);
+    QVERIFY(lab.report->toPlainText().contains(variant.picture));
+    // Лена's plane 1 and the variant's plane: the dial's move did not analyse Лена again.
+    QCOMPARE(session.analysed().size(), 2);
+
+    lab.dial->setValue(1); // any other plane may still be looked at
+    QCOMPARE(session.currentPlane()->plane, 1);
+    QCOMPARE(session.variant(), std::optional<int>(5));
 }
 
 void TestImageLoading::noPictureChosen()

@@ -277,8 +277,12 @@ void tst_LabSession::shortOfMemoryChangesNothing()
 void tst_LabSession::recordReadsBack()
 {
     LabSession session;
-    session.setHomework({HomeworkOutcome::Verdict::Right, QStringLiteral("Мама Мыла Раму"),
-        QStringLiteral("0,3,0,4"), QStringLiteral("right")});
+    HomeworkOutcome homework;
+    homework.verdict = HomeworkOutcome::Verdict::Right;
+    homework.name = QStringLiteral("Мама Мыла Раму");
+    homework.counters = QStringLiteral("0,3,0,4");
+    homework.kind = QStringLiteral("right");
+    session.setHomework(homework);
     session.setVariant(7);
     session.load(grey(), QStringLiteral("own \"<&>\".bmp"));
     session.setTyped(1, QStringLiteral("01"));
