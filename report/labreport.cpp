@@ -125,20 +125,28 @@ private:
 void Writer::titlePage()
 {
     const ReportFields &f = in.fields;
+    // Lines counted as the page will wrap them (about 60 characters a line), so that long
+    // fields take from the gaps and the city and year stay at the foot of the page.
     int lines = 0;
     auto line
         = [&](const QString &text, ReportDocument::Align align = ReportDocument::Align::Centre,
               bool bold = false) {
               doc.titleLine(text, align, bold);
-              ++lines;
+              const int perLine = align == ReportDocument::Align::Right ? 30 : 60;
+              lines += qMax(1, int((text.size() + perLine - 1) / perLine));
           };
+    auto gap = [&](int wanted, int upTo) {
+        const int n = qMax(0, qMin(wanted, upTo - lines));
+        if (n > 0)
+            doc.space(n);
+        lines += n;
+    };
     for (const QString &key : {ReportFields::ministry, ReportFields::university,
              ReportFields::faculty, ReportFields::department}) {
         if (!f.value(key).isEmpty())
             line(f.value(key));
     }
-    doc.space(6 - lines);
-    lines = 6;
+    gap(6, 6);
     line(QStringLiteral("ОТЧЁТ"), ReportDocument::Align::Centre, true);
     const QString labNumber = f.value(ReportFields::labNumber);
     line(labNumber.isEmpty() ? QStringLiteral("по лабораторной работе")
@@ -151,8 +159,7 @@ void Writer::titlePage()
         line(QStringLiteral("Вариант %1").arg(*in.variant));
     if (in.key)
         line(QStringLiteral("Модельный отчет преподавателя"));
-    doc.space(4);
-    lines += 4;
+    gap(4, 16);
     const QString group = f.value(ReportFields::group);
     line(group.isEmpty() ? QStringLiteral("Выполнил: студент")
                          : QStringLiteral("Выполнил: студент группы ") + group,
@@ -161,7 +168,7 @@ void Writer::titlePage()
     line(QStringLiteral("Проверил:"), ReportDocument::Align::Right);
     line(f.value(ReportFields::teacher), ReportDocument::Align::Right);
     // The city and year at the foot of the page.
-    doc.space(qMax(1, 26 - lines));
+    gap(26, 26);
     const QString foot = QStringList {f.value(ReportFields::city), f.value(ReportFields::year)}
                              .filter(QRegularExpression(QStringLiteral("\\S")))
                              .join(QLatin1Char(' '));
