@@ -10,6 +10,7 @@
 //   huffman-lab-key names FILE [--csv]             the counters of a whole class
 //   huffman-lab-key check-all FILE [--csv]         the diagnosis of every answer a class handed in
 //   huffman-lab-key report "ФИО" PICTURE --plane N -o FILE.odt|FILE.pdf   the model lab report
+//   huffman-lab-key variants [FILE] [--csv]        every variant's answers, or each student's
 // A class's FILE may be a plain list or a spreadsheet's or form's CSV (ClassList); --columns
 // names its columns when the guess would be wrong.
 
@@ -29,6 +30,7 @@
 #include "planesummary.h"
 #include "resultstable.h"
 #include "spreadsheettext.h"
+#include "variants.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -70,7 +72,25 @@ QString usage()
         "  huffman-lab-key names ФАЙЛ [--columns СТОЛБЦЫ] [--csv]\n"
         "  huffman-lab-key check-all ФАЙЛ [--columns СТОЛБЦЫ] [--csv]\n"
         "  huffman-lab-key report \"ФИО\" ИЗОБРАЖЕНИЕ [--plane N[,N...]] -o ФАЙЛ\n"
+        "  huffman-lab-key report \"ФИО\" --variant K -o ФАЙЛ\n"
+        "  huffman-lab-key variants [ФАЙЛ [--columns СТОЛБЦЫ]] [--variant K] [--csv]\n"
         "  huffman-lab-key --help\n");
+}
+
+// The variants' table, one line a variant, so that the man page lists them too.
+QString variantTable()
+{
+    QString text = QStringLiteral("Варианты:\n"
+                                  "  номер варианта — изображение, плоскость:\n");
+    const QList<Variant> &all = Variants::all();
+    for (const Variant &variant : all) {
+        text += QStringLiteral("    %1 — %2, плоскость %3%4\n")
+                    .arg(QString::number(variant.number), variant.picture,
+                        QString::number(variant.plane),
+                        variant.number == all.last().number ? QStringLiteral(".")
+                                                            : QStringLiteral(";"));
+    }
+    return text;
 }
 
 // The report command's section of --help (and so of the man page).
@@ -88,8 +108,7 @@ QString reportHelp()
     fields.chop(2);
     fields += QStringLiteral(".\n");
     return QStringLiteral(
-               "report ФИО ИЗОБРАЖЕНИЕ [--plane N[,N...]] -o ФАЙЛ [--field КЛЮЧ=ЗНАЧЕНИЕ]...\n"
-               "       [--full-tables] [--grey]\n"
+               "report ФИО [ИЗОБРАЖЕНИЕ] [--plane N,...] [--variant K] [--field К=З]... -o ФАЙЛ\n"
                "  Пишет модельный отчет по лабораторной работе — такой, какой пишет окно\n"
                "  программы кнопкой «Отчёт…», но со всеми кодами: файл ODT (LibreOffice, Word)\n"
                "  или PDF, по расширению ФАЙЛА (.pdf — PDF, иначе ODT). Страница A4, поля\n"
@@ -110,6 +129,10 @@ QString reportHelp()
             "  таблицы типов блоков, пять скрытых кодов, результаты анализа, энтропия и\n"
             "  средняя длина кода с их числами, сравнение L с H и сжатие 9/L. Затем —\n"
             "  сравнение всех восьми плоскостей (таблица и диаграмма) и раздел «Выводы».\n"
+            "  --variant K — отчет варианта K (см. «Варианты»): его изображение и\n"
+            "  плоскость, номер варианта на титульном листе. ИЗОБРАЖЕНИЕ и --plane тогда\n"
+            "  можно не задавать; заданные, они должны совпадать с вариантом, иначе это\n"
+            "  неверный аргумент (код 2).\n"
             "  --full-tables добавляет приложение с полными таблицами типов блоков.\n"
             "  -o ФАЙЛ (или --output ФАЙЛ) — куда записать отчет.\n"
             "  --field КЛЮЧ=ЗНАЧЕНИЕ — поле титульного листа; ключи:\n")
@@ -254,12 +277,36 @@ QString help()
             "\n")
         + reportHelp()
         + QStringLiteral(
+            "variants [ФАЙЛ [--columns СТОЛБЦЫ]] [--variant K] [--csv]\n"
+            "  Ответы вариантов. Вариант — встроенное изображение и одна из его плоскостей\n"
+            "  (таблица — в разделе «Варианты» ниже); у каждого студента группы свой\n"
+            "  вариант, и никакие два варианта не дают одних и тех же пяти скрытых кодов.\n"
+            "  Без ФАЙЛА печатается по строке на вариант, поля разделены табуляцией: номер\n"
+            "  варианта, изображение (как в списке окна программы), номер плоскости, число\n"
+            "  типов блоков, средняя длина кода L и энтропия H в битах на блок (как в\n"
+            "  отчете) и пять скрытых от студента кодов (пять полей, код самого частого типа\n"
+            "  блока первым). С --variant K — только строка варианта K; номер вне таблицы —\n"
+            "  неверный аргумент (код 2).\n"
+            "  С ФАЙЛОМ, списком группы (он читается так же, как у names), печатается по\n"
+            "  строке на студента: имя, затем те же поля его варианта. Студент k списка (по\n"
+            "  порядку принятых имен) получает вариант k; если студентов больше, чем\n"
+            "  вариантов, после последнего варианта нумерация начинается снова с 1, о чем\n"
+            "  в stderr печатается одна строка. Строки, которые поле имени в окне не\n"
+            "  приняло бы, попадают в stderr и варианта не получают, а код завершения тогда\n"
+            "  1; список, в котором нет ни одного имени, — тоже код 1.\n"
+            "  --csv — как у names: таблица CSV со строкой заголовков, L и H с десятичной\n"
+            "  запятой, коды записаны как =\"0010\", чтобы оставаться текстом.\n"
+            "\n")
+        + variantTable()
+        + QStringLiteral(
+            "\n"
             "Файлы со списком группы:\n"
-            "  names и check-all читают простой список и таблицу CSV в том виде, в каком ее\n"
-            "  сохраняют LibreOffice Calc, Excel и онлайн-формы, в том числе вывод\n"
+            "  names, check-all и variants читают простой список и таблицу CSV в том виде, в\n"
+            "  каком ее сохраняют LibreOffice Calc, Excel и онлайн-формы, в том числе вывод\n"
             "  names --csv и check-all --csv:\n"
             "    кодировка — UTF-8 или UTF-16 с меткой порядка байтов, UTF-8 без метки, а\n"
-            "    иначе Windows-1251 (об этом печатается одна строка в stderr);\n"
+            "    иначе Windows-1251 (об этом печатается одна строка в stderr); строки\n"
+            "    файла в UTF-8 с испорченными байтами отвергаются с их номерами;\n"
             "    концы строк — LF, CRLF или одно CR;\n"
             "    разделитель полей — табуляция, точка с запятой или запятая, он\n"
             "    определяется по самому файлу; поле в кавычках может содержать\n"
@@ -290,8 +337,8 @@ QString help()
             "Коды завершения:\n"
             "  0 — успех (для check — ответ верен);\n"
             "  1 — файл изображения не удалось прочитать (сообщение в stderr); для check —\n"
-            "      ответ неверен; для names и check-all — файл списка не прочитан или в нем\n"
-            "      есть непринятые строки;\n"
+            "      ответ неверен; для names, check-all и variants — файл списка не прочитан\n"
+            "      или в нем есть непринятые строки; для variants — и нет ни одного имени;\n"
             "  2 — неверные аргументы (подсказка по использованию в stderr).\n");
 }
 
@@ -530,6 +577,11 @@ int pictureMode(const QStringList &arguments)
                 + QStringLiteral(": ") + read.reason + QLatin1Char('\n'));
         return Unreadable;
     }
+    // Mended damage is said, as the window says it; the answers are those of the mended picture.
+    if (!read.warning.isEmpty())
+        write(stderr,
+            QStringLiteral("huffman-lab-key: ") + path + QStringLiteral(": ") + read.warning
+                + QLatin1Char('\n'));
     QImage picture = read.image;
     // The report names the picture as the window does; a converted one says so.
     QString name = path;
@@ -611,6 +663,7 @@ int reportMode(const QStringList &arguments)
     QList<int> planes;
     bool fullTables = false;
     bool grey = false;
+    std::optional<Variant> variant;
     ReportFields fields;
     // The value of an option given as "--opt VALUE" or "--opt=VALUE"; false when it has none.
     auto value = [&](qsizetype &i, const QString &option, QString *text) {
@@ -666,12 +719,15 @@ int reportMode(const QStringList &arguments)
                           return keys.join(QStringLiteral(", "));
                       }());
             fields.set(key, text.mid(equals + 1));
-        } else if (argument == QLatin1String("--variant")
-            || argument.startsWith(QLatin1String("--variant="))) {
-            // Variants come with their table (a picture and a plane each); until then the
-            // picture and the plane are given.
-            return badArguments(QStringLiteral("--variant пока не поддерживается: задайте "
-                                               "изображение и --plane"));
+        } else if (is("--variant")) {
+            if (variant)
+                return badArguments(QStringLiteral("--variant задан дважды"));
+            if (!value(i, QStringLiteral("--variant"), &text))
+                return badArguments(QStringLiteral("после --variant нужен номер варианта"));
+            QString error;
+            variant = Variants::parse(text, &error);
+            if (!variant)
+                return badArguments(error);
         } else if (argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
             return badArguments(QStringLiteral("неизвестный параметр ") + argument);
         } else {
@@ -680,7 +736,7 @@ int reportMode(const QStringList &arguments)
     }
     if (positional.isEmpty())
         return badArguments(QStringLiteral("не задано имя студента"));
-    if (positional.size() < 2)
+    if (positional.size() < 2 && !variant)
         return badArguments(QStringLiteral("не задано изображение"));
     if (positional.size() > 2)
         return badArguments(QStringLiteral("лишний аргумент ") + positional.at(2)
@@ -691,13 +747,26 @@ int reportMode(const QStringList &arguments)
     const QString refused = refusal(name);
     if (!refused.isEmpty())
         return badArguments(refused);
+    if (variant) {
+        // The variant's picture and plane; any given beside it must be the same.
+        const QString disagreement = Variants::disagreement(
+            *variant, positional.value(1), planes.size() == 1 ? planes.first() : 0);
+        if (!disagreement.isEmpty())
+            return badArguments(disagreement);
+        if (planes.size() > 1)
+            return badArguments(QStringLiteral("у варианта %1 одна плоскость, %2; --plane задает "
+                                               "больше")
+                                    .arg(variant->number)
+                                    .arg(variant->plane));
+        planes = {variant->plane};
+    }
     if (planes.isEmpty()) {
         for (int number = 1; number <= BitPlanes::count; ++number)
             planes.append(number);
     }
 
     // A built-in picture by the name the window's list gives it, otherwise a file.
-    const QString pictureArgument = positional.at(1);
+    const QString pictureArgument = variant ? variant->picture : positional.at(1);
     const QString resource = BuiltInPictures::resourcePath(pictureArgument);
     const QString path = resource.isEmpty() ? pictureArgument : resource;
     const PictureReader::Result read = PictureReader::read(path);
@@ -719,8 +788,10 @@ int reportMode(const QStringList &arguments)
             return noMemoryForPlanes(pictureArgument, read.image);
         pictureName = GreyConversion::nameOf(pictureArgument);
     }
-    const LabReport::Input input
+    LabReport::Input input
         = LabReport::model(name, picture, pictureName, planes, fields, fullTables);
+    if (variant)
+        input.variant = variant->number;
     if (input.planes.isEmpty())
         return noMemoryForPlanes(pictureArgument, picture);
     const FileSaver::Result saved = LabReport::save(output, LabReport::document(input));
@@ -786,6 +857,8 @@ int main(int argc, char *argv[])
         result = classMode(KeyClass::checkAll(arguments.mid(1)));
     } else if (arguments.first() == QLatin1String("report")) {
         result = reportMode(arguments.mid(1));
+    } else if (arguments.first() == QLatin1String("variants")) {
+        result = classMode(KeyClass::variants(arguments.mid(1)));
     } else {
         result = badArguments(QStringLiteral("неизвестный режим ") + arguments.first());
     }

@@ -10,6 +10,7 @@
 #include "plaincsv.h"
 #include "planestatistics.h"
 #include "resultstable.h"
+#include "variants.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -177,6 +178,12 @@ private slots:
     void twoRightAnswers();
     void report();
     void reportNotWritten();
+    void reportOfAVariant();
+    void variantsTable();
+    void variantsOfAClass();
+    void variantsCsv();
+    void variantsOfAnEmptyClass();
+    void variantsInHelp();
 
 private:
     QTemporaryDir dir;
@@ -430,8 +437,23 @@ void tst_KeyTool::badArguments_data()
         << QStringList {"report", "Мама Мыла Раму", "Лена", "-o", "x.odt", "--field", "вуз=УрФУ"};
     QTest::newRow("report, field without a value")
         << QStringList {"report", "Мама Мыла Раму", "Лена", "-o", "x.odt", "--field", "группа"};
+    QTest::newRow("report of a variant past the table") << QStringList {"report", "Мама Мыла Раму",
+        "--variant", QString::number(Variants::count() + 1), "-o", "x.odt"};
+    QTest::newRow("report of a variant with another plane")
+        << QStringList {"report", "Мама Мыла Раму", "--variant", "1", "--plane",
+               QString::number(Variants::variant(1)->plane % 8 + 1), "-o", "x.odt"};
     QTest::newRow("report for a name the field refuses")
         << QStringList {"report", "мама", "Лена", "-o", "x.odt"};
+    QTest::newRow("variant 0") << QStringList {"variants", "--variant", "0"};
+    QTest::newRow("variant past the table")
+        << QStringList {"variants", QStringLiteral("--variant=%1").arg(Variants::count() + 1)};
+    QTest::newRow("variant not a number") << QStringList {"variants", "--variant", "пять"};
+    QTest::newRow("variant without a number") << QStringList {"variants", "--variant"};
+    QTest::newRow("variant twice") << QStringList {"variants", "--variant", "1", "--variant", "2"};
+    QTest::newRow("variant and a class") << QStringList {"variants", "a.txt", "--variant", "1"};
+    QTest::newRow("variants, columns without a class")
+        << QStringList {"variants", "--columns", "2"};
+    QTest::newRow("variants of two classes") << QStringList {"variants", "a.txt", "b.txt"};
 }
 
 // Bad arguments are rejected before any file is touched: x.bmp need not exist.
@@ -931,6 +953,148 @@ void tst_KeyTool::reportNotWritten()
     QCOMPARE(run.exitCode, 1);
     QVERIFY(QString::fromUtf8(run.err).contains(QStringLiteral("Папка не найдена.")));
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("нет"))));
+}
+
+// The tool prints what the analysis computes, one line a variant, and one variant alone.
+void tst_KeyTool::variantsTable()
+{
+    QStringList expected;
+    for (const VariantAnswers &answers : Variants::allAnswers())
+        expected.append(Variants::fields(answers).join(QLatin1Char('\t')));
+
+    const Run run = runTool({QStringLiteral("variants")}, true);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.err.isEmpty());
+    QCOMPARE(run.out, expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+
+    const Run seventh
+        = runTool({QStringLiteral("variants"), QStringLiteral("--variant"), QStringLiteral("7")});
+    QCOMPARE(seventh.exitCode, 0);
+    QCOMPARE(seventh.out, expected.at(6) + QLatin1Char('\n'));
+}
+
+namespace {
+
+// 35 different names, in the order of the file.
+QStringList classOf35()
+{
+    QStringList names;
+    for (const char *surname :
+        {"Иванов", "Петров", "Сидоров", "Козлов", "Смирнов", "Попов", "Орлов"})
+        for (const char *given : {"Иван", "Петр", "Олег", "Юрий", "Егор"})
+            names.append(QString::fromUtf8(surname) + QLatin1Char(' ') + QString::fromUtf8(given));
+    return names;
+}
+
+QString writeClass(const QTemporaryDir &dir, const QString &file, const QByteArray &contents)
+{
+    const QString path = dir.filePath(file);
+    QFile out(path);
+    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        out.write(contents);
+    return path;
+}
+
+} // namespace
+
+// Student k gets variant k; past the last variant the numbering starts again at 1, said once.
+void tst_KeyTool::variantsOfAClass()
+{
+    const QStringList names = classOf35();
+    QCOMPARE(names.size(), 35);
+    QVERIFY(Variants::count() < 35);
+    const QString path = writeClass(dir, QStringLiteral("группа35.txt"),
+        "# группа из 35\n" + names.join(QLatin1Char('\n')).toUtf8() + "\n");
+    const QStringList table = runTool({QStringLiteral("variants")}).out.split(QLatin1Char('\n'));
+
+    const Run run = runTool({QStringLiteral("variants"), path});
+    QCOMPARE(run.exitCode, 0);
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 35);
+    for (int k = 1; k <= 35; ++k) {
+        const int variant = k <= Variants::count() ? k : k - Variants::count();
+        QCOMPARE(lines.at(k - 1), names.at(k - 1) + QLatin1Char('\t') + table.at(variant - 1));
+    }
+    const QString err = QString::fromUtf8(run.err);
+    QCOMPARE(err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(err.contains(QStringLiteral("в списке 35 студентов, а вариантов %1: студент %2 и "
+                                         "следующие получают варианты снова с 1")
+                              .arg(Variants::count())
+                              .arg(Variants::count() + 1)),
+        qPrintable(err));
+
+    // A refused line gets no variant: the next student takes its number, and the tool says that
+    // fixing it will shift the variants after it.
+    const Run refused = runTool({QStringLiteral("variants"), classFile(dir)});
+    QCOMPARE(refused.exitCode, 1);
+    QCOMPARE(refused.out.split(QLatin1Char('\n')).at(1).section(QLatin1Char('\t'), 0, 1),
+        QStringLiteral("Иванов Иван Иванович\t2"));
+    QVERIFY(QString::fromUtf8(refused.err).contains(QStringLiteral("сдвинутся")));
+}
+
+void tst_KeyTool::variantsCsv()
+{
+    QProcess process;
+    process.start(QStringLiteral(KEYTOOL_PATH),
+        {QStringLiteral("variants"), classFile(dir), QStringLiteral("--csv")});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 1);
+    const PlainCsv::Table csv = PlainCsv::parse(process.readAllStandardOutput());
+    QVERIFY(csv.byteOrderMark);
+    QCOMPARE(csv.records.size(), 3);
+    QCOMPARE(csv.records.at(0).size(), 12);
+    QCOMPARE(csv.records.at(0).at(5), QStringLiteral("L, бит/блок"));
+    // Variant 1 is Лена's plane 1: its codes stay text, L has a decimal comma.
+    const QStringList first = csv.records.at(1);
+    QCOMPARE(first.mid(0, 4), QStringList({"Мама Мыла Раму", "1", "Лена", "1"}));
+    QCOMPARE(first.at(5), QStringLiteral("2,70677"));
+    QCOMPARE(PlainCsv::textOf(first.at(8)), QStringLiteral("10"));
+    QCOMPARE(csv.records.at(2).at(1), QStringLiteral("2"));
+}
+
+void tst_KeyTool::variantsOfAnEmptyClass()
+{
+    const QString path = writeClass(dir, QStringLiteral("пусто.txt"), "# группа 101\n\n");
+    const Run run = runTool({QStringLiteral("variants"), path});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(run.out.isEmpty());
+    QCOMPARE(QString::fromUtf8(run.err),
+        QStringLiteral("huffman-lab-key: ") + path
+            + QStringLiteral(": в списке нет ни одного имени: вариантам некого назначить\n"));
+}
+
+// The teacher finds the table in --help, and so in the man page.
+void tst_KeyTool::variantsInHelp()
+{
+    const Run run = runTool({QStringLiteral("--help")});
+    for (const Variant &variant : Variants::all()) {
+        const QString line = QStringLiteral("    %1 — %2, плоскость %3")
+                                 .arg(variant.number)
+                                 .arg(variant.picture)
+                                 .arg(variant.plane);
+        QVERIFY2(run.out.contains(line), qPrintable(line));
+    }
+}
+
+// --variant takes the picture and the plane from the table and names the variant.
+void tst_KeyTool::reportOfAVariant()
+{
+    const Variant variant = *Variants::variant(Variants::count());
+    const QString pdf = dir.filePath(QStringLiteral("вариант.pdf"));
+    const Run run = runTool({QStringLiteral("report"), QStringLiteral("Мама Мыла Раму"),
+        QStringLiteral("--variant"), QString::number(variant.number), QStringLiteral("-o"), pdf});
+    QCOMPARE(run.exitCode, 0);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(60000));
+    const QString report = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+    QVERIFY(report.contains(QStringLiteral("Вариант %1").arg(variant.number)));
+    QVERIFY(report.contains(QStringLiteral("Плоскость №%1 изображения «%2»")
+                                .arg(QString::number(variant.plane), variant.picture)));
+    const VariantAnswers answers = Variants::answers(variant);
+    QVERIFY(report.contains(QStringLiteral("найдено %1 типов блоков").arg(answers.typeCount)));
+    for (qsizetype row = 0; row < answers.codes.size(); ++row)
+        QVERIFY(report.contains(QStringLiteral("%1 %2 ").arg(row + 1).arg(answers.codes.at(row))));
 }
 
 QTEST_MAIN(tst_KeyTool)
