@@ -125,14 +125,15 @@ private:
 void Writer::titlePage()
 {
     const ReportFields &f = in.fields;
-    // Lines counted as the page will wrap them (about 60 characters a line), so that long
-    // fields take from the gaps and the city and year stay at the foot of the page.
+    // Lines counted as the page will wrap them (about 72 characters a line, 32 beside the right
+    // indent), so that long fields take from the gaps and the city and year stay at the foot of the
+    // page.
     int lines = 0;
     auto line
         = [&](const QString &text, ReportDocument::Align align = ReportDocument::Align::Centre,
               bool bold = false) {
               doc.titleLine(text, align, bold);
-              const int perLine = align == ReportDocument::Align::Right ? 30 : 60;
+              const int perLine = align == ReportDocument::Align::Right ? 32 : 72;
               lines += qMax(1, int((text.size() + perLine - 1) / perLine));
           };
     auto gap = [&](int wanted, int upTo) {
