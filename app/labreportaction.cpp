@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QStyle>
 
 namespace {
 
@@ -23,10 +24,17 @@ LabReportAction::LabReportAction(
     , dialogs(std::move(dialogs))
     , window(window)
 {
-    reportButton = new QPushButton(QStringLiteral("Отчёт…"), window);
+    // An icon beside the save button's, so that the column of buttons keeps its width and the
+    // table its room; the name is in the tool tip and for the screen reader.
+    reportButton = new QPushButton(window);
+    reportButton->setIcon(window->style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    reportButton->setFlat(true);
+    reportButton->setMaximumHeight(75);
+    reportButton->setAccessibleName(QStringLiteral("Отчёт…"));
     reportButton->setObjectName(QStringLiteral("reportButton"));
     reportButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-    reportButton->setToolTip(QStringLiteral("Отчёт по лабораторной работе в ODT или PDF (Ctrl+R)"));
+    reportButton->setToolTip(
+        QStringLiteral("Отчёт… — отчёт по лабораторной работе в ODT или PDF (Ctrl+R)"));
     reportButton->setAccessibleDescription(
         QStringLiteral("Записать отчёт по лабораторной работе в файл ODT или PDF"));
     reportButton->setAutoDefault(false);
