@@ -921,6 +921,9 @@ void tst_KeyTool::twoRightAnswers()
 // The teacher's model report of a built-in picture: every code shown, the program's answer.
 void tst_KeyTool::report()
 {
+#ifdef Q_OS_WIN
+    QSKIP("pdftotext and LibreOffice read the report on the Linux test stage");
+#endif
     const QString pdf = dir.filePath(QStringLiteral("модель.pdf"));
     const Run run = runTool({QStringLiteral("report"), QStringLiteral("Мама Мыла Раму"),
         QStringLiteral("Лена"), QStringLiteral("--plane"), QStringLiteral("1"),
@@ -1079,6 +1082,9 @@ void tst_KeyTool::variantsInHelp()
 // --variant takes the picture and the plane from the table and names the variant.
 void tst_KeyTool::reportOfAVariant()
 {
+#ifdef Q_OS_WIN
+    QSKIP("pdftotext and LibreOffice read the report on the Linux test stage");
+#endif
     const Variant variant = *Variants::variant(Variants::count());
     const QString pdf = dir.filePath(QStringLiteral("вариант.pdf"));
     const Run run = runTool({QStringLiteral("report"), QStringLiteral("Мама Мыла Раму"),

@@ -181,6 +181,9 @@ private:
 // One report written in both formats; LibreOffice lays the ODT out once, for every test.
 void tst_LabReport::initTestCase()
 {
+#ifdef Q_OS_WIN
+    QSKIP("pdftotext and LibreOffice read the report on the Linux test stage");
+#endif
     QVERIFY(dir.isValid());
     input = studentInput();
     const ReportDocument document = LabReport::document(input);

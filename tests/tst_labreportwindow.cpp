@@ -21,6 +21,9 @@ private slots:
 
 void tst_LabReportWindow::writesBothFormats()
 {
+#ifdef Q_OS_WIN
+    QSKIP("pdftotext and LibreOffice read the report on the Linux test stage");
+#endif
     QTemporaryDir dir;
     Lab lab;
     lab.showActive();
