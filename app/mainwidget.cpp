@@ -8,6 +8,7 @@
 #include "formfit.h"
 #include "homeworkfeedback.h"
 #include "im.h"
+#include "labreportaction.h"
 #include "labsession.h"
 #include "namecode.h"
 #include "planecomparisontab.h"
@@ -98,6 +99,10 @@ MainWidget::MainWidget(QWidget *parent)
     ui->verticalLayout_4->addWidget(resultsExport->saveButton());
     variantChoice = new VariantChoice(ui->comboBox, this);
     connect(variantChoice, &VariantChoice::chosen, this, &MainWidget::chooseVariant);
+    // The lab report, beside the save button.
+    auto *labReport = new LabReportAction(session, modalDialogs, this);
+    labReport->button()->setIconSize(ui->pushButton_4->iconSize());
+    ui->verticalLayout_4->addWidget(labReport->button());
 
     planeComparison = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, this);
     // F1, the guide and the hints beside the tabs.

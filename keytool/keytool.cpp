@@ -9,16 +9,19 @@
 //   huffman-lab-key picture FILE --grey            a colour picture converted as the window does
 //   huffman-lab-key names FILE [--csv]             the counters of a whole class
 //   huffman-lab-key check-all FILE [--csv]         the diagnosis of every answer a class handed in
+//   huffman-lab-key report "ФИО" PICTURE --plane N -o FILE.odt|FILE.pdf   the model lab report
 //   huffman-lab-key variants [FILE] [--csv]        every variant's answers, or each student's
 // A class's FILE may be a plain list or a spreadsheet's or form's CSV (ClassList); --columns
 // names its columns when the guess would be wrong.
 
 #include "bitplanes.h"
+#include "builtinpictures.h"
 #include "fieldtext.h"
 #include "greyconversion.h"
 #include "homeworkdiagnosis.h"
 #include "huffmanconstruction.h"
 #include "keyclass.h"
+#include "labreport.h"
 #include "namecode.h"
 #include "namerule.h"
 #include "picturereader.h"
@@ -30,10 +33,12 @@
 #include "variants.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QStringList>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #ifdef Q_OS_WIN
@@ -66,6 +71,8 @@ QString usage()
         "  huffman-lab-key picture ФАЙЛ [--plane N] [--summary [--csv]] [--grey]\n"
         "  huffman-lab-key names ФАЙЛ [--columns СТОЛБЦЫ] [--csv]\n"
         "  huffman-lab-key check-all ФАЙЛ [--columns СТОЛБЦЫ] [--csv]\n"
+        "  huffman-lab-key report \"ФИО\" ИЗОБРАЖЕНИЕ [--plane N[,N...]] -o ФАЙЛ\n"
+        "  huffman-lab-key report \"ФИО\" --variant K -o ФАЙЛ\n"
         "  huffman-lab-key variants [ФАЙЛ [--columns СТОЛБЦЫ]] [--variant K] [--csv]\n"
         "  huffman-lab-key --help\n");
 }
@@ -84,6 +91,58 @@ QString variantTable()
                                                             : QStringLiteral(";"));
     }
     return text;
+}
+
+// The report command's section of --help (and so of the man page).
+QString reportHelp()
+{
+    QString fields;
+    const QList<ReportFields::Field> all = ReportFields::fields();
+    for (const ReportFields::Field &field : all) {
+        fields
+            += QStringLiteral("    ") + field.key + QStringLiteral(" — ") + field.label.toLower();
+        if (!field.defaultValue.isEmpty())
+            fields += QStringLiteral(" (без --field: ") + field.defaultValue + u')';
+        fields += QStringLiteral(";\n");
+    }
+    fields.chop(2);
+    fields += QStringLiteral(".\n");
+    return QStringLiteral(
+               "report ФИО [ИЗОБРАЖЕНИЕ] [--plane N,...] [--variant K] [--field К=З]... -o ФАЙЛ\n"
+               "  Пишет модельный отчет по лабораторной работе — такой, какой пишет окно\n"
+               "  программы кнопкой «Отчёт…», но со всеми кодами: файл ODT (LibreOffice, Word)\n"
+               "  или PDF, по расширению ФАЙЛА (.pdf — PDF, иначе ODT). Страница A4, поля\n"
+               "  30/15/20/20 мм, Times New Roman 14, полуторный интервал, номера страниц\n"
+               "  внизу (на титульном листе номера нет). Файл записывается целиком или не\n"
+               "  записывается вовсе; прежний файл с тем же именем заменяется.\n"
+               "  ФИО — полное имя студента, как его принимает поле имени окна (см. name); в\n"
+               "  домашнем задании отчета — построение кода для этого имени и ответ программы.\n"
+               "  ИЗОБРАЖЕНИЕ — файл BMP, JPEG или PNG или имя встроенного изображения, как\n"
+               "  его показывает список окна: ")
+        + BuiltInPictures::names().join(QStringLiteral(", "))
+        + QStringLiteral(
+            ". Цветное изображение\n"
+            "  с --grey преобразуется в оттенки серого, как в окне программы; без --grey\n"
+            "  оно не подходит: отчет описывает битовые плоскости.\n"
+            "  --plane N[,N...] — плоскости отчета (от 1 до 8, через запятую); без --plane —\n"
+            "  все восемь. Для каждой плоскости: изображение и плоскость, первые строки\n"
+            "  таблицы типов блоков, пять скрытых кодов, результаты анализа, энтропия и\n"
+            "  средняя длина кода с их числами, сравнение L с H и сжатие 9/L. Затем —\n"
+            "  сравнение всех восьми плоскостей (таблица и диаграмма) и раздел «Выводы».\n"
+            "  --variant K — отчет варианта K (см. «Варианты»): его изображение и\n"
+            "  плоскость, номер варианта на титульном листе. ИЗОБРАЖЕНИЕ и --plane тогда\n"
+            "  можно не задавать; заданные, они должны совпадать с вариантом, иначе это\n"
+            "  неверный аргумент (код 2).\n"
+            "  --full-tables добавляет приложение с полными таблицами типов блоков.\n"
+            "  -o ФАЙЛ (или --output ФАЙЛ) — куда записать отчет.\n"
+            "  --field КЛЮЧ=ЗНАЧЕНИЕ — поле титульного листа; ключи:\n")
+        + fields
+        + QStringLiteral(
+            "  Например: --field университет=\"Уральский федеральный университет\"\n"
+            "  --field группа=ИБ-201 --field проверил=\"доц. Петров П. П.\".\n"
+            "  Код завершения 1, если изображение не прочитано или отчет не записан (причина\n"
+            "  в stderr: нет прав на запись в папку, не хватает места на диске).\n"
+            "\n");
 }
 
 QString help()
@@ -215,7 +274,9 @@ QString help()
             "  поле имени в окне не приняло бы, попадает в stderr с номером строки (и\n"
             "  столбца) и пропускается; код завершения тогда 1, а неверные ответы на него не\n"
             "  влияют. --csv — как у names.\n"
-            "\n"
+            "\n")
+        + reportHelp()
+        + QStringLiteral(
             "variants [ФАЙЛ [--columns СТОЛБЦЫ]] [--variant K] [--csv]\n"
             "  Ответы вариантов. Вариант — встроенное изображение и одна из его плоскостей\n"
             "  (таблица — в разделе «Варианты» ниже); у каждого студента группы свой\n"
@@ -518,7 +579,8 @@ int pictureMode(const QStringList &arguments)
     }
     // Mended damage is said, as the window says it; the answers are those of the mended picture.
     if (!read.warning.isEmpty())
-        write(stderr, QStringLiteral("huffman-lab-key: ") + path + QStringLiteral(": ") + read.warning
+        write(stderr,
+            QStringLiteral("huffman-lab-key: ") + path + QStringLiteral(": ") + read.warning
                 + QLatin1Char('\n'));
     QImage picture = read.image;
     // The report names the picture as the window does; a converted one says so.
@@ -575,6 +637,173 @@ int pictureMode(const QStringList &arguments)
     return Success;
 }
 
+// --- report: the teacher's model lab report ---------------------------------------------------
+
+// "1,3,8" as plane numbers; empty with the reason when a number is not a plane.
+QList<int> planeList(const QString &text, QString *error)
+{
+    QList<int> planes;
+    for (const QString &part : text.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int number = part.trimmed().toInt(&ok);
+        if (!ok || number < 1 || number > BitPlanes::count) {
+            *error = QStringLiteral("номер плоскости должен быть от 1 до 8, а не ") + part;
+            return {};
+        }
+        if (!planes.contains(number))
+            planes.append(number);
+    }
+    return planes;
+}
+
+int reportMode(const QStringList &arguments)
+{
+    QStringList positional;
+    QString output;
+    QList<int> planes;
+    bool fullTables = false;
+    bool grey = false;
+    std::optional<Variant> variant;
+    ReportFields fields;
+    // The value of an option given as "--opt VALUE" or "--opt=VALUE"; false when it has none.
+    auto value = [&](qsizetype &i, const QString &option, QString *text) {
+        const QString &argument = arguments.at(i);
+        if (argument == option) {
+            if (i + 1 >= arguments.size())
+                return false;
+            *text = arguments.at(++i);
+            return true;
+        }
+        *text = argument.mid(option.size() + 1);
+        return true;
+    };
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        QString text;
+        auto is = [&](const char *option) {
+            const QString name = QLatin1String(option);
+            return argument == name || argument.startsWith(name + u'=');
+        };
+        if (argument == QLatin1String("--full-tables")) {
+            fullTables = true;
+        } else if (argument == QLatin1String("--grey")) {
+            grey = true;
+        } else if (is("-o") || is("--output")) {
+            if (!value(i,
+                    argument.startsWith(QLatin1String("--")) ? QStringLiteral("--output")
+                                                             : QStringLiteral("-o"),
+                    &text)
+                || text.isEmpty())
+                return badArguments(QStringLiteral("после -o нужен файл отчета"));
+            output = text;
+        } else if (is("--plane")) {
+            if (!value(i, QStringLiteral("--plane"), &text))
+                return badArguments(QStringLiteral("после --plane нужны номера плоскостей"));
+            QString error;
+            planes = planeList(text, &error);
+            if (planes.isEmpty())
+                return badArguments(error);
+        } else if (is("--field")) {
+            if (!value(i, QStringLiteral("--field"), &text))
+                return badArguments(QStringLiteral("после --field нужно КЛЮЧ=ЗНАЧЕНИЕ"));
+            const qsizetype equals = text.indexOf(QLatin1Char('='));
+            const QString key = text.left(equals).trimmed().toLower();
+            if (equals < 0 || !ReportFields::isKey(key))
+                return badArguments(QStringLiteral("неизвестное поле титульного листа «%1»; "
+                                                   "ключи: ")
+                                        .arg(text.left(equals))
+                    + [] {
+                          QStringList keys;
+                          for (const ReportFields::Field &field : ReportFields::fields())
+                              keys << field.key;
+                          return keys.join(QStringLiteral(", "));
+                      }());
+            fields.set(key, text.mid(equals + 1));
+        } else if (is("--variant")) {
+            if (variant)
+                return badArguments(QStringLiteral("--variant задан дважды"));
+            if (!value(i, QStringLiteral("--variant"), &text))
+                return badArguments(QStringLiteral("после --variant нужен номер варианта"));
+            QString error;
+            variant = Variants::parse(text, &error);
+            if (!variant)
+                return badArguments(error);
+        } else if (argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
+            return badArguments(QStringLiteral("неизвестный параметр ") + argument);
+        } else {
+            positional.append(argument);
+        }
+    }
+    if (positional.isEmpty())
+        return badArguments(QStringLiteral("не задано имя студента"));
+    if (positional.size() < 2 && !variant)
+        return badArguments(QStringLiteral("не задано изображение"));
+    if (positional.size() > 2)
+        return badArguments(QStringLiteral("лишний аргумент ") + positional.at(2)
+            + QStringLiteral(" (имя из нескольких слов берется в кавычки)"));
+    if (output.isEmpty())
+        return badArguments(QStringLiteral("не задан файл отчета (-o ФАЙЛ.odt или -o ФАЙЛ.pdf)"));
+    const QString name = FieldText::name(positional.at(0));
+    const QString refused = refusal(name);
+    if (!refused.isEmpty())
+        return badArguments(refused);
+    if (variant) {
+        // The variant's picture and plane; any given beside it must be the same.
+        const QString disagreement = Variants::disagreement(
+            *variant, positional.value(1), planes.size() == 1 ? planes.first() : 0);
+        if (!disagreement.isEmpty())
+            return badArguments(disagreement);
+        if (planes.size() > 1)
+            return badArguments(QStringLiteral("у варианта %1 одна плоскость, %2; --plane задает "
+                                               "больше")
+                                    .arg(variant->number)
+                                    .arg(variant->plane));
+        planes = {variant->plane};
+    }
+    if (planes.isEmpty()) {
+        for (int number = 1; number <= BitPlanes::count; ++number)
+            planes.append(number);
+    }
+
+    // A built-in picture by the name the window's list gives it, otherwise a file.
+    const QString pictureArgument = variant ? variant->picture : positional.at(1);
+    const QString resource = BuiltInPictures::resourcePath(pictureArgument);
+    const QString path = resource.isEmpty() ? pictureArgument : resource;
+    const PictureReader::Result read = PictureReader::read(path);
+    if (!read.ok()) {
+        write(stderr,
+            QStringLiteral("huffman-lab-key: не удалось прочитать изображение ") + pictureArgument
+                + QStringLiteral(": ") + read.reason + QLatin1Char('\n'));
+        return Unreadable;
+    }
+    QImage picture = read.image;
+    QString pictureName = pictureArgument;
+    if (!BitPlanes::isGrey(picture)) {
+        if (!grey)
+            return badArguments(QStringLiteral("изображение ") + pictureArgument
+                + QStringLiteral(" цветное, а отчет описывает битовые плоскости: --grey "
+                                 "преобразует его в оттенки серого, как кнопка окна"));
+        picture = GreyConversion::toGrey(picture);
+        if (picture.isNull())
+            return noMemoryForPlanes(pictureArgument, read.image);
+        pictureName = GreyConversion::nameOf(pictureArgument);
+    }
+    LabReport::Input input
+        = LabReport::model(name, picture, pictureName, planes, fields, fullTables);
+    if (variant)
+        input.variant = variant->number;
+    if (input.planes.isEmpty())
+        return noMemoryForPlanes(pictureArgument, picture);
+    const FileSaver::Result saved = LabReport::save(output, LabReport::document(input));
+    if (!saved.ok()) {
+        write(stderr,
+            QStringLiteral("huffman-lab-key: не удалось записать отчет ") + output
+                + QStringLiteral(": ") + saved.reason + QLatin1Char('\n'));
+        return Unreadable;
+    }
+    return Success;
+}
+
 // The toolkit's own warnings ("qt.gui.imageio.jpeg: Corrupt JPEG data...") are English and say
 // nothing the tool's own messages do not; they reach the terminal only when asked for.
 void toolkitMessage(QtMsgType type, const QMessageLogContext &, const QString &message)
@@ -597,7 +826,16 @@ int main(int argc, char *argv[])
 #endif
     if (qEnvironmentVariableIsEmpty("HUFFMAN_LAB_KEY_DEBUG"))
         qInstallMessageHandler(toolkitMessage);
-    const QCoreApplication application(argc, argv);
+    // The report lays out text and draws pictures: that needs Qt Gui's fonts, and so a
+    // QGuiApplication; with no display to show anything on, its offscreen platform.
+    const bool gui = argc > 1 && qstrcmp(argv[1], "report") == 0;
+#ifndef Q_OS_WIN
+    if (gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
+    const std::unique_ptr<QCoreApplication> application = gui
+        ? std::make_unique<QGuiApplication>(argc, argv)
+        : std::make_unique<QCoreApplication>(argc, argv);
     const QStringList arguments = QCoreApplication::arguments().mid(1);
 
     const QStringList options = arguments.mid(0, arguments.indexOf(QLatin1String("--")));
@@ -617,6 +855,8 @@ int main(int argc, char *argv[])
         result = classMode(KeyClass::names(arguments.mid(1)));
     } else if (arguments.first() == QLatin1String("check-all")) {
         result = classMode(KeyClass::checkAll(arguments.mid(1)));
+    } else if (arguments.first() == QLatin1String("report")) {
+        result = reportMode(arguments.mid(1));
     } else if (arguments.first() == QLatin1String("variants")) {
         result = classMode(KeyClass::variants(arguments.mid(1)));
     } else {

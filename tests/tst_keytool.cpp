@@ -1,17 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The teacher's key tool, run as a process: its output is what teachers compare with.
 
+#include "bitplanes.h"
 #include "fieldtext.h"
 #include "homeworkdiagnosis.h"
 #include "lab.h"
 #include "namecode.h"
 #include "nametable.h"
 #include "plaincsv.h"
+#include "planestatistics.h"
 #include "resultstable.h"
 #include "variants.h"
 
-#include <QColor>
 #include <QBuffer>
+#include <QColor>
 #include <QComboBox>
 #include <QDial>
 #include <QDir>
@@ -174,6 +176,9 @@ private slots:
     void nameRule_data();
     void nameRule();
     void twoRightAnswers();
+    void report();
+    void reportNotWritten();
+    void reportOfAVariant();
     void variantsTable();
     void variantsOfAClass();
     void variantsCsv();
@@ -210,9 +215,8 @@ void tst_KeyTool::name_data()
     QTest::newRow("Иванов Иван Иванович")
         << QStringList {"name", "Иванов Иван Иванович"} << false << "0,2,3,2\n";
     // Where exact fractions give other counters, they follow on a line of their own.
-    QTest::newRow("two right answers")
-        << QStringList {"name", "Андреева Вероника Аркадьевна"} << false
-        << "0,1,3,5,2\n0,1,4,3,1,2\n";
+    QTest::newRow("two right answers") << QStringList {"name", "Андреева Вероника Аркадьевна"}
+                                       << false << "0,1,3,5,2\n0,1,4,3,1,2\n";
     QTest::newRow("letter and space") << QStringList {"name", "Ааа Ааа Ааа"} << false << "2\n";
     // Read as the window's name field takes a paste: the key must be the window's answer.
     QTest::newRow("line break and spaces as pasted")
@@ -423,6 +427,23 @@ void tst_KeyTool::badArguments_data()
     QTest::newRow("check of nothing printable") << QStringList {"check", "\t", "1"};
     QTest::newRow("check with an option") << QStringList {"check", "Мама", "--steps", "1"};
     QTest::newRow("name with an unknown option") << QStringList {"name", "Мама", "--step"};
+    QTest::newRow("report without a file to write")
+        << QStringList {"report", "Мама Мыла Раму", "Лена"};
+    QTest::newRow("report without a picture")
+        << QStringList {"report", "Мама Мыла Раму", "-o", "x.odt"};
+    QTest::newRow("report of plane 9")
+        << QStringList {"report", "Мама Мыла Раму", "Лена", "--plane", "1,9", "-o", "x.odt"};
+    QTest::newRow("report, unknown field")
+        << QStringList {"report", "Мама Мыла Раму", "Лена", "-o", "x.odt", "--field", "вуз=УрФУ"};
+    QTest::newRow("report, field without a value")
+        << QStringList {"report", "Мама Мыла Раму", "Лена", "-o", "x.odt", "--field", "группа"};
+    QTest::newRow("report of a variant past the table") << QStringList {"report", "Мама Мыла Раму",
+        "--variant", QString::number(Variants::count() + 1), "-o", "x.odt"};
+    QTest::newRow("report of a variant with another plane")
+        << QStringList {"report", "Мама Мыла Раму", "--variant", "1", "--plane",
+               QString::number(Variants::variant(1)->plane % 8 + 1), "-o", "x.odt"};
+    QTest::newRow("report for a name the field refuses")
+        << QStringList {"report", "мама", "Лена", "-o", "x.odt"};
     QTest::newRow("variant 0") << QStringList {"variants", "--variant", "0"};
     QTest::newRow("variant past the table")
         << QStringList {"variants", QStringLiteral("--variant=%1").arg(Variants::count() + 1)};
@@ -559,9 +580,9 @@ void tst_KeyTool::greyMatchesTheWindow()
         QString section = QStringLiteral("# plane %1\n").arg(plane);
         for (int row = 0; row < lab.table->rowCount(); ++row) {
             section += QStringList {QString::number(row + 1),
-                ResultsTable::patternText(types.at(row).pattern),
-                lab.table->item(row, 1)->text(), lab.table->item(row, 2)->text(), codes.at(row),
-                lab.table->item(row, 4)->text()}
+                           ResultsTable::patternText(types.at(row).pattern),
+                           lab.table->item(row, 1)->text(), lab.table->item(row, 2)->text(),
+                           codes.at(row), lab.table->item(row, 4)->text()}
                            .join(QLatin1Char('\t'))
                 + QLatin1Char('\n');
         }
@@ -569,8 +590,8 @@ void tst_KeyTool::greyMatchesTheWindow()
         QVERIFY(report.startsWith(before + QLatin1Char('\n')));
         sections << section + QLatin1Char('\n') + report.mid(before.size() + 1) + QLatin1Char('\n');
     }
-    QVERIFY(sections.first().contains(
-        QStringLiteral("Изображение: ") + path + QStringLiteral(" (оттенки серого). Плоскость №1")));
+    QVERIFY(sections.first().contains(QStringLiteral("Изображение: ") + path
+        + QStringLiteral(" (оттенки серого). Плоскость №1")));
 
     const Run run = runTool({QStringLiteral("picture"), path, QStringLiteral("--grey")});
     QCOMPARE(run.exitCode, 0);
@@ -759,13 +780,13 @@ void tst_KeyTool::namesSpreadsheetColumns()
     const QString path = writeFile(dir, QStringLiteral("columns.csv"),
         "Преподаватель Петр Петрович,Мама Мыла Раму\nПреподаватель Петр Петрович,Иванов Иван "
         "Иванович\n");
-    const QString plain = writeFile(
-        dir, QStringLiteral("columns.txt"), "Мама Мыла Раму\nИванов Иван Иванович\n");
+    const QString plain
+        = writeFile(dir, QStringLiteral("columns.txt"), "Мама Мыла Раму\nИванов Иван Иванович\n");
     const Run expected = runTool({QStringLiteral("names"), plain});
     QCOMPARE(expected.exitCode, 0);
     QCOMPARE(expected.out.count(QLatin1Char('\n')), 2);
-    const Run run = runTool({QStringLiteral("names"), QStringLiteral("--columns"),
-        QStringLiteral("B"), path});
+    const Run run = runTool(
+        {QStringLiteral("names"), QStringLiteral("--columns"), QStringLiteral("B"), path});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, expected.out);
     QVERIFY(run.err.isEmpty());
@@ -791,7 +812,8 @@ void tst_KeyTool::summaryCsv()
 {
     QProcess process;
     process.start(QStringLiteral(KEYTOOL_PATH),
-        {QStringLiteral("picture"), greyPath, QStringLiteral("--summary"), QStringLiteral("--csv")});
+        {QStringLiteral("picture"), greyPath, QStringLiteral("--summary"),
+            QStringLiteral("--csv")});
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitCode(), 0);
     const QByteArray bytes = process.readAllStandardOutput();
@@ -893,8 +915,47 @@ void tst_KeyTool::twoRightAnswers()
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(name.toUtf8() + "\n");
     file.close();
-    QCOMPARE(runTool({"names", path}).out.section(QLatin1Char('\t'), 4),
-        "0,1,3,5,2 0,1,4,3,1,2\n");
+    QCOMPARE(runTool({"names", path}).out.section(QLatin1Char('\t'), 4), "0,1,3,5,2 0,1,4,3,1,2\n");
+}
+
+// The teacher's model report of a built-in picture: every code shown, the program's answer.
+void tst_KeyTool::report()
+{
+#ifdef Q_OS_WIN
+    QSKIP("pdftotext and LibreOffice read the report on the Linux test stage");
+#endif
+    const QString pdf = dir.filePath(QStringLiteral("модель.pdf"));
+    const Run run = runTool({QStringLiteral("report"), QStringLiteral("Мама Мыла Раму"),
+        QStringLiteral("Лена"), QStringLiteral("--plane"), QStringLiteral("1"),
+        QStringLiteral("-o"), pdf, QStringLiteral("--field"), QStringLiteral("группа=ИБ-201")});
+    QCOMPARE(run.exitCode, 0);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"),
+        {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf,
+            QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(60000));
+    const QString report = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+    QVERIFY(report.contains(QStringLiteral("Выполнил: студент группы ИБ-201 Мама Мыла Раму")));
+    QVERIFY(report.contains(QStringLiteral("Ответ программы: 0,3,0,4.")));
+    const QImage lena(QStringLiteral(":/images/images/lena.bmp"));
+    const PlaneStatistics stats = PlaneStatistics::of(BitPlanes::split(lena).first());
+    for (int row = 0; row < 5; ++row) {
+        QVERIFY2(report.contains(QStringLiteral("%1 %2 %3")
+                                     .arg(row + 1)
+                                     .arg(stats.codes.at(row))
+                                     .arg(stats.lengths.at(row).length)),
+            qPrintable(stats.codes.at(row)));
+    }
+}
+
+// A report that cannot be written says why; nothing is left behind.
+void tst_KeyTool::reportNotWritten()
+{
+    const Run run = runTool({QStringLiteral("report"), QStringLiteral("Мама Мыла Раму"), greyPath,
+        QStringLiteral("-o"), dir.filePath(QStringLiteral("нет/отчет.odt"))});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(QString::fromUtf8(run.err).contains(QStringLiteral("Папка не найдена.")));
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("нет"))));
 }
 
 // The tool prints what the analysis computes, one line a variant, and one variant alone.
@@ -1016,6 +1077,30 @@ void tst_KeyTool::variantsInHelp()
                                  .arg(variant.plane);
         QVERIFY2(run.out.contains(line), qPrintable(line));
     }
+}
+
+// --variant takes the picture and the plane from the table and names the variant.
+void tst_KeyTool::reportOfAVariant()
+{
+#ifdef Q_OS_WIN
+    QSKIP("pdftotext and LibreOffice read the report on the Linux test stage");
+#endif
+    const Variant variant = *Variants::variant(Variants::count());
+    const QString pdf = dir.filePath(QStringLiteral("вариант.pdf"));
+    const Run run = runTool({QStringLiteral("report"), QStringLiteral("Мама Мыла Раму"),
+        QStringLiteral("--variant"), QString::number(variant.number), QStringLiteral("-o"), pdf});
+    QCOMPARE(run.exitCode, 0);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(60000));
+    const QString report = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+    QVERIFY(report.contains(QStringLiteral("Вариант %1").arg(variant.number)));
+    QVERIFY(report.contains(QStringLiteral("Плоскость №%1 изображения «%2»")
+                                .arg(QString::number(variant.plane), variant.picture)));
+    const VariantAnswers answers = Variants::answers(variant);
+    QVERIFY(report.contains(QStringLiteral("найдено %1 типов блоков").arg(answers.typeCount)));
+    for (qsizetype row = 0; row < answers.codes.size(); ++row)
+        QVERIFY(report.contains(QStringLiteral("%1 %2 ").arg(row + 1).arg(answers.codes.at(row))));
 }
 
 QTEST_MAIN(tst_KeyTool)

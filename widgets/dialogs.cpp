@@ -54,5 +54,6 @@ std::shared_ptr<Dialogs> Dialogs::standard(QWidget *window)
         = [](QWidget *parent, const QString &caption, const QString &dir, const QString &filter) {
               return SaveFileDialog::getSaveFileName(parent, caption, dir, filter);
           };
+    dialogs->reportChoice = &ReportDialog::ask;
     return dialogs;
 }

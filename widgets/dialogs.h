@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "reportdialog.h"
+
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
+class LabSession;
 class QPagedPaintDevice;
 class QWidget;
 
@@ -33,6 +37,10 @@ struct Dialogs
     std::function<QString(
         QWidget *parent, const QString &caption, const QString &dir, const QString &filter)>
         saveFileName;
+    // "Отчёт…": the title page's fields, the planes and the appendix; none when cancelled.
+    std::function<std::optional<ReportDialog::Choice>(
+        QWidget *parent, const LabSession &session, const ReportFields &fields)>
+        reportChoice;
 
     // The real dialogs; the message boxes and the file dialog open over `window`.
     static std::shared_ptr<Dialogs> standard(QWidget *window);
