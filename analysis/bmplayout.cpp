@@ -193,10 +193,12 @@ BmpLayout BmpLayout::of(QIODevice *device, qint64 start)
             layout.masks[2] = 0x001f;
         }
         const quint64 limit = bits == 16 ? 0xffff : 0xffffffff;
+        // One mask for red, green and blue is a grey picture by construction: one value a pixel.
+        const bool grey = layout.masks[0] == layout.masks[1] && layout.masks[1] == layout.masks[2];
         quint32 seen = 0;
         for (const quint32 mask : layout.masks) {
             const quint32 run = mask ? mask >> qCountTrailingZeroBits(mask) : 0;
-            if (!mask || (run & (run + 1)) || (mask & seen) || mask > limit) {
+            if (!mask || (run & (run + 1)) || (!grey && (mask & seen)) || mask > limit) {
                 return refused(layout, Verdict::Damaged,
                     QStringLiteral("Заголовок файла BMP повреждён: его маски цветов (BITFIELDS) "
                                    "не выделяют красный, зелёный и синий (маска пуста, "

@@ -31,6 +31,7 @@ struct Errors
     std::jmp_buf jump;
     int fatal = 0; // the code of the error that stopped the decoder
     Outcome first = Outcome::Decoded; // what the first warning that matters says
+    bool renumbered = false; // a restart marker was taken for another of its number
 };
 
 struct Progress
@@ -100,10 +101,24 @@ void emitMessage(j_common_ptr info, int level)
     case JWRN_HIT_MARKER: // a Huffman-coded scan wanted bits past the end of its data
         errors->first = Outcome::Truncated;
         break;
-    case JWRN_MUST_RESYNC: // after an interval of blocks, some other marker than the next RST
-        errors->first = isRestart(errors->manager.msg_parm.i[0]) ? Outcome::LostRestart
-                                                                 : Outcome::Truncated;
+    case JWRN_MUST_RESYNC: { // after an interval of blocks, some other marker than the next RST
+        const int marker = errors->manager.msg_parm.i[0];
+        const int expected = errors->manager.msg_parm.i[1];
+        if (!isRestart(marker)) {
+            errors->first = Outcome::Truncated;
+            break;
+        }
+        // jpeg_resync_to_restart: a restart one or two numbers ahead stands for lost intervals,
+        // one or two behind for a repeated one, and either loses blocks. Any other number is
+        // a marker misnumbered in its place: it is dropped and the next interval decoded from
+        // the data after it, so nothing is lost.
+        const int ahead = (marker - JPEG_RST0 - expected) & 7;
+        if (ahead >= 3 && ahead <= 5)
+            errors->renumbered = true;
+        else
+            errors->first = Outcome::LostRestart;
         break;
+    }
     case JWRN_HUFF_BAD_CODE: // what follows in the scan is decoded as zeros
     case JWRN_ARITH_BAD_CODE:
         errors->first = Outcome::Damaged;
@@ -181,9 +196,8 @@ Outcome run(jpeg_decompress_struct &info, Errors &errors, Source &source, Progre
     const bool cmyk = info.out_color_space == JCS_CMYK;
     if (info.out_color_space == JCS_RGB) // straight into the picture's 32-bit pixels
         info.out_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRA : JCS_EXT_ARGB;
-    JSAMPARRAY scratch = cmyk ? (info.mem->alloc_sarray)(
-                             reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
-                             JDIMENSION(target.width) * 4, 1)
+    JSAMPARRAY scratch = cmyk ? (info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info),
+                             JPOOL_IMAGE, JDIMENSION(target.width) * 4, 1)
                               : nullptr;
 
     jpeg_start_decompress(&info);
@@ -205,7 +219,9 @@ Outcome run(jpeg_decompress_struct &info, Errors &errors, Source &source, Progre
     jpeg_finish_decompress(&info);
     if (errors.first != Outcome::Decoded)
         return errors.first;
-    return progress.ranOutEarly ? Outcome::Truncated : Outcome::Decoded;
+    if (progress.ranOutEarly)
+        return Outcome::Truncated;
+    return errors.renumbered ? Outcome::RestartsRenumbered : Outcome::Decoded;
 }
 
 } // namespace
@@ -223,8 +239,8 @@ JpegDecoder::Outcome JpegDecoder::decode(QIODevice *device, QImage &image)
 {
     if (image.isNull())
         return Outcome::Damaged;
-    const Target target {image.bits(), image.bytesPerLine(), image.width(), image.height(),
-        image.format()};
+    const Target target {
+        image.bits(), image.bytesPerLine(), image.width(), image.height(), image.format()};
 
     jpeg_decompress_struct info {};
     Errors errors;

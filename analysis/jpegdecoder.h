@@ -16,6 +16,9 @@ class JpegDecoder
 public:
     enum class Outcome {
         Decoded,
+        // Decoded whole, but restart markers bore other numbers than their place: the decoder
+        // took each for the one it expected, as libjpeg does with a number far from it.
+        RestartsRenumbered,
         Truncated, // a scan's data ends before its last block
         LostRestart, // a restart marker is missing or out of order: blocks of the scan were lost
         Damaged, // codes that are no codes, or the decoder gave up
@@ -27,6 +30,6 @@ public:
 
     // Decodes the file from the device's position into `image`, which the caller has allocated
     // at the frame's size in the format Qt would give it; a header that says otherwise is
-    // Damaged. On any outcome but Decoded the pixels are not to be used.
+    // Damaged. On any outcome but Decoded and RestartsRenumbered the pixels are not to be used.
     static Outcome decode(QIODevice *device, QImage &image);
 };

@@ -235,8 +235,14 @@ Result decodeJpeg(QIODevice *device, QImage image, QImageIOHandler::Transformati
     const QSize size = image.size();
     const JpegDecoder::Outcome outcome = JpegDecoder::decode(device, image);
     VectorState::clearUpper(); // libjpeg's vector code
+    QString warning;
     switch (outcome) {
     case JpegDecoder::Outcome::Decoded:
+        break;
+    case JpegDecoder::Outcome::RestartsRenumbered:
+        warning = QStringLiteral("Метки перезапуска (RST) в этом JPEG пронумерованы не по "
+                                 "порядку; данные изображения при этом целы, и оно прочитано "
+                                 "полностью.");
         break;
     case JpegDecoder::Outcome::Truncated:
         return truncatedJpeg();
@@ -255,6 +261,7 @@ Result decodeJpeg(QIODevice *device, QImage image, QImageIOHandler::Transformati
     if (result.image.isNull()) // no memory to turn it upright
         return outOfMemory(size);
     result.format = "jpeg";
+    result.warning = warning;
     return result;
 }
 
@@ -387,6 +394,18 @@ Result readAs(QIODevice *device, qint64 start, const QByteArray &format)
             || result.image.depth() != QImage::toPixelFormat(bmp.format).bitsPerPixel())) {
         // Qt read the header otherwise than counted above, so its pixels are not vouched for.
         return damagedData(format);
+    }
+    if (bmp.verdict == BmpLayout::Verdict::Readable && result.image.format() == QImage::Format_Mono
+        && result.image.colorCount() == 1) {
+        // A 1-bit palette of one colour: Qt reads index 1 past it as black, which the table now
+        // says, so no pixel is left to a lookup past the table's end.
+        const bool pastIt = !withinPalette(result.image);
+        result.image.setColorTable({result.image.color(0), qRgb(0, 0, 0)});
+        if (pastIt) {
+            result.warning = QStringLiteral("В палитре этого BMP только один цвет, а у части "
+                                            "точек номер цвета 1, которого в ней нет: они "
+                                            "прочитаны чёрными.");
+        }
     }
     if (bmp.verdict == BmpLayout::Verdict::Readable && !withinPalette(result.image))
         return pastThePalette(result.image);

@@ -14,8 +14,10 @@ class QIODevice;
 // and JPEG data too short for its header's size, before any pixel memory is allocated, refuses
 // JPEG files whose scans would keep the decoder busy for minutes, and tells a lack of memory
 // from damaged data. What it refuses, it names: cut, damaged (and where), or a kind it does not
-// read. The picture is turned upright as its EXIF orientation says. Widget-free, so the window,
-// the key tool and the fuzzer share it.
+// read. Damage a plain decoder mends without losing a pixel (restart markers numbered out of
+// order, a 1-bit palette of one colour) is read and named in a warning. The picture is turned
+// upright as its EXIF orientation says. Widget-free, so the window, the key tool and the fuzzer
+// share it.
 class PictureReader
 {
 public:
@@ -42,6 +44,9 @@ public:
         Failure failure = Failure::None;
         // Why not, in Russian, for the student; empty on success.
         QString reason;
+        // What was mended in a damaged file that is read nonetheless, in Russian, for the
+        // student (one sentence); empty when nothing was, and on failure.
+        QString warning;
 
         bool ok() const { return failure == Failure::None; }
     };

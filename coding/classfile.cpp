@@ -3,6 +3,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -22,11 +23,45 @@ constexpr std::array<char16_t, 128> windows1251 = {0x0402, 0x0403, 0x201A, 0x045
     0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447, 0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D,
     0x044E, 0x044F};
 
-bool isUtf8(const QByteArray &bytes)
+bool isUtf8(QByteArrayView bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(bytes);
     return !utf8.hasError();
+}
+
+struct Utf8Lines
+{
+    int withOtherBytes = 0; // lines holding bytes from 0x80 on
+    QList<int> damaged; // of those, the lines (from 1) that are no UTF-8
+};
+
+// Line by line, with the line breaks the parser counts (LF, CRLF, CR alone). No UTF-8 sequence
+// holds a break byte, so a file is UTF-8 exactly when each of its lines is.
+Utf8Lines utf8Lines(const QByteArray &bytes)
+{
+    Utf8Lines lines;
+    int line = 1;
+    qsizetype start = 0;
+    bool other = false;
+    for (qsizetype i = 0; i <= bytes.size(); ++i) {
+        const char c = i < bytes.size() ? bytes.at(i) : '\n';
+        if (c != '\n' && c != '\r') {
+            other = other || (c & 0x80);
+            continue;
+        }
+        if (other) {
+            ++lines.withOtherBytes;
+            if (!isUtf8(QByteArrayView(bytes).sliced(start, i - start)))
+                lines.damaged.append(line);
+        }
+        other = false;
+        if (c == '\r' && i + 1 < bytes.size() && bytes.at(i + 1) == '\n')
+            ++i;
+        start = i + 1;
+        ++line;
+    }
+    return lines;
 }
 
 bool isBreak(QChar c)
@@ -114,9 +149,11 @@ QString unwrapFormula(const QString &cell)
 class Parser
 {
 public:
-    Parser(const QString &text, QChar separator, ClassFile::Table *table)
+    // `damaged`: lines whose bytes were no text in the file's encoding, in order.
+    Parser(const QString &text, QChar separator, const QList<int> &damaged, ClassFile::Table *table)
         : text(text)
         , separator(separator)
+        , damaged(damaged)
         , table(table)
     {
     }
@@ -130,6 +167,7 @@ public:
 private:
     const QString &text;
     const QChar separator;
+    const QList<int> &damaged;
     ClassFile::Table *table;
     qsizetype position = 0;
     int line = 1;
@@ -201,13 +239,14 @@ private:
             return;
         }
         cells.append(cell);
+        const int lastLine = line;
         if (i < text.size()) {
             position = afterBreak(text, i);
             ++line;
         } else {
             position = i;
         }
-        keep(firstLine, cells);
+        keep(firstLine, lastLine, cells);
     }
 
     void skipLine()
@@ -220,7 +259,7 @@ private:
         }
     }
 
-    void keep(int firstLine, QStringList &cells)
+    void keep(int firstLine, int lastLine, QStringList &cells)
     {
         bool empty = true;
         for (QString &cell : cells) {
@@ -229,6 +268,14 @@ private:
         }
         if (empty || cells.first().trimmed().startsWith(QLatin1Char('#')))
             return;
+        // A record with bytes that are no text holds a name or counters nobody can vouch for.
+        const auto bad = std::lower_bound(damaged.cbegin(), damaged.cend(), firstLine);
+        if (bad != damaged.cend() && *bad <= lastLine) {
+            table->problems.append({*bad, 0,
+                QStringLiteral("часть байтов не в кодировке UTF-8, в которой записан остальной "
+                               "файл: перепечатайте эту строку и сохраните файл в UTF-8")});
+            return;
+        }
         table->records.append({firstLine, cells});
     }
 };
@@ -284,12 +331,24 @@ ClassFile::Table ClassFile::read(const QByteArray &bytes)
     } else if (data.startsWith("\xFE\xFF")) {
         table.encoding = Encoding::Utf16BE;
         data.remove(0, 2);
-    } else if (!isUtf8(data)) {
-        table.encoding = Encoding::Windows1251;
+    }
+    QList<int> damaged;
+    if (table.encoding == Encoding::Utf8 || table.encoding == Encoding::Utf8WithMark) {
+        const Utf8Lines lines = utf8Lines(data);
+        damaged = lines.damaged;
+        // Windows-1251 text is hardly ever UTF-8: its Cyrillic letters are all UTF-8 lead bytes,
+        // and two of them in a row are no sequence. So a file whose lines with such bytes are
+        // mostly UTF-8 is UTF-8 with a few damaged lines (a name pasted from elsewhere, a cut
+        // sequence); one without a mark whose lines mostly are not is Windows-1251.
+        if (table.encoding == Encoding::Utf8 && !damaged.isEmpty()
+            && 2 * damaged.size() >= lines.withOtherBytes) {
+            table.encoding = Encoding::Windows1251;
+            damaged.clear();
+        }
     }
     const QString text = decode(data, table.encoding);
     table.separator = findSeparator(text);
-    Parser(text, table.separator, &table).run();
+    Parser(text, table.separator, damaged, &table).run();
     return table;
 }
 

@@ -10,8 +10,10 @@
 // A class's file as a teacher has it: a plain list, or a table a spreadsheet or an online form
 // exported as CSV. The bytes become records of cells, whatever the encoding, line ends and
 // separator; what the cells mean is ClassList's business.
-//   - Encoding: a byte-order mark decides (UTF-8, UTF-16 LE or BE); without one, valid UTF-8 is
-//     UTF-8 and anything else is Windows-1251, as old Excel and Notepad write Russian.
+//   - Encoding: a byte-order mark decides (UTF-8, UTF-16 LE or BE); without one, a file whose
+//     lines with bytes from 0x80 on are mostly valid UTF-8 is UTF-8, and anything else is
+//     Windows-1251, as old Excel and Notepad write Russian. A line of a UTF-8 file that is no
+//     UTF-8 is a problem, not a record.
 //   - Line ends: LF, CRLF or CR alone.
 //   - Separator: TAB, ";" or ",", whichever the file's lines share outside quotes (a plain list of
 //     names has none: one cell a line).
@@ -39,7 +41,8 @@ public:
         Encoding encoding = Encoding::Utf8;
         QChar separator; // null: one cell a line
         QList<Record> records; // empty lines and comment lines (# first) left out
-        QList<Problem> problems; // lines that are no record: a quote never closed
+        // Lines that are no record: a quote never closed, bytes that are no UTF-8.
+        QList<Problem> problems;
         QString refusal; // the file is no text at all (a workbook): why, and what to do instead
     };
 

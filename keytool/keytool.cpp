@@ -253,7 +253,8 @@ QString help()
             "  сохраняют LibreOffice Calc, Excel и онлайн-формы, в том числе вывод\n"
             "  names --csv и check-all --csv:\n"
             "    кодировка — UTF-8 или UTF-16 с меткой порядка байтов, UTF-8 без метки, а\n"
-            "    иначе Windows-1251 (об этом печатается одна строка в stderr);\n"
+            "    иначе Windows-1251 (об этом печатается одна строка в stderr); строки\n"
+            "    файла в UTF-8 с испорченными байтами отвергаются с их номерами;\n"
             "    концы строк — LF, CRLF или одно CR;\n"
             "    разделитель полей — табуляция, точка с запятой или запятая, он\n"
             "    определяется по самому файлу; поле в кавычках может содержать\n"
@@ -524,6 +525,10 @@ int pictureMode(const QStringList &arguments)
                 + QStringLiteral(": ") + read.reason + QLatin1Char('\n'));
         return Unreadable;
     }
+    // Mended damage is said, as the window says it; the answers are those of the mended picture.
+    if (!read.warning.isEmpty())
+        write(stderr, QStringLiteral("huffman-lab-key: ") + path + QStringLiteral(": ") + read.warning
+                + QLatin1Char('\n'));
     QImage picture = read.image;
     // The report names the picture as the window does; a converted one says so.
     QString name = path;

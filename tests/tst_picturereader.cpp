@@ -341,6 +341,7 @@ void TestPictureReader::hostileFiles_data()
     QTest::addColumn<Failure>("failure");
     QTest::addColumn<QString>("reason"); // the refusal's, word for word
     QTest::addColumn<QImage>("picture"); // what an accepted file reads as
+    QTest::addColumn<QString>("warning"); // what was mended in it, word for word
 
     const int w = 37;
     const int h = 11;
@@ -358,12 +359,14 @@ void TestPictureReader::hostileFiles_data()
     };
     const auto refused = [](const char *row, const QByteArray &bytes, const QString &name,
                              Failure failure, const QString &reason) {
-        QTest::newRow(row) << bytes << name << failure << reason << QImage();
+        QTest::newRow(row) << bytes << name << failure << reason << QImage() << QString();
     };
-    const auto accepted
-        = [](const char *row, const QByteArray &bytes, const QString &name, const QImage &image) {
-              QTest::newRow(row) << bytes << name << Failure::None << QString() << rgb(image);
-          };
+    const auto mended = [](const char *row, const QByteArray &bytes, const QString &name,
+                            const QImage &image, const QString &warning) {
+        QTest::newRow(row) << bytes << name << Failure::None << QString() << rgb(image) << warning;
+    };
+    const auto accepted = [&](const char *row, const QByteArray &bytes, const QString &name,
+                              const QImage &image) { mended(row, bytes, name, image, QString()); };
 
     // An absolute run of 8 pixels in a row of 5: Qt stops at the row's end and takes the run's
     // last bytes, 0 1, for "end of bitmap", leaving the top row unwritten. The whole run is
@@ -428,6 +431,11 @@ void TestPictureReader::hostileFiles_data()
     const quint32 eightBits[3] = {0xff0000, 0xff00, 0xff};
     accepted("8-8-8 bitfields bmp", bitfieldsBmp(w, h, 32, eightBits, eight), "a.bmp",
         greyImage(w, h, grey, 1));
+    // One mask for all three channels: grey by construction.
+    const quint32 greyMasks[3] = {0xff, 0xff, 0xff};
+    accepted("bitfields bmp with one mask for red, green and blue",
+        bitfieldsBmp(w, h, 32, greyMasks, [&](int x, int y) { return quint32(grey(x, y)); }),
+        "a.bmp", greyImage(w, h, grey, 1));
     const quint32 noMasks[3] = {0, 0, 0};
     refused("bitfields bmp with all-zero masks", bitfieldsBmp(w, h, 32, noMasks, eight), "a.bmp",
         Failure::DecodeFailed,
@@ -471,6 +479,24 @@ void TestPictureReader::hostileFiles_data()
         Failure::DecodeFailed,
         "Данные изображения BMP повреждены: у части точек номер цвета больше, чем цветов в "
         "палитре (16).");
+
+    // A 1-bit palette of one colour, white: index 1 lies past it, and Qt shows it black.
+    const Levels bit = [](int x, int y) { return level(x, y, 2); };
+    const auto oneColour = [&](const Levels &levels) {
+        QByteArray file = bmp(w, h, 1, 0, packedRows(w, h, 1, levels));
+        file.remove(14 + 40 + 4, 4);
+        file.replace(14 + 40, 4, QByteArray("\xff\xff\xff\0", 4));
+        qToLittleEndian<quint32>(14 + 40 + 4, file.data() + 10);
+        qToLittleEndian<quint32>(1, file.data() + 46); // biClrUsed
+        return file;
+    };
+    mended("1-bit bmp with a one-colour palette", oneColour(bit), "a.bmp",
+        greyImage(w, h, [&](int x, int y) { return 1 - bit(x, y); }, 255),
+        "В палитре этого BMP только один цвет, а у части точек номер цвета 1, которого в ней "
+        "нет: они прочитаны чёрными.");
+    accepted("1-bit bmp with a one-colour palette, all pixels of that colour",
+        oneColour([](int, int) { return 0; }), "a.bmp",
+        greyImage(w, h, [](int, int) { return 255; }, 1));
 
     // A grey PNG whose level 7 is keyed transparent keeps level 7.
     QByteArray keyed = encoded(greyPicture(w, h), "png");
@@ -578,6 +604,20 @@ void TestPictureReader::hostileFiles_data()
         Failure::DecodeFailed,
         "Данные изображения JPEG повреждены: после одного из интервалов блоков нет его метки "
         "перезапуска (RST), и часть изображения потеряна.");
+    // A marker misnumbered in its place, far from the number due: libjpeg drops it and decodes
+    // on, losing nothing. One number ahead, it takes an interval for lost and leaves it grey.
+    QByteArray renumbered = restarts;
+    renumbered[renumbered.indexOf("\xff\xd2") + 1] = char(0xd6);
+    mended("jpeg with restart markers, one numbered out of order", renumbered, "a.jpg",
+        QImage::fromData(restarts),
+        "Метки перезапуска (RST) в этом JPEG пронумерованы не по порядку; данные изображения "
+        "при этом целы, и оно прочитано полностью.");
+    QByteArray oneAhead = restarts;
+    oneAhead[oneAhead.indexOf("\xff\xd2") + 1] = char(0xd3);
+    refused("jpeg with restart markers, one numbered as the next", oneAhead, "a.jpg",
+        Failure::DecodeFailed,
+        "Данные изображения JPEG повреждены: после одного из интервалов блоков нет его метки "
+        "перезапуска (RST), и часть изображения потеряна.");
     refused("jpeg with restart markers cut after one, end marker appended",
         cutWithEnd(restarts, restarts.indexOf("\xff\xd2") + 2), "a.jpg", Failure::Truncated,
         cutJpeg);
@@ -619,11 +659,13 @@ void TestPictureReader::hostileFiles()
     QFETCH(Failure, failure);
     QFETCH(QString, reason);
     QFETCH(QImage, picture);
+    QFETCH(QString, warning);
 
     const QString path = writeFile(dir, name, bytes);
     const PictureReader::Result result = PictureReader::read(path);
     QCOMPARE(result.failure, failure);
     QCOMPARE(result.reason, reason);
+    QCOMPARE(result.warning, warning);
     if (failure != Failure::None) {
         QVERIFY(result.image.isNull());
         return;

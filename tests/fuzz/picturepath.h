@@ -65,7 +65,7 @@ inline PictureReader::Result read(
 {
     const PictureReader::Result result = PictureReader::fromData(bytes, format);
     if (result.ok() == result.image.isNull() || result.ok() == !result.reason.isEmpty()
-        || result.ok() == result.format.isEmpty())
+        || result.ok() == result.format.isEmpty() || (!result.ok() && !result.warning.isEmpty()))
         *problem = QStringLiteral("reader result inconsistent");
     else if (!result.ok() && result.reason.contains(QLatin1String("Unable")))
         *problem = QStringLiteral("Qt's English text in the reason");
@@ -113,7 +113,10 @@ inline QString checkBmpCoverage(const QByteArray &bytes, const QImage &accepted)
             || std::memcmp(row, accepted.constScanLine(y), size_t(rowBytes)))
             return QStringLiteral("bmp: row %1 differs from Qt's").arg(y);
     }
-    if (accepted.colorTable() != filled[0].colorTable())
+    QList<QRgb> table = filled[0].colorTable();
+    if (table.size() == 1 && accepted.format() == QImage::Format_Mono)
+        table.append(qRgb(0, 0, 0)); // index 1 past a one-colour palette, as Qt shows it
+    if (accepted.colorTable() != table)
         return QStringLiteral("bmp: colour table differs from Qt's");
     return {};
 }
