@@ -452,10 +452,10 @@ SpreadsheetText::Row row(const Line &line, bool csv)
                 others.append(QFileInfo(work->submission.path).fileName() + QStringLiteral(" — ")
                     + work->judgement.verdict());
         }
-        reason += QStringLiteral("; работ сдано %1, по %2, также %3")
+        reason += QStringLiteral("; сдано работ: %1 (в строке — %2; %3)")
                       .arg(line.works.size())
                       .arg(QFileInfo(shown->submission.path).fileName(),
-                          others.join(QStringLiteral(", ")));
+                          others.join(QStringLiteral("; ")));
     }
     row.append({judgement.variant ? QString::number(*judgement.variant) : QString(), Kind::Number});
     row.append({judgement.homework, Kind::Label});

@@ -948,8 +948,8 @@ void tst_KeyTool::checkResultsMoodleFolder()
                        "плоскость 1"));
     QCOMPARE(lines.at(1),
         QStringLiteral("Иванов Иван Иванович\t\tверно\t5 из 5\t3 из 3\tзачтено\tвсе верно; "
-                       "«Лена», плоскость 1; работ сдано 2, по результаты.json, также отчет.odt — "
-                       "не зачтено"));
+                       "«Лена», плоскость 1; сдано работ: 2 (в строке — результаты.json; отчет.odt — "
+                       "не зачтено)"));
     QCOMPARE(lines.at(2), QStringLiteral("Сёмин Пётр Фёдорович\t\t\t\t\tнет работы\t"));
     QCOMPARE(lines.at(3), QString());
     QVERIFY2(lines.at(4).startsWith(QStringLiteral("Петров Пётр Петрович\t\t\t\t\tне "
