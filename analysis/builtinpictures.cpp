@@ -12,10 +12,18 @@ struct Picture
     const char16_t *path;
 };
 
-constexpr std::array<Picture, 3> pictures {{
+// The first three are the lab's own; the others came with the variants, so that every student
+// of a group gets answers of their own (resources/images/images/README.md says where from).
+constexpr std::array<Picture, 9> pictures {{
     {u"Лена", u":/images/images/lena.bmp"},
     {u"Барбара", u":/images/images/barbara.bmp"},
     {u"Золотой холм", u":/images/images/goldhill.bmp"},
+    {u"Астронавт", u":/images/images/astronaut.bmp"},
+    {u"Чашка кофе", u":/images/images/coffee.bmp"},
+    {u"Ракета", u":/images/images/rocket.bmp"},
+    {u"Кирпичная стена", u":/images/images/brick.bmp"},
+    {u"Глубокий космос", u":/images/images/hubble.bmp"},
+    {u"Гравий", u":/images/images/gravel.bmp"},
 }};
 
 } // namespace

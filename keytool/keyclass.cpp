@@ -5,7 +5,9 @@
 #include "classlist.h"
 #include "homeworkdiagnosis.h"
 #include "namecode.h"
+#include "planereport.h"
 #include "spreadsheettext.h"
+#include "variants.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -29,15 +31,16 @@ struct Arguments
     QString error;
 };
 
-Arguments read(const QStringList &arguments)
+// pathRequired false: the file may be left out (variants prints the whole table then).
+Arguments read(const QStringList &arguments, bool pathRequired = true)
 {
     Arguments read;
     bool havePath = false;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size() && read.error.isEmpty(); ++i) {
         const QString &argument = arguments.at(i);
-        const bool option = !optionsEnded && argument.startsWith(QLatin1Char('-'))
-            && argument.size() > 1;
+        const bool option
+            = !optionsEnded && argument.startsWith(QLatin1Char('-')) && argument.size() > 1;
         if (option && argument == QLatin1String("--")) {
             optionsEnded = true;
         } else if (option && argument == QLatin1String("--csv")) {
@@ -51,7 +54,8 @@ Arguments read(const QStringList &arguments)
             } else if (i + 1 < arguments.size()) {
                 text = arguments.at(++i);
             } else {
-                read.error = QStringLiteral("после --columns нужны столбцы, например 2,3 или B-D,E");
+                read.error
+                    = QStringLiteral("после --columns нужны столбцы, например 2,3 или B-D,E");
                 break;
             }
             if (read.columns) {
@@ -68,8 +72,10 @@ Arguments read(const QStringList &arguments)
             havePath = true;
         }
     }
-    if (read.error.isEmpty() && read.path.isEmpty())
+    if (read.error.isEmpty() && read.path.isEmpty() && (pathRequired || havePath))
         read.error = QStringLiteral("не задан файл со списком");
+    if (read.error.isEmpty() && read.path.isEmpty() && read.columns)
+        read.error = QStringLiteral("--columns задается только вместе с файлом списка");
     return read;
 }
 
@@ -101,7 +107,8 @@ QString problems(const QString &path, const QList<ClassList::Problem> &list)
             ? QStringLiteral(", столбец ") + ClassFile::columnName(problem.column)
             : QString();
         text += QStringLiteral("huffman-lab-key: %1, строка %2%3: %4\n")
-                    .arg(ClassFile::shown(path, 0), QString::number(problem.line), column, problem.text);
+                    .arg(ClassFile::shown(path, 0), QString::number(problem.line), column,
+                        problem.text);
     }
     return text;
 }
@@ -116,7 +123,8 @@ Output finish(const QList<SpreadsheetText::Row> &rows, const SpreadsheetText::Ro
     else if (!rows.isEmpty())
         output.out = SpreadsheetText::tsv(rows).toUtf8();
     if (!parsed.notice.isEmpty())
-        output.err = QStringLiteral("huffman-lab-key: %1: %2\n").arg(ClassFile::shown(path, 0), parsed.notice);
+        output.err = QStringLiteral("huffman-lab-key: %1: %2\n")
+                         .arg(ClassFile::shown(path, 0), parsed.notice);
     output.err += problems(path, list);
     output.exitCode = list.isEmpty() ? 0 : problemExit;
     return output;
@@ -141,11 +149,14 @@ std::optional<Output> readList(const Arguments &args, Parse parse, ClassList::Pa
     QByteArray bytes;
     QString why;
     if (!contents(args.path, &bytes, &why))
-        return Output {
-            {}, QStringLiteral("huffman-lab-key: %1: %2\n").arg(ClassFile::shown(args.path, 0), why), problemExit};
+        return Output {{},
+            QStringLiteral("huffman-lab-key: %1: %2\n").arg(ClassFile::shown(args.path, 0), why),
+            problemExit};
     *parsed = parse(bytes, args.columns);
     if (!parsed->refusal.isEmpty())
-        return Output {{}, QStringLiteral("huffman-lab-key: %1: %2\n").arg(ClassFile::shown(args.path, 0), parsed->refusal),
+        return Output {{},
+            QStringLiteral("huffman-lab-key: %1: %2\n")
+                .arg(ClassFile::shown(args.path, 0), parsed->refusal),
             problemExit};
     return std::nullopt;
 }
@@ -192,6 +203,143 @@ Output checkAll(const QStringList &arguments)
         {QStringLiteral("ответ"), Kind::Label}, {QStringLiteral("вид ответа"), Kind::Label},
         {QStringLiteral("пояснение"), Kind::Label}};
     return finish(rows, header, args.csv, args.path, parsed);
+}
+
+namespace {
+
+// A variant's fields as cells; in a CSV file L and H with decimal commas, as a Russian
+// spreadsheet reads numbers.
+SpreadsheetText::Row variantCells(const VariantAnswers &answers, bool csv)
+{
+    const QStringList fields = Variants::fields(answers);
+    SpreadsheetText::Row row;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i == 1)
+            row.append({fields.at(i), Kind::Label});
+        else if (i >= 6)
+            row.append({fields.at(i), Kind::Digits});
+        else if ((i == 4 || i == 5) && csv && !fields.at(i).isEmpty())
+            row.append({PlaneReport::entropyLine(fields.at(i)), Kind::Number});
+        else
+            row.append({fields.at(i), Kind::Number});
+    }
+    return row;
+}
+
+SpreadsheetText::Row titleCells(const QStringList &titles)
+{
+    SpreadsheetText::Row row;
+    for (const QString &title : titles)
+        row.append({title, Kind::Label});
+    return row;
+}
+
+// "--variant K" taken out of the arguments (before any "--"); empty when not given.
+QStringList withoutVariant(
+    const QStringList &arguments, std::optional<QString> *variant, QString *error)
+{
+    QStringList rest;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        optionsEnded = optionsEnded || argument == QLatin1String("--");
+        QString text;
+        if (!optionsEnded && argument == QLatin1String("--variant")) {
+            if (i + 1 >= arguments.size()) {
+                *error = QStringLiteral("после --variant нужен номер варианта");
+                return {};
+            }
+            text = arguments.at(++i);
+        } else if (!optionsEnded && argument.startsWith(QLatin1String("--variant="))) {
+            text = argument.mid(argument.indexOf(QLatin1Char('=')) + 1);
+        } else {
+            rest.append(argument);
+            continue;
+        }
+        if (variant->has_value()) {
+            *error = QStringLiteral("--variant задан дважды");
+            return {};
+        }
+        *variant = text;
+    }
+    return rest;
+}
+
+} // namespace
+
+Output variants(const QStringList &arguments)
+{
+    std::optional<QString> variantText;
+    QString error;
+    const QStringList rest = withoutVariant(arguments, &variantText, &error);
+    if (!error.isEmpty())
+        return Output {{}, error, badArguments};
+    const Arguments args = read(rest, false);
+    if (!args.error.isEmpty())
+        return Output {{}, args.error, badArguments};
+
+    std::optional<Variant> only;
+    if (variantText) {
+        if (!args.path.isEmpty())
+            return Output {
+                {}, QStringLiteral("--variant и файл списка вместе не задаются"), badArguments};
+        only = Variants::parse(*variantText, &error);
+        if (!only)
+            return Output {{}, error, badArguments};
+    }
+    const QList<VariantAnswers> answers
+        = only ? QList<VariantAnswers> {Variants::answers(*only)} : Variants::allAnswers();
+    for (const VariantAnswers &variant : answers) {
+        if (!variant.read)
+            return Output {{},
+                QStringLiteral("huffman-lab-key: встроенное изображение «%1» не прочитано\n")
+                    .arg(variant.variant.picture),
+                problemExit};
+    }
+
+    if (args.path.isEmpty()) {
+        QList<SpreadsheetText::Row> rows;
+        for (const VariantAnswers &variant : answers)
+            rows.append(variantCells(variant, args.csv));
+        Output output;
+        output.out = args.csv ? SpreadsheetText::csv(
+                         QList<SpreadsheetText::Row> {titleCells(Variants::fieldTitles())} + rows)
+                              : SpreadsheetText::tsv(rows).toUtf8();
+        return output;
+    }
+
+    ClassList::Parsed parsed;
+    if (const std::optional<Output> failed = readList(args, ClassList::names, &parsed))
+        return *failed;
+    QList<SpreadsheetText::Row> rows;
+    for (qsizetype i = 0; i < parsed.entries.size(); ++i) {
+        const VariantAnswers &variant = answers.at(Variants::forStudent(int(i + 1)) - 1);
+        rows.append(SpreadsheetText::Row {{parsed.entries.at(i).name, Kind::Label}}
+            + variantCells(variant, args.csv));
+    }
+    Output output
+        = finish(rows, titleCells(QStringList {QStringLiteral("ФИО")} + Variants::fieldTitles()),
+            args.csv, args.path, parsed);
+    const QString file = ClassFile::shown(args.path, 0);
+    if (parsed.entries.isEmpty()) {
+        output.err += QStringLiteral("huffman-lab-key: %1: в списке нет ни одного имени: "
+                                     "вариантам некого назначить\n")
+                          .arg(file);
+        output.exitCode = problemExit;
+    } else if (!parsed.problems.isEmpty()) {
+        output.err += QStringLiteral("huffman-lab-key: %1: варианты назначены по порядку "
+                                     "принятых имен; когда строки с ошибками будут исправлены, "
+                                     "варианты студентов после них сдвинутся\n")
+                          .arg(file);
+    }
+    if (parsed.entries.size() > Variants::count()) {
+        output.err
+            += QStringLiteral("huffman-lab-key: %1: в списке %2 студентов, а вариантов "
+                              "%3: студент %4 и следующие получают варианты снова с 1\n")
+                   .arg(file, QString::number(parsed.entries.size()),
+                       QString::number(Variants::count()), QString::number(Variants::count() + 1));
+    }
+    return output;
 }
 
 } // namespace KeyClass

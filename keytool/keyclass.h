@@ -21,4 +21,8 @@ Output names(const QStringList &arguments);
 // check-all FILE [--csv]: the homework diagnosis of each submitted answer.
 Output checkAll(const QStringList &arguments);
 
+// variants [FILE] [--variant K] [--csv]: the answers of every variant, or of one, or of the
+// variant each student of a class gets by their place in the list.
+Output variants(const QStringList &arguments);
+
 } // namespace KeyClass

@@ -9,6 +9,7 @@
 //   huffman-lab-key picture FILE --grey            a colour picture converted as the window does
 //   huffman-lab-key names FILE [--csv]             the counters of a whole class
 //   huffman-lab-key check-all FILE [--csv]         the diagnosis of every answer a class handed in
+//   huffman-lab-key variants [FILE] [--csv]        every variant's answers, or each student's
 //   huffman-lab-key check-results PATH... [--class FILE] [--csv]
 //                                                  handed-in reports judged, one line a student
 // A class's FILE may be a plain list or a spreadsheet's or form's CSV (ClassList); --columns
@@ -29,6 +30,7 @@
 #include "planesummary.h"
 #include "resultstable.h"
 #include "spreadsheettext.h"
+#include "variants.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -60,16 +62,33 @@ void write(FILE *stream, const QString &text)
 
 QString usage()
 {
-    return QStringLiteral("Использование:\n"
-                          "  huffman-lab-key name \"Фамилия Имя [Отчество]\" [--steps]\n"
-                          "  huffman-lab-key check \"Фамилия Имя [Отчество]\" СЧЕТЧИКИ\n"
-                          "  huffman-lab-key picture ФАЙЛ [--plane N] [--summary [--csv]] [--grey]\n"
-                          "  huffman-lab-key names ФАЙЛ [--columns СТОЛБЦЫ] [--csv]\n"
-                          "  huffman-lab-key check-all ФАЙЛ [--columns СТОЛБЦЫ] [--csv]\n"
-                          // check-results
-                          "  huffman-lab-key check-results ПУТЬ... [--class ФАЙЛ [--columns "
-                          "СТОЛБЦЫ]] [--csv]\n"
-                          "  huffman-lab-key --help\n");
+    return QStringLiteral(
+        "Использование:\n"
+        "  huffman-lab-key name \"Фамилия Имя [Отчество]\" [--steps]\n"
+        "  huffman-lab-key check \"Фамилия Имя [Отчество]\" СЧЕТЧИКИ\n"
+        "  huffman-lab-key picture ФАЙЛ [--plane N] [--summary [--csv]] [--grey]\n"
+        "  huffman-lab-key names ФАЙЛ [--columns СТОЛБЦЫ] [--csv]\n"
+        "  huffman-lab-key check-all ФАЙЛ [--columns СТОЛБЦЫ] [--csv]\n"
+        "  huffman-lab-key variants [ФАЙЛ [--columns СТОЛБЦЫ]] [--variant K] [--csv]\n"
+        // check-results
+        "  huffman-lab-key check-results ПУТЬ... [--class ФАЙЛ [--columns СТОЛБЦЫ]] [--csv]\n"
+        "  huffman-lab-key --help\n");
+}
+
+// The variants' table, one line a variant, so that the man page lists them too.
+QString variantTable()
+{
+    QString text = QStringLiteral("Варианты:\n"
+                                  "  номер варианта — изображение, плоскость:\n");
+    const QList<Variant> &all = Variants::all();
+    for (const Variant &variant : all) {
+        text += QStringLiteral("    %1 — %2, плоскость %3%4\n")
+                    .arg(QString::number(variant.number), variant.picture,
+                        QString::number(variant.plane),
+                        variant.number == all.last().number ? QStringLiteral(".")
+                                                            : QStringLiteral(";"));
+    }
+    return text;
 }
 
 QString help()
@@ -202,6 +221,26 @@ QString help()
             "  столбца) и пропускается; код завершения тогда 1, а неверные ответы на него не\n"
             "  влияют. --csv — как у names.\n"
             "\n"
+            "variants [ФАЙЛ [--columns СТОЛБЦЫ]] [--variant K] [--csv]\n"
+            "  Ответы вариантов. Вариант — встроенное изображение и одна из его плоскостей\n"
+            "  (таблица — в разделе «Варианты» ниже); у каждого студента группы свой\n"
+            "  вариант, и никакие два варианта не дают одних и тех же пяти скрытых кодов.\n"
+            "  Без ФАЙЛА печатается по строке на вариант, поля разделены табуляцией: номер\n"
+            "  варианта, изображение (как в списке окна программы), номер плоскости, число\n"
+            "  типов блоков, средняя длина кода L и энтропия H в битах на блок (как в\n"
+            "  отчете) и пять скрытых от студента кодов (пять полей, код самого частого типа\n"
+            "  блока первым). С --variant K — только строка варианта K; номер вне таблицы —\n"
+            "  неверный аргумент (код 2).\n"
+            "  С ФАЙЛОМ, списком группы (он читается так же, как у names), печатается по\n"
+            "  строке на студента: имя, затем те же поля его варианта. Студент k списка (по\n"
+            "  порядку принятых имен) получает вариант k; если студентов больше, чем\n"
+            "  вариантов, после последнего варианта нумерация начинается снова с 1, о чем\n"
+            "  в stderr печатается одна строка. Строки, которые поле имени в окне не\n"
+            "  приняло бы, попадают в stderr и варианта не получают, а код завершения тогда\n"
+            "  1; список, в котором нет ни одного имени, — тоже код 1.\n"
+            "  --csv — как у names: таблица CSV со строкой заголовков, L и H с десятичной\n"
+            "  запятой, коды записаны как =\"0010\", чтобы оставаться текстом.\n"
+            "\n"
             // check-results
             "check-results ПУТЬ... [--class ФАЙЛ [--columns СТОЛБЦЫ]] [--csv]\n"
             "  Проверяет сданные работы. ПУТЬ — файл или папка (папки просматриваются\n"
@@ -247,10 +286,13 @@ QString help()
             "  которого объявлена больше 8 МБ или сжата больше чем в 256 КБ, отвергаются не\n"
             "  читая (защита от zip-бомб). Код завершения 1, если какую-то работу или\n"
             "  строку списка не удалось прочитать; незачтенные работы на него не влияют.\n"
+            "\n")
+        + variantTable()
+        + QStringLiteral(
             "\n"
             "Файлы со списком группы:\n"
-            "  names и check-all читают простой список и таблицу CSV в том виде, в каком ее\n"
-            "  сохраняют LibreOffice Calc, Excel и онлайн-формы, в том числе вывод\n"
+            "  names, check-all и variants читают простой список и таблицу CSV в том виде, в\n"
+            "  каком ее сохраняют LibreOffice Calc, Excel и онлайн-формы, в том числе вывод\n"
             "  names --csv и check-all --csv:\n"
             "    кодировка — UTF-8 или UTF-16 с меткой порядка байтов, UTF-8 без метки, а\n"
             "    иначе Windows-1251 (об этом печатается одна строка в stderr); строки\n"
@@ -285,8 +327,8 @@ QString help()
             "Коды завершения:\n"
             "  0 — успех (для check — ответ верен);\n"
             "  1 — файл изображения не удалось прочитать (сообщение в stderr); для check —\n"
-            "      ответ неверен; для names и check-all — файл списка не прочитан или в нем\n"
-            "      есть непринятые строки;\n"
+            "      ответ неверен; для names, check-all и variants — файл списка не прочитан\n"
+            "      или в нем есть непринятые строки; для variants — и нет ни одного имени;\n"
             "  2 — неверные аргументы (подсказка по использованию в stderr).\n");
 }
 
@@ -407,8 +449,8 @@ QByteArray summaryCsv(const QList<PlaneFigures> &planes)
             if (i == 5 && !figures.hasRatio())
                 row.append({fields.at(i), Kind::Label});
             else
-                row.append({i >= 2 ? PlaneReport::entropyLine(fields.at(i)) : fields.at(i),
-                    Kind::Number});
+                row.append(
+                    {i >= 2 ? PlaneReport::entropyLine(fields.at(i)) : fields.at(i), Kind::Number});
         }
         rows.append(row);
     }
@@ -629,6 +671,8 @@ int main(int argc, char *argv[])
     } else if (arguments.first() == QLatin1String("check-results")) {
         result = classMode(
             KeyGrading::checkResults(arguments.mid(1), KeyGrading::variantTable()));
+    } else if (arguments.first() == QLatin1String("variants")) {
+        result = classMode(KeyClass::variants(arguments.mid(1)));
     } else {
         result = badArguments(QStringLiteral("неизвестный режим ") + arguments.first());
     }

@@ -9,6 +9,7 @@
 #include "nametable.h"
 #include "plaincsv.h"
 #include "resultstable.h"
+#include "variants.h"
 
 #include <QColor>
 #include <QBuffer>
@@ -174,6 +175,11 @@ private slots:
     void nameRule_data();
     void nameRule();
     void twoRightAnswers();
+    void variantsTable();
+    void variantsOfAClass();
+    void variantsCsv();
+    void variantsOfAnEmptyClass();
+    void variantsInHelp();
     void checkResultsMoodleFolder();
 
 private:
@@ -419,6 +425,16 @@ void tst_KeyTool::badArguments_data()
     QTest::newRow("check of nothing printable") << QStringList {"check", "\t", "1"};
     QTest::newRow("check with an option") << QStringList {"check", "Мама", "--steps", "1"};
     QTest::newRow("name with an unknown option") << QStringList {"name", "Мама", "--step"};
+    QTest::newRow("variant 0") << QStringList {"variants", "--variant", "0"};
+    QTest::newRow("variant past the table")
+        << QStringList {"variants", QStringLiteral("--variant=%1").arg(Variants::count() + 1)};
+    QTest::newRow("variant not a number") << QStringList {"variants", "--variant", "пять"};
+    QTest::newRow("variant without a number") << QStringList {"variants", "--variant"};
+    QTest::newRow("variant twice") << QStringList {"variants", "--variant", "1", "--variant", "2"};
+    QTest::newRow("variant and a class") << QStringList {"variants", "a.txt", "--variant", "1"};
+    QTest::newRow("variants, columns without a class")
+        << QStringList {"variants", "--columns", "2"};
+    QTest::newRow("variants of two classes") << QStringList {"variants", "a.txt", "b.txt"};
     QTest::newRow("check-results without a folder") << QStringList {"check-results", "--csv"};
     QTest::newRow("check-results, columns without a class")
         << QStringList {"check-results", "работы", "--columns", "2"};
@@ -886,6 +902,127 @@ void tst_KeyTool::twoRightAnswers()
     file.close();
     QCOMPARE(runTool({"names", path}).out.section(QLatin1Char('\t'), 4),
         "0,1,3,5,2 0,1,4,3,1,2\n");
+}
+
+// The tool prints what the analysis computes, one line a variant, and one variant alone.
+void tst_KeyTool::variantsTable()
+{
+    QStringList expected;
+    for (const VariantAnswers &answers : Variants::allAnswers())
+        expected.append(Variants::fields(answers).join(QLatin1Char('\t')));
+
+    const Run run = runTool({QStringLiteral("variants")}, true);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.err.isEmpty());
+    QCOMPARE(run.out, expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+
+    const Run seventh
+        = runTool({QStringLiteral("variants"), QStringLiteral("--variant"), QStringLiteral("7")});
+    QCOMPARE(seventh.exitCode, 0);
+    QCOMPARE(seventh.out, expected.at(6) + QLatin1Char('\n'));
+}
+
+namespace {
+
+// 35 different names, in the order of the file.
+QStringList classOf35()
+{
+    QStringList names;
+    for (const char *surname :
+        {"Иванов", "Петров", "Сидоров", "Козлов", "Смирнов", "Попов", "Орлов"})
+        for (const char *given : {"Иван", "Петр", "Олег", "Юрий", "Егор"})
+            names.append(QString::fromUtf8(surname) + QLatin1Char(' ') + QString::fromUtf8(given));
+    return names;
+}
+
+QString writeClass(const QTemporaryDir &dir, const QString &file, const QByteArray &contents)
+{
+    const QString path = dir.filePath(file);
+    QFile out(path);
+    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        out.write(contents);
+    return path;
+}
+
+} // namespace
+
+// Student k gets variant k; past the last variant the numbering starts again at 1, said once.
+void tst_KeyTool::variantsOfAClass()
+{
+    const QStringList names = classOf35();
+    QCOMPARE(names.size(), 35);
+    QVERIFY(Variants::count() < 35);
+    const QString path = writeClass(dir, QStringLiteral("группа35.txt"),
+        "# группа из 35\n" + names.join(QLatin1Char('\n')).toUtf8() + "\n");
+    const QStringList table = runTool({QStringLiteral("variants")}).out.split(QLatin1Char('\n'));
+
+    const Run run = runTool({QStringLiteral("variants"), path});
+    QCOMPARE(run.exitCode, 0);
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 35);
+    for (int k = 1; k <= 35; ++k) {
+        const int variant = k <= Variants::count() ? k : k - Variants::count();
+        QCOMPARE(lines.at(k - 1), names.at(k - 1) + QLatin1Char('\t') + table.at(variant - 1));
+    }
+    const QString err = QString::fromUtf8(run.err);
+    QCOMPARE(err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(err.contains(QStringLiteral("в списке 35 студентов, а вариантов %1: студент %2 и "
+                                         "следующие получают варианты снова с 1")
+                              .arg(Variants::count())
+                              .arg(Variants::count() + 1)),
+        qPrintable(err));
+
+    // A refused line gets no variant: the next student takes its number, and the tool says that
+    // fixing it will shift the variants after it.
+    const Run refused = runTool({QStringLiteral("variants"), classFile(dir)});
+    QCOMPARE(refused.exitCode, 1);
+    QCOMPARE(refused.out.split(QLatin1Char('\n')).at(1).section(QLatin1Char('\t'), 0, 1),
+        QStringLiteral("Иванов Иван Иванович\t2"));
+    QVERIFY(QString::fromUtf8(refused.err).contains(QStringLiteral("сдвинутся")));
+}
+
+void tst_KeyTool::variantsCsv()
+{
+    QProcess process;
+    process.start(QStringLiteral(KEYTOOL_PATH),
+        {QStringLiteral("variants"), classFile(dir), QStringLiteral("--csv")});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 1);
+    const PlainCsv::Table csv = PlainCsv::parse(process.readAllStandardOutput());
+    QVERIFY(csv.byteOrderMark);
+    QCOMPARE(csv.records.size(), 3);
+    QCOMPARE(csv.records.at(0).size(), 12);
+    QCOMPARE(csv.records.at(0).at(5), QStringLiteral("L, бит/блок"));
+    // Variant 1 is Лена's plane 1: its codes stay text, L has a decimal comma.
+    const QStringList first = csv.records.at(1);
+    QCOMPARE(first.mid(0, 4), QStringList({"Мама Мыла Раму", "1", "Лена", "1"}));
+    QCOMPARE(first.at(5), QStringLiteral("2,70677"));
+    QCOMPARE(PlainCsv::textOf(first.at(8)), QStringLiteral("10"));
+    QCOMPARE(csv.records.at(2).at(1), QStringLiteral("2"));
+}
+
+void tst_KeyTool::variantsOfAnEmptyClass()
+{
+    const QString path = writeClass(dir, QStringLiteral("пусто.txt"), "# группа 101\n\n");
+    const Run run = runTool({QStringLiteral("variants"), path});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(run.out.isEmpty());
+    QCOMPARE(QString::fromUtf8(run.err),
+        QStringLiteral("huffman-lab-key: ") + path
+            + QStringLiteral(": в списке нет ни одного имени: вариантам некого назначить\n"));
+}
+
+// The teacher finds the table in --help, and so in the man page.
+void tst_KeyTool::variantsInHelp()
+{
+    const Run run = runTool({QStringLiteral("--help")});
+    for (const Variant &variant : Variants::all()) {
+        const QString line = QStringLiteral("    %1 — %2, плоскость %3")
+                                 .arg(variant.number)
+                                 .arg(variant.picture)
+                                 .arg(variant.plane);
+        QVERIFY2(run.out.contains(line), qPrintable(line));
+    }
 }
 
 namespace {

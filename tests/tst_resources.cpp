@@ -25,14 +25,20 @@ private slots:
 void TestResources::pictures_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::newRow("Лена") << ":/images/images/lena.bmp";
-    QTest::newRow("Барбара") << ":/images/images/barbara.bmp";
-    QTest::newRow("Золотой холм") << ":/images/images/goldhill.bmp";
+    // The first three end in two bytes of padding; the later ones, written by Pillow, do not.
+    QTest::addColumn<int>("fileSize");
+    QTest::newRow("Лена") << ":/images/images/lena.bmp" << 263224;
+    QTest::newRow("Барбара") << ":/images/images/barbara.bmp" << 263224;
+    QTest::newRow("Золотой холм") << ":/images/images/goldhill.bmp" << 263224;
+    for (const char *name : {"astronaut", "coffee", "rocket", "brick", "hubble", "gravel"})
+        QTest::newRow(name) << QStringLiteral(":/images/images/%1.bmp").arg(QLatin1String(name))
+                            << 263222;
 }
 
 void TestResources::pictures()
 {
     QFETCH(QString, path);
+    QFETCH(int, fileSize);
     const QImage picture(path);
     QCOMPARE(picture.size(), QSize(512, 512));
     QCOMPARE(picture.format(), QImage::Format_Indexed8);
@@ -43,7 +49,7 @@ void TestResources::pictures()
     QCOMPARE(table.size(), 256);
     for (int i = 0; i < 256; ++i)
         QCOMPARE(table[i], qRgb(i, i, i));
-    QCOMPARE(QFile(path).size(), 263224);
+    QCOMPARE(QFile(path).size(), fileSize);
 }
 
 void TestResources::windowIconOffersBothSizes()
@@ -105,7 +111,10 @@ void TestResources::storedUncompressed_data()
     QTest::addColumn<QString>("path");
     for (const char *path : {":/icons/images/QuarnelClass.ico", ":/icons/images/Check.png",
              ":/icons/images/Output.png", ":/images/images/lena.bmp", ":/images/images/barbara.bmp",
-             ":/images/images/goldhill.bmp", ":/actions/Resources/zoom.png"})
+             ":/images/images/goldhill.bmp", ":/images/images/astronaut.bmp",
+             ":/images/images/coffee.bmp", ":/images/images/rocket.bmp",
+             ":/images/images/brick.bmp", ":/images/images/hubble.bmp",
+             ":/images/images/gravel.bmp", ":/actions/Resources/zoom.png"})
         QTest::newRow(path) << QString::fromLatin1(path);
 }
 

@@ -77,4 +77,9 @@ if(EXISTS ${qt_prefix}/licenses-libjpeg-turbo)
 endif()
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/qt-flags.txt ${CMAKE_CURRENT_LIST_DIR}/mingw-w64-x86_64.cmake
         DESTINATION licenses/qt)
+# The built-in pictures' sources and licences: the Debian copyright file names each picture's,
+# and CC0's text goes beside it (Debian's systems have it in common-licenses).
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION licenses/pictures
+        RENAME COPYRIGHT.txt)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/licenses/CC0-1.0.txt DESTINATION licenses/pictures)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/README-windows.txt DESTINATION . RENAME README.txt)

@@ -47,7 +47,8 @@ app="$folder/$top"
 for path in huffman-lab.exe huffman-lab-key.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
     Qt6PrintSupport.dll plugins/platforms/qwindows.dll plugins/styles/qwindowsvistastyle.dll \
     plugins/imageformats/qjpeg.dll plugins/imageformats/qico.dll translations/qtbase_ru.qm \
-    qt.conf LICENSE.txt README.txt licenses/qt/QT-BUILD.txt licenses/qt/qt-flags.txt; do
+    qt.conf LICENSE.txt README.txt licenses/qt/QT-BUILD.txt licenses/qt/qt-flags.txt \
+    licenses/pictures/COPYRIGHT.txt licenses/pictures/CC0-1.0.txt; do
     check "the zip holds $path" test -s "$app/$path"
 done
 check "the zip holds Qt's licence texts" bash -c 'ls "$1"/licenses/qt/LGPL-3.0*' sh "$app"
