@@ -11,6 +11,7 @@
 #include "picturereader.h"
 #include "spreadsheettext.h"
 #include "submission.h"
+#include "variants.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -470,7 +471,10 @@ SpreadsheetText::Row row(const Line &line, bool csv)
 
 QList<VariantPlane> variantTable()
 {
-    return {};
+    QList<VariantPlane> table;
+    for (const Variant &variant : Variants::all())
+        table.append({variant.picture, variant.plane});
+    return table;
 }
 
 KeyClass::Output checkResults(const QStringList &arguments, const QList<VariantPlane> &variants)

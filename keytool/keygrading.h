@@ -75,7 +75,7 @@ private:
     std::map<QString, QList<QImage>> pictures;
 };
 
-// The program's variants, as their pictures and planes.
+// The program's variants (Variants), as their pictures and planes: variant k is item k - 1.
 QList<VariantPlane> variantTable();
 
 // check-results PATH... [--class FILE] [--columns ...] [--csv]

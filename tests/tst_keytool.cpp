@@ -1054,20 +1054,21 @@ void tst_KeyTool::checkResultsMoodleFolder()
         return folder + QLatin1Char('/') + QString::fromUtf8(name)
             + QStringLiteral("_%1_assignsubmission_file_/").arg(number);
     };
-    const QString lena = QStringLiteral("Лена");
-    // Moodle shows given name first: the same student.
+    // Student k of the list does variant k. Moodle shows given name first: the same student.
+    const Variant first = *Variants::variant(1);
+    const Variant second = *Variants::variant(2);
     writeWork(student("Мама Раму", 101) + QStringLiteral("отчет.odt"),
-        HandedIn::odt(HandedIn::record(
-            QStringLiteral("Мама Мыла Раму"), QStringLiteral("0,3,0,4"), lena, 1)));
+        HandedIn::odt(HandedIn::record(QStringLiteral("Мама Мыла Раму"), QStringLiteral("0,3,0,4"),
+            first.picture, first.plane, 1)));
     writeWork(student("Мама Раму", 101) + QStringLiteral("Thumbs.db"), "\0\1");
     // A report claiming a wrong code right, and the results saved right beside it.
-    SessionRecord claimed = HandedIn::record(
-        QStringLiteral("Иванов Иван Иванович"), QStringLiteral("0,2,3,2"), lena, 1);
+    SessionRecord claimed = HandedIn::record(QStringLiteral("Иванов Иван Иванович"),
+        QStringLiteral("0,2,3,2"), second.picture, second.plane, 2);
     claimed.planes.first().typed[0] = QStringLiteral("0101");
     writeWork(
         student("Иванов Иван Иванович", 102) + QStringLiteral("отчет.odt"), HandedIn::odt(claimed));
-    const SessionRecord saved = HandedIn::record(
-        QStringLiteral("Иванов Иван Иванович"), QStringLiteral("0,2,3,2"), lena, 1);
+    const SessionRecord saved = HandedIn::record(QStringLiteral("Иванов Иван Иванович"),
+        QStringLiteral("0,2,3,2"), second.picture, second.plane, 2);
     writeWork(
         student("Иванов Иван Иванович", 102) + QStringLiteral("результаты.json"), saved.toJson());
     writeWork(student("Иванов Иван Иванович", 102) + QStringLiteral("результаты.csv"), "x");
@@ -1080,14 +1081,18 @@ void tst_KeyTool::checkResultsMoodleFolder()
     QCOMPARE(run.exitCode, 1); // the cut report
     const QStringList lines = run.out.split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 6);
+    const auto plane = [](const Variant &variant) {
+        return QStringLiteral("«%1», плоскость %2").arg(variant.picture).arg(variant.plane);
+    };
     QCOMPARE(lines.at(0),
-        QStringLiteral("Мама Мыла Раму\t\tверно\t5 из 5\t3 из 3\tзачтено\tвсе верно; «Лена», "
-                       "плоскость 1"));
+        QStringLiteral("Мама Мыла Раму\t1\tверно\t5 из 5\t3 из 3\tзачтено\tвсе верно; ")
+            + plane(first));
     QCOMPARE(lines.at(1),
-        QStringLiteral("Иванов Иван Иванович\t\tверно\t5 из 5\t3 из 3\tзачтено\tвсе верно; "
-                       "«Лена», плоскость 1; сдано работ: 2 (в строке — результаты.json; отчет.odt — "
-                       "не зачтено)"));
-    QCOMPARE(lines.at(2), QStringLiteral("Сёмин Пётр Фёдорович\t\t\t\t\tнет работы\t"));
+        QStringLiteral("Иванов Иван Иванович\t2\tверно\t5 из 5\t3 из 3\tзачтено\tвсе верно; ")
+            + plane(second)
+            + QStringLiteral("; сдано работ: 2 (в строке — результаты.json; отчет.odt — не "
+                             "зачтено)"));
+    QCOMPARE(lines.at(2), QStringLiteral("Сёмин Пётр Фёдорович\t3\t\t\t\tнет работы\t"));
     QCOMPARE(lines.at(3), QString());
     QVERIFY2(lines.at(4).startsWith(QStringLiteral("Петров Пётр Петрович\t\t\t\t\tне "
                                                    "зачтено\tнет в списке группы; отчет.odt: файл "
@@ -1121,9 +1126,9 @@ void tst_KeyTool::checkResultsMoodleFolder()
     const Run report = runTool({QStringLiteral("check-results"),
         student("Иванов Иван Иванович", 102) + QStringLiteral("отчет.odt")});
     QCOMPARE(report.exitCode, 0);
-    QVERIFY2(report.out.contains(QStringLiteral("\tне зачтено\t«Лена», плоскость 1: в строке 1 "
-                                                "введено «0101» — неверно; «Лена», плоскость 1: в "
-                                                "файле проверка отмечена как верная")),
+    QVERIFY2(report.out.contains(QStringLiteral("\tне зачтено\t") + plane(second)
+                 + QStringLiteral(": в строке 1 введено «0101» — неверно; ") + plane(second)
+                 + QStringLiteral(": в файле проверка отмечена как верная")),
         qPrintable(report.out));
 }
 
