@@ -1048,7 +1048,8 @@ void tst_KeyTool::checkResultsMoodleFolder()
         "\xEF\xBB\xBFФИО;Адрес электронной почты\n"
         "Мама Мыла Раму;mama@example.ru\n"
         "Иванов Иван Иванович;ivanov@example.ru\n"
-        "Сёмин Пётр Фёдорович;semin@example.ru\n");
+        "Сёмин Пётр Фёдорович;semin@example.ru\n"
+        "Орлов Олег Олегович;orlov@example.ru\n");
     const QString folder = dir.filePath(QStringLiteral("Лабораторная 3-1234567"));
     const auto student = [&folder](const char *name, int number) {
         return folder + QLatin1Char('/') + QString::fromUtf8(name)
@@ -1057,10 +1058,12 @@ void tst_KeyTool::checkResultsMoodleFolder()
     // Student k of the list does variant k. Moodle shows given name first: the same student.
     const Variant first = *Variants::variant(1);
     const Variant second = *Variants::variant(2);
-    writeWork(student("Мама Раму", 101) + QStringLiteral("отчет.odt"),
-        HandedIn::odt(HandedIn::record(QStringLiteral("Мама Мыла Раму"), QStringLiteral("0,3,0,4"),
-            first.picture, first.plane, 1)));
+    const QByteArray mamasReport = HandedIn::odt(HandedIn::record(
+        QStringLiteral("Мама Мыла Раму"), QStringLiteral("0,3,0,4"), first.picture, first.plane, 1));
+    writeWork(student("Мама Раму", 101) + QStringLiteral("отчет.odt"), mamasReport);
     writeWork(student("Мама Раму", 101) + QStringLiteral("Thumbs.db"), "\0\1");
+    // Another student's report handed in as one's own: the name and the variant give it away.
+    writeWork(student("Орлов Олег Олегович", 104) + QStringLiteral("отчет.odt"), mamasReport);
     // A report claiming a wrong code right, and the results saved right beside it.
     SessionRecord claimed = HandedIn::record(QStringLiteral("Иванов Иван Иванович"),
         QStringLiteral("0,2,3,2"), second.picture, second.plane, 2);
@@ -1080,7 +1083,7 @@ void tst_KeyTool::checkResultsMoodleFolder()
         {QStringLiteral("check-results"), folder, QStringLiteral("--class"), classPath}, true);
     QCOMPARE(run.exitCode, 1); // the cut report
     const QStringList lines = run.out.split(QLatin1Char('\n'));
-    QCOMPARE(lines.size(), 6);
+    QCOMPARE(lines.size(), 7);
     const auto plane = [](const Variant &variant) {
         return QStringLiteral("«%1», плоскость %2").arg(variant.picture).arg(variant.plane);
     };
@@ -1093,11 +1096,15 @@ void tst_KeyTool::checkResultsMoodleFolder()
             + QStringLiteral("; сдано работ: 2 (в строке — результаты.json; отчет.odt — не "
                              "зачтено)"));
     QCOMPARE(lines.at(2), QStringLiteral("Сёмин Пётр Фёдорович\t3\t\t\t\tнет работы\t"));
-    QCOMPARE(lines.at(3), QString());
-    QVERIFY2(lines.at(4).startsWith(QStringLiteral("Петров Пётр Петрович\t\t\t\t\tне "
+    QCOMPARE(lines.at(3),
+        QStringLiteral("Орлов Олег Олегович\t1\tверно\t5 из 5\t3 из 3\tне зачтено\tработа на имя "
+                       "«Мама Мыла Раму», а сдал(а) «Орлов Олег Олегович»; работа по варианту 1, "
+                       "а по списку группы — вариант 4"));
+    QCOMPARE(lines.at(4), QString());
+    QVERIFY2(lines.at(5).startsWith(QStringLiteral("Петров Пётр Петрович\t\t\t\t\tне "
                                                    "зачтено\tнет в списке группы; отчет.odt: файл "
                                                    "поврежден")),
-        qPrintable(lines.at(4)));
+        qPrintable(lines.at(5)));
     const QString err = QString::fromUtf8(run.err);
     QCOMPARE(err.count(QLatin1Char('\n')), 1);
     QVERIFY2(err.contains(QStringLiteral("Thumbs.db: пропущен: ")), qPrintable(err));
@@ -1110,7 +1117,7 @@ void tst_KeyTool::checkResultsMoodleFolder()
             QStringLiteral("--csv")});
     QVERIFY(process.waitForFinished(60000));
     const PlainCsv::Table csv = PlainCsv::parse(process.readAllStandardOutput());
-    QCOMPARE(csv.records.size(), 4);
+    QCOMPARE(csv.records.size(), 5);
     QCOMPARE(csv.records.at(0),
         (QStringList {"Адрес электронной почты", "ФИО", "Вариант", "Домашнее задание", "Коды",
             "Показатели", "Оценка", "Отзыв"}));
