@@ -43,6 +43,12 @@ QString quoted(const QString &text)
     return QStringLiteral("«") + ClassFile::shown(text, 40) + QStringLiteral("»");
 }
 
+// A handed-in file's or folder's name is the student's text: shown, never sent raw to a terminal.
+QString fileName(const QString &path)
+{
+    return ClassFile::shown(QFileInfo(path).fileName(), 100);
+}
+
 QString planeLabel(const SessionRecord::Plane &plane)
 {
     if (plane.plane == 0)
@@ -412,7 +418,7 @@ Work judged(Grader &grader, Submission submission, const QString &classListName,
     } else {
         work.judgement.variant = assigned;
         work.judgement.faults.append(
-            QFileInfo(submission.path).fileName() + QStringLiteral(": ") + submission.problem);
+            fileName(submission.path) + QStringLiteral(": ") + submission.problem);
     }
     work.submission = std::move(submission);
     return work;
@@ -450,13 +456,12 @@ SpreadsheetText::Row row(const Line &line, bool csv)
         QStringList others;
         for (const Work *work : line.works) {
             if (work != shown)
-                others.append(QFileInfo(work->submission.path).fileName() + QStringLiteral(" — ")
+                others.append(fileName(work->submission.path) + QStringLiteral(" — ")
                     + work->judgement.verdict());
         }
         reason += QStringLiteral("; сдано работ: %1 (в строке — %2; %3)")
                       .arg(line.works.size())
-                      .arg(QFileInfo(shown->submission.path).fileName(),
-                          others.join(QStringLiteral("; ")));
+                      .arg(fileName(shown->submission.path), others.join(QStringLiteral("; ")));
     }
     row.append({judgement.variant ? QString::number(*judgement.variant) : QString(), Kind::Number});
     row.append({judgement.homework, Kind::Label});
@@ -600,8 +605,8 @@ KeyClass::Output checkResults(const QStringList &arguments, const QList<VariantP
         }
         Line alone;
         alone.name = work.who.isEmpty()
-            ? QStringLiteral("(имя неизвестно: %1)").arg(QFileInfo(work.submission.path).fileName())
-            : work.who;
+            ? QStringLiteral("(имя неизвестно: %1)").arg(fileName(work.submission.path))
+            : ClassFile::shown(work.who, 100);
         alone.works.append(&work);
         (roll ? apart : lines).append(alone);
     }

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QtEndian>
 
 #include <private/qzipreader_p.h>
@@ -180,12 +181,15 @@ QStringList Submission::find(const QStringList &paths, QStringList *missing)
     }
     // The results table beside its data is one handed-in work with it.
     QStringList kept;
+    QSet<QString> seen;
     for (const QString &file : std::as_const(files)) {
         if (file.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)
             && QFileInfo::exists(file.chopped(4) + QStringLiteral(".json")))
             continue;
-        if (!kept.contains(file))
+        if (!seen.contains(file)) {
+            seen.insert(file);
             kept.append(file);
+        }
     }
     return kept;
 }
