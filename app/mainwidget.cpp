@@ -2,30 +2,25 @@
 #include "mainwidget.h"
 
 #include "blockmarking.h"
-#include "contexthelp.h"
 #include "codecelldelegate.h"
+#include "contexthelp.h"
 #include "focusframestyle.h"
 #include "formfit.h"
 #include "homeworkfeedback.h"
 #include "im.h"
+#include "labsession.h"
 #include "namecode.h"
-#include "picturefiledialog.h"
 #include "planecomparisontab.h"
 #include "qswitch.h"
 #include "resultsexport.h"
-#include "savefiledialog.h"
 #include "ui_mainwidget.h"
 #include "wheelguard.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
@@ -34,47 +29,9 @@
 MainWidget::MainWidget(QWidget *parent)
     : QWidget(parent)
     , ui(std::make_unique<Ui_MainWidget>())
+    , session(new LabSession(this))
+    , modalDialogs(Dialogs::standard(this))
 {
-    modalDialogs.messageBox = [this](const QString &title, const QString &text) {
-        QMessageBox::information(this, title, text, QMessageBox::Ok, QMessageBox::NoButton);
-    };
-    modalDialogs.warning = [this](const QString &title, const QString &text) {
-        QMessageBox::warning(this, title, text, QMessageBox::Ok, QMessageBox::NoButton);
-    };
-    modalDialogs.closeQuestion = [this](const QString &title, const QString &text) {
-        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, this);
-        QPushButton *save = box.addButton(QStringLiteral("Сохранить"), QMessageBox::AcceptRole);
-        QPushButton *discard
-            = box.addButton(QStringLiteral("Не сохранять"), QMessageBox::DestructiveRole);
-        QPushButton *cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
-        box.setDefaultButton(save);
-        box.setEscapeButton(cancel);
-        box.exec();
-        if (box.clickedButton() == save)
-            return CloseAnswer::Save;
-        if (box.clickedButton() == discard)
-            return CloseAnswer::Discard;
-        return CloseAnswer::Cancel;
-    };
-    modalDialogs.openFileName
-        = [this](const QString &caption, const QString &dir, const QString &filter) {
-              return PictureFileDialog::getOpenFileName(this, caption, dir, filter);
-          };
-    modalDialogs.printDialog = [](QWidget *parent, const QString &documentName,
-                                   const std::function<void(QPagedPaintDevice *)> &print) {
-        // Widgets print as drawn on the screen: at the screen's resolution text and lines stay
-        // vectors, while the style's pixmaps at printer resolution take seconds and megabytes.
-        QPrinter printer(QPrinter::ScreenResolution);
-        printer.setDocName(documentName);
-        QPrintDialog dialog(&printer, parent);
-        if (dialog.exec() == QDialog::Accepted)
-            print(&printer);
-    };
-    modalDialogs.saveFileName
-        = [](QWidget *parent, const QString &caption, const QString &dir, const QString &filter) {
-              return SaveFileDialog::getSaveFileName(parent, caption, dir, filter);
-          };
-
     // Also connects the dial to the LCD, before the dial's slot below: the analysis reads the
     // plane number from the LCD.
     ui->setupUi(this);
@@ -115,6 +72,7 @@ MainWidget::MainWidget(QWidget *parent)
     // The homework check decides whether the built-in pictures are offered.
     ui->comboBox->setVisible(false);
     planeIndex = ui->dial->value() - 1;
+    session->selectPlane(planeIndex);
     new WheelGuard(ui->dial);
 
     ui->tableWidget->setColumnCount(5);
@@ -134,17 +92,27 @@ MainWidget::MainWidget(QWidget *parent)
             break;
         }
     }
-    resultsExport = new ResultsExport(*ui, modalDialogs, this);
+    resultsExport = new ResultsExport(session, ui->tableWidget, ui->textEdit, modalDialogs, this);
+    resultsExport->saveButton()->setIconSize(ui->pushButton_4->iconSize());
+    ui->verticalLayout_4->addWidget(resultsExport->saveButton());
 
     planeComparison = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, this);
-    new ContextHelp(*ui, viewer, modalDialogs, this); // F1, the guide and the hints beside the tabs
+    // F1, the guide and the hints beside the tabs.
+    new ContextHelp(ui->tabWidget, ui->tab_2, ui->comboBox, viewer, modalDialogs, this);
     describeControls();
     // The grey version is offered right after the file it is for.
     setTabOrder(ui->pushButton_2, greyButton);
     setTabOrder(greyButton, ui->dial);
-    homeworkFeedback = new HomeworkFeedback(this, ui->label_6, ui->pushButton, modalDialogs);
+    homeworkFeedback
+        = new HomeworkFeedback(session, this, ui->label_6, ui->pushButton, modalDialogs);
 
     showFocusAlways();
+
+    // The window shows what the session holds; the session decides.
+    connect(session, &LabSession::pictureChanged, this, [this] { splitPlanes(); });
+    connect(session, &LabSession::planeAnalysed, this, &MainWidget::showAnalysis);
+    connect(session, &LabSession::checked, this, [this](bool right) { showCodeCheck(right); });
+    connect(ui->tableWidget, &QTableWidget::itemChanged, this, &MainWidget::onCodeEdited);
 
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(onApplay(bool)));
     connect(ui->comboBox, SIGNAL(textActivated(QString)), this, SLOT(onActivateCombo(QString)));
@@ -154,7 +122,12 @@ MainWidget::MainWidget(QWidget *parent)
     connect(ui->pushButton_4, SIGNAL(clicked(bool)), this, SLOT(onGetScroll(bool)));
 }
 
-MainWidget::~MainWidget() = default;
+MainWidget::~MainWidget()
+{
+    // The children outlive this part of the window: a code cell's editor closed as the table
+    // goes must not reach the session through it.
+    disconnect(ui->tableWidget, nullptr, this, nullptr);
+}
 
 void MainWidget::showFocusAlways()
 {
@@ -219,8 +192,8 @@ void MainWidget::changeEvent(QEvent *event)
 void MainWidget::closeEvent(QCloseEvent *event)
 {
     if (resultsExport->hasUnsavedWork()) {
-        const CloseAnswer answer = modalDialogs.closeQuestion(
-            QStringLiteral("Выход из программы"), QStringLiteral("Сохранить результаты перед выходом?"));
+        const CloseAnswer answer = modalDialogs->closeQuestion(QStringLiteral("Выход из программы"),
+            QStringLiteral("Сохранить результаты перед выходом?"));
         // A cancelled or failed save keeps the window, as Отмена does.
         if (answer == CloseAnswer::Cancel
             || (answer == CloseAnswer::Save && !resultsExport->save())) {

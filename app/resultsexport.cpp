@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "resultsexport.h"
 
+#include "dialogs.h"
 #include "filesaver.h"
 #include "greyconversion.h"
+#include "labsession.h"
 #include "resultstable.h"
-#include "ui_mainwidget.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -17,7 +18,9 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QTableWidget>
 #include <QTextDocument>
+#include <QTextEdit>
 
 #include <set>
 
@@ -46,20 +49,21 @@ QByteArray pngOf(const QImage &image)
 
 } // namespace
 
-ResultsExport::ResultsExport(Ui_MainWidget &ui, const MainWidget::Dialogs &dialogs, QWidget *window)
+ResultsExport::ResultsExport(const LabSession *session, QTableWidget *table, QTextEdit *report,
+    std::shared_ptr<const Dialogs> dialogs, QWidget *window)
     : QObject(window)
-    , ui(ui)
-    , dialogs(dialogs)
+    , session(session)
+    , table(table)
+    , report(report)
+    , dialogs(std::move(dialogs))
     , window(window)
 {
-    QTableWidget *const table = ui.tableWidget;
 
     button = new QPushButton(window);
     button->setObjectName(QStringLiteral("saveResultsButton"));
     button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     button->setMaximumHeight(75);
     button->setIcon(window->style()->standardIcon(QStyle::SP_DialogSaveButton));
-    button->setIconSize(ui.pushButton_4->iconSize());
     button->setFlat(true);
     button->setAutoDefault(false);
     button->setToolTip(QStringLiteral("Сохранить результаты…"));
@@ -68,7 +72,6 @@ ResultsExport::ResultsExport(Ui_MainWidget &ui, const MainWidget::Dialogs &dialo
         QStringLiteral("Сохраняет таблицу в файл CSV, а рядом отчет в файл TXT и плоскость в "
                        "файл PNG"));
     button->setEnabled(false);
-    ui.verticalLayout_4->addWidget(button);
     connect(button, &QPushButton::clicked, this, &ResultsExport::save);
 
     copyAction = new QAction(QStringLiteral("Копировать"), table);
@@ -90,37 +93,28 @@ ResultsExport::ResultsExport(Ui_MainWidget &ui, const MainWidget::Dialogs &dialo
     table->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     // Every analysis, output and edit of the report; what the student typed there counts too.
-    connect(ui.textEdit->document(), &QTextDocument::contentsChanged, this,
-        [this] { ++reportChanges; });
+    connect(report->document(), &QTextDocument::contentsChanged, this, [this] { ++reportChanges; });
+    connect(session, &LabSession::planeAnalysed, this, &ResultsExport::analysed);
 }
 
-void ResultsExport::analysed(const PlaneStatistics &statistics, const QImage &analysedPlane,
-    const QString &analysedName, int analysedPlaneNumber)
+void ResultsExport::analysed()
 {
-    stats = statistics;
-    plane = analysedPlane;
-    pictureName = analysedName;
-    planeNumber = analysedPlaneNumber;
     button->setEnabled(true);
     saveAction->setEnabled(true);
 }
 
 QStringList ResultsExport::typedCodes() const
 {
-    QStringList typed;
-    const QTableWidget *table = ui.tableWidget;
-    const int rows = qMin(ResultsTable::hiddenRows, table->rowCount());
-    for (int row = 0; row < rows; ++row) {
-        const QTableWidgetItem *cell = table->item(row, ResultsTable::CodeColumn);
-        typed.append(cell ? cell->data(Qt::DisplayRole).toString() : QString());
-    }
-    return typed;
+    const AnalysedPlane *plane = session->currentPlane();
+    return plane ? plane->typed : QStringList();
 }
 
 void ResultsExport::copySelection()
 {
-    const ResultsTable results(stats, typedCodes());
-    const QTableWidget *table = ui.tableWidget;
+    const AnalysedPlane *plane = session->currentPlane();
+    if (!plane)
+        return;
+    const ResultsTable results(plane->statistics, plane->typed);
     // Whatever the selection mode: the rows and columns that hold a selected cell, with the
     // unselected cells among them left empty, as a spreadsheet copies a ragged selection.
     std::set<std::pair<int, int>> selected;
@@ -149,7 +143,10 @@ void ResultsExport::copySelection()
 
 void ResultsExport::copyTable()
 {
-    const ResultsTable results(stats, typedCodes());
+    const AnalysedPlane *plane = session->currentPlane();
+    if (!plane)
+        return;
+    const ResultsTable results(plane->statistics, plane->typed);
     if (results.rowCount() == 0)
         return;
     toClipboard(results.all());
@@ -157,7 +154,8 @@ void ResultsExport::copyTable()
 
 bool ResultsExport::hasUnsavedWork() const
 {
-    if (stats.types.isEmpty())
+    const AnalysedPlane *plane = session->currentPlane();
+    if (!plane || plane->statistics.types.isEmpty())
         return false; // nothing the save could write
     return reportChanges != savedReportChanges || typedCodes() != savedCodes;
 }
@@ -188,35 +186,38 @@ QString ResultsExport::suggestedPath() const
     if (folder.isEmpty()) {
         const QString documents
             = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        folder = !documents.isEmpty() && QFileInfo(documents).isDir() ? documents
-                                                                       : QDir::homePath();
+        folder
+            = !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
     }
-    return QDir(folder).filePath(suggestedName(pictureName, planeNumber));
+    const AnalysedPlane *plane = session->currentPlane();
+    return QDir(folder).filePath(suggestedName(plane->picture, plane->plane));
 }
 
 bool ResultsExport::save()
 {
-    if (stats.types.isEmpty())
+    const AnalysedPlane *plane = session->currentPlane();
+    if (!plane || plane->statistics.types.isEmpty())
         return false;
-    QString path = dialogs.saveFileName(
+    QString path = dialogs->saveFileName(
         window, saveTitle, suggestedPath(), QStringLiteral("Таблица CSV (*.csv);;Все файлы (*)"));
-    if (path.isEmpty())
+    plane = session->currentPlane(); // as it is after the dialog
+    if (path.isEmpty() || !plane)
         return false;
     if (!path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
         path += QStringLiteral(".csv");
     const QString base = path.left(path.size() - 4);
 
-    const QStringList typed = typedCodes();
+    const QStringList typed = plane->typed;
     const quint64 reportSaved = reportChanges;
-    const ResultsTable results(stats, typed);
+    const ResultsTable results(plane->statistics, typed);
     const FileSaver::Result saved = FileSaver::save({
         {path, SpreadsheetText::csv(results.all())},
-        {base + QStringLiteral(".txt"), ui.textEdit->toPlainText().toUtf8() + '\n'},
-        {base + QStringLiteral(".png"), pngOf(plane)},
+        {base + QStringLiteral(".txt"), report->toPlainText().toUtf8() + '\n'},
+        {base + QStringLiteral(".png"), pngOf(plane->image)},
     });
     lastFolder = QFileInfo(path).absolutePath();
     if (!saved.ok()) {
-        dialogs.warning(saveTitle,
+        dialogs->warning(saveTitle,
             QStringLiteral("Не удалось сохранить результаты\n%1\n%2")
                 .arg(QDir::toNativeSeparators(saved.failedPath), saved.reason));
         return false;

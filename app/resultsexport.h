@@ -1,17 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "mainwidget.h"
-#include "planestatistics.h"
-
-#include <QImage>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class LabSession;
 class QAction;
 class QPushButton;
-class Ui_MainWidget;
+class QTableWidget;
+class QTextEdit;
+class QWidget;
+struct Dialogs;
 
 // Gets the lab's results out of the window: Ctrl+C and the table's context menu copy cells or
 // the whole table for a spreadsheet, and "Сохранить результаты…" writes the table as CSV, the
@@ -21,13 +23,11 @@ class ResultsExport : public QObject
     Q_OBJECT
 
 public:
-    // Adds the save button to the lab tab and the actions to the results table.
-    ResultsExport(Ui_MainWidget &ui, const MainWidget::Dialogs &dialogs, QWidget *window);
-
-    // What the last analysis put into the table, the plane it analysed, and the picture as the
-    // report names it with the plane's number (0 for a picture analysed whole).
-    void analysed(const PlaneStatistics &stats, const QImage &plane, const QString &pictureName,
-        int planeNumber);
+    // Adds the actions to the results table and makes the save button (saveButton(), for the
+    // window to place). What it copies and saves is the session's current plane, the codes typed
+    // for it included; the report is what the text file gets, the table where the selection is.
+    ResultsExport(const LabSession *session, QTableWidget *table, QTextEdit *report,
+        std::shared_ptr<const Dialogs> dialogs, QWidget *window);
 
     QPushButton *saveButton() const { return button; }
 
@@ -46,22 +46,21 @@ public slots:
     bool save();
 
 private:
-    // The texts in the hidden code cells: the student's, whatever the table shows there.
+    // What the student typed for the current plane.
     QStringList typedCodes() const;
+    void analysed();
     QString suggestedPath() const;
 
-    Ui_MainWidget &ui;
-    const MainWidget::Dialogs &dialogs;
+    const LabSession *const session;
+    QTableWidget *const table;
+    QTextEdit *const report;
+    const std::shared_ptr<const Dialogs> dialogs;
     QWidget *const window;
     QPushButton *button = nullptr;
     QAction *copyAction = nullptr;
     QAction *copyTableAction = nullptr;
     QAction *saveAction = nullptr;
 
-    PlaneStatistics stats;
-    QImage plane;
-    QString pictureName;
-    int planeNumber = 0;
     QString lastFolder;
     // Changes of the report pane, counted; what it was at the last save, and the typed codes.
     quint64 reportChanges = 0;
