@@ -13,9 +13,10 @@ namespace {
 
 using Record = ClassFile::Record;
 
-const QString refusedName = QStringLiteral("поле имени в окне программы не примет «%1» (%2): нужны ");
+const QString refusedName
+    = QStringLiteral("поле имени в окне программы не примет «%1» (%2): нужны ");
 
-enum class Role { None, FullName, Surname, GivenName, Patronymic, Answer };
+enum class Role { None, FullName, Surname, GivenName, Patronymic, Answer, Identifier };
 
 // What a header cell names, from its words: "ФИО", "Фамилия, имя, отчество", "Студент",
 // "Ответ", "Ваш ответ (счётчики длин кодов)", ...
@@ -28,9 +29,8 @@ Role headerRole(const QString &cell)
             c = QLatin1Char(' ');
     }
     const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    const auto has = [&words](const char16_t *word) {
-        return words.contains(QString::fromUtf16(word));
-    };
+    const auto has
+        = [&words](const char16_t *word) { return words.contains(QString::fromUtf16(word)); };
     const auto hasStart = [&words](const char16_t *start) {
         for (const QString &word : words) {
             if (word.startsWith(QString::fromUtf16(start)))
@@ -38,6 +38,13 @@ Role headerRole(const QString &cell)
         }
         return false;
     };
+    // Whatever identifies a student to a gradebook: Moodle's "Адрес электронной почты",
+    // "Идентификационный номер", "ID number", "Имя пользователя" (before "имя" means a name).
+    if (has(u"email") || (has(u"e") && has(u"mail")) || hasStart(u"почт")
+        || (hasStart(u"идентификац") && has(u"номер")) || has(u"idnumber")
+        || (has(u"id") && has(u"number")) || has(u"username") || has(u"логин")
+        || (has(u"имя") && has(u"пользователя")))
+        return Role::Identifier;
     if (has(u"фио") || (has(u"фамилия") && (has(u"имя") || has(u"отчество"))) || has(u"студент")
         || has(u"студентка") || has(u"учащийся") || has(u"обучающийся") || has(u"student")
         || (has(u"full") && has(u"name")))
@@ -98,6 +105,8 @@ struct Layout
 {
     ClassList::Columns columns;
     bool header = false;
+    int identifier = 0; // the column identifying a student to a gradebook, from the header
+    QString identifierTitle;
     QString refusal;
 };
 
@@ -107,6 +116,7 @@ std::optional<Layout> fromHeader(const Record &first, bool wantAnswer)
     int fullName = 0;
     int answer = 0;
     int parts[3] = {0, 0, 0}; // surname, given name, patronymic
+    int identifier = 0;
     bool any = false;
     for (int column = 1; column <= first.cells.size(); ++column) {
         const Role role = headerRole(cell(first, column));
@@ -120,6 +130,8 @@ std::optional<Layout> fromHeader(const Record &first, bool wantAnswer)
             parts[1] = column;
         else if (role == Role::Patronymic && !parts[2])
             parts[2] = column;
+        else if (role == Role::Identifier && !identifier)
+            identifier = column;
         any = any || role != Role::None;
     }
     // A lone "Имя" may be a list's own title; a header needs a word no name line has.
@@ -128,6 +140,9 @@ std::optional<Layout> fromHeader(const Record &first, bool wantAnswer)
 
     Layout layout;
     layout.header = true;
+    layout.identifier = identifier;
+    if (identifier)
+        layout.identifierTitle = cell(first, identifier).trimmed();
     const QString where = QStringLiteral("в строке заголовков (строка %1) ").arg(first.line);
     const QString orColumns = QStringLiteral(" либо укажите столбцы параметром --columns");
     // A lone "Имя" beside an answer is the whole name, as forms ask it.
@@ -153,8 +168,8 @@ std::optional<Layout> fromHeader(const Record &first, bool wantAnswer)
     }
     if (wantAnswer) {
         if (!answer) {
-            layout.refusal = where
-                + QStringLiteral("нет столбца с ответом: назовите его «Ответ»") + orColumns;
+            layout.refusal
+                = where + QStringLiteral("нет столбца с ответом: назовите его «Ответ»") + orColumns;
             return layout;
         }
         layout.columns.answerColumn = answer;
@@ -242,6 +257,7 @@ ClassList::Parsed parse(
         layout.columns = guessed(records, wantAnswer);
     }
     const ClassList::Columns &columns = layout.columns;
+    parsed.identifierTitle = layout.identifierTitle;
     const bool isTable = !table.separator.isNull();
     const auto at = [isTable](int column) { return isTable ? column : 0; };
 
@@ -281,13 +297,15 @@ ClassList::Parsed parse(
         }
         if (!NameCode::acceptable(entry.name)) {
             problems.append({record.line, at(columns.nameColumn),
-                refusedName.arg(ClassFile::shown(entry.name),
-                    ClassFile::shown(NameRule::problem(entry.name)))
+                refusedName.arg(
+                    ClassFile::shown(entry.name), ClassFile::shown(NameRule::problem(entry.name)))
                     + NameRule::description()});
             continue;
         }
         if (wantAnswer)
             entry.answer = FieldText::counters(cell(record, answer));
+        if (layout.identifier)
+            entry.identifier = cell(record, layout.identifier).trimmed();
         parsed.entries.append(entry);
     }
     std::stable_sort(problems.begin(), problems.end(),
@@ -330,7 +348,8 @@ std::optional<ClassList::Columns> ClassList::Columns::parse(const QString &text,
     }
     Columns columns;
     columns.nameColumn = columnNumber(match.captured(1));
-    const int to = match.captured(2).isEmpty() ? columns.nameColumn : columnNumber(match.captured(2));
+    const int to
+        = match.captured(2).isEmpty() ? columns.nameColumn : columnNumber(match.captured(2));
     columns.nameCount = to - columns.nameColumn + 1;
     columns.answerColumn = match.captured(3).isEmpty() ? 0 : columnNumber(match.captured(3));
     const bool badAnswer = !match.captured(3).isEmpty()

@@ -12,7 +12,8 @@
 // A class's file for the teacher's key, read by ClassFile: a plain list (one name a line, or
 // name TAB counters) or a table exported from a spreadsheet or an online form. Which cells hold
 // the name and the answer comes from a header row, recognised by its words (ФИО, Фамилия, Имя,
-// Отчество, Студент, Ответ, Счетчики, in any case), else from the cells themselves: the first
+// Отчество, Студент, Ответ, Счетчики, in any case; an e-mail or ID number column beside them is
+// kept as each entry's identifier), else from the cells themselves: the first
 // column of names (or three adjacent columns of single words: surname, given name, patronymic),
 // and for answers the first column after it holding lists with commas (else simply the next).
 // Columns can also be given. Names and counters are shaped as the window's fields shape pasted
@@ -25,6 +26,7 @@ public:
         int line = 0; // from 1
         QString name;
         QString answer; // the counters, for a file of answers
+        QString identifier; // the cell of the identifier column, when the header names one
     };
     using Problem = ClassFile::Problem;
 
@@ -49,6 +51,9 @@ public:
         QList<Problem> problems;
         QString notice; // how the file was read, when a teacher should know (its encoding)
         QString refusal; // the file as a whole cannot be read so: why and what to do
+        // The header of the column identifying a student to a gradebook (an e-mail address,
+        // "Идентификационный номер", "ID number", a user name); empty when there is none.
+        QString identifierTitle;
     };
 
     // One full name a record.

@@ -67,6 +67,8 @@ private slots:
     void names();
     void columns_data();
     void columns();
+    void identifierColumn_data();
+    void identifierColumn();
 };
 
 // Every way a teacher's file arrives, as spreadsheets and forms write it: each gives the plain
@@ -352,6 +354,41 @@ void tst_ClassList::columns()
         QCOMPARE((QList<int> {parsed->nameColumn, parsed->nameCount, parsed->answer()}), columns);
     else
         QVERIFY(error.contains(QStringLiteral("--columns")));
+}
+
+// The column that identifies a student to a gradebook, by its header, whatever the name's form.
+void tst_ClassList::identifierColumn_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("entries"); // "name:identifier"
+
+    QTest::newRow("Moodle's e-mail after the name")
+        << QByteArray("ФИО;Адрес электронной почты\nМама Мыла Раму; mama@example.ru \n")
+        << "Адрес электронной почты" << QStringList {"Мама Мыла Раму:mama@example.ru"};
+    QTest::newRow("ID number after a name in three columns")
+        << QByteArray("Фамилия;Имя;Отчество;Идентификационный номер\nМама;Мыла;Раму;007\n")
+        << "Идентификационный номер" << QStringList {"Мама Мыла Раму:007"};
+    QTest::newRow("a user name first, not a given name")
+        << QByteArray("Имя пользователя,E-mail,ФИО\nmama,m@example.ru,Мама Мыла Раму\n")
+        << "Имя пользователя" << QStringList {"Мама Мыла Раму:mama"};
+    QTest::newRow("no header, no identifier")
+        << QByteArray("Мама Мыла Раму;mama@example.ru\n") << ""
+        << QStringList {"Мама Мыла Раму:"};
+}
+
+void tst_ClassList::identifierColumn()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, title);
+    QFETCH(QStringList, entries);
+
+    const ClassList::Parsed parsed = ClassList::names(file);
+    QCOMPARE(parsed.identifierTitle, title);
+    QStringList read;
+    for (const ClassList::Entry &entry : parsed.entries)
+        read << entry.name + QLatin1Char(':') + entry.identifier;
+    QCOMPARE(read, entries);
 }
 
 QTEST_GUILESS_MAIN(tst_ClassList)

@@ -3,6 +3,7 @@
 
 #include "bitplanes.h"
 #include "fieldtext.h"
+#include "handedin.h"
 #include "homeworkdiagnosis.h"
 #include "lab.h"
 #include "namecode.h"
@@ -184,6 +185,7 @@ private slots:
     void variantsCsv();
     void variantsOfAnEmptyClass();
     void variantsInHelp();
+    void checkResultsMoodleFolder();
 
 private:
     QTemporaryDir dir;
@@ -454,6 +456,11 @@ void tst_KeyTool::badArguments_data()
     QTest::newRow("variants, columns without a class")
         << QStringList {"variants", "--columns", "2"};
     QTest::newRow("variants of two classes") << QStringList {"variants", "a.txt", "b.txt"};
+    QTest::newRow("check-results without a folder") << QStringList {"check-results", "--csv"};
+    QTest::newRow("check-results, columns without a class")
+        << QStringList {"check-results", "работы", "--columns", "2"};
+    QTest::newRow("check-results, class without a file")
+        << QStringList {"check-results", "работы", "--class"};
 }
 
 // Bad arguments are rejected before any file is touched: x.bmp need not exist.
@@ -1101,6 +1108,120 @@ void tst_KeyTool::reportOfAVariant()
     QVERIFY(report.contains(QStringLiteral("найдено %1 типов блоков").arg(answers.typeCount)));
     for (qsizetype row = 0; row < answers.codes.size(); ++row)
         QVERIFY(report.contains(QStringLiteral("%1 %2 ").arg(row + 1).arg(answers.codes.at(row))));
+}
+
+namespace {
+
+void writeWork(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+} // namespace
+
+// A group's works as Moodle's "download all submissions" gives them, one folder a student, and the
+// class list a teacher exports with an e-mail column: one line a student of the list, in its
+// order, the works of others apart, the e-mail carried into the gradebook's CSV.
+void tst_KeyTool::checkResultsMoodleFolder()
+{
+    QTemporaryDir dir;
+    const QString classPath = dir.filePath(QStringLiteral("группа.csv"));
+    writeWork(classPath,
+        "\xEF\xBB\xBFФИО;Адрес электронной почты\n"
+        "Мама Мыла Раму;mama@example.ru\n"
+        "Иванов Иван Иванович;ivanov@example.ru\n"
+        "Сёмин Пётр Фёдорович;semin@example.ru\n"
+        "Орлов Олег Олегович;orlov@example.ru\n");
+    const QString folder = dir.filePath(QStringLiteral("Лабораторная 3-1234567"));
+    const auto student = [&folder](const char *name, int number) {
+        return folder + QLatin1Char('/') + QString::fromUtf8(name)
+            + QStringLiteral("_%1_assignsubmission_file_/").arg(number);
+    };
+    // Student k of the list does variant k. Moodle shows given name first: the same student.
+    const Variant first = *Variants::variant(1);
+    const Variant second = *Variants::variant(2);
+    const QByteArray mamasReport = HandedIn::odt(HandedIn::record(
+        QStringLiteral("Мама Мыла Раму"), QStringLiteral("0,3,0,4"), first.picture, first.plane, 1));
+    writeWork(student("Мама Раму", 101) + QStringLiteral("отчет.odt"), mamasReport);
+    writeWork(student("Мама Раму", 101) + QStringLiteral("Thumbs.db"), "\0\1");
+    // Another student's report handed in as one's own: the name and the variant give it away.
+    writeWork(student("Орлов Олег Олегович", 104) + QStringLiteral("отчет.odt"), mamasReport);
+    // A report claiming a wrong code right, and the results saved right beside it.
+    SessionRecord claimed = HandedIn::record(QStringLiteral("Иванов Иван Иванович"),
+        QStringLiteral("0,2,3,2"), second.picture, second.plane, 2);
+    claimed.planes.first().typed[0] = QStringLiteral("0101");
+    writeWork(
+        student("Иванов Иван Иванович", 102) + QStringLiteral("отчет.odt"), HandedIn::odt(claimed));
+    const SessionRecord saved = HandedIn::record(QStringLiteral("Иванов Иван Иванович"),
+        QStringLiteral("0,2,3,2"), second.picture, second.plane, 2);
+    writeWork(
+        student("Иванов Иван Иванович", 102) + QStringLiteral("результаты.json"), saved.toJson());
+    writeWork(student("Иванов Иван Иванович", 102) + QStringLiteral("результаты.csv"), "x");
+    // Not on the list, and the report cut short in the upload.
+    writeWork(student("Петров Пётр Петрович", 103) + QStringLiteral("отчет.odt"),
+        HandedIn::odt(saved).left(300));
+
+    const Run run = runTool(
+        {QStringLiteral("check-results"), folder, QStringLiteral("--class"), classPath}, true);
+    QCOMPARE(run.exitCode, 1); // the cut report
+    const QStringList lines = run.out.split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 7);
+    const auto plane = [](const Variant &variant) {
+        return QStringLiteral("«%1», плоскость %2").arg(variant.picture).arg(variant.plane);
+    };
+    QCOMPARE(lines.at(0),
+        QStringLiteral("Мама Мыла Раму\t1\tверно\t5 из 5\t3 из 3\tзачтено\tвсе верно; ")
+            + plane(first));
+    QCOMPARE(lines.at(1),
+        QStringLiteral("Иванов Иван Иванович\t2\tверно\t5 из 5\t3 из 3\tзачтено\tвсе верно; ")
+            + plane(second)
+            + QStringLiteral("; сдано работ: 2 (в строке — результаты.json; отчет.odt — не "
+                             "зачтено)"));
+    QCOMPARE(lines.at(2), QStringLiteral("Сёмин Пётр Фёдорович\t3\t\t\t\tнет работы\t"));
+    QCOMPARE(lines.at(3),
+        QStringLiteral("Орлов Олег Олегович\t1\tверно\t5 из 5\t3 из 3\tне зачтено\tработа на имя "
+                       "«Мама Мыла Раму», а сдал(а) «Орлов Олег Олегович»; работа по варианту 1, "
+                       "а по списку группы — вариант 4"));
+    QCOMPARE(lines.at(4), QString());
+    QVERIFY2(lines.at(5).startsWith(QStringLiteral("Петров Пётр Петрович\t\t\t\t\tне "
+                                                   "зачтено\tнет в списке группы; отчет.odt: файл "
+                                                   "поврежден")),
+        qPrintable(lines.at(5)));
+    const QString err = QString::fromUtf8(run.err);
+    QCOMPARE(err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(err.contains(QStringLiteral("Thumbs.db: пропущен: ")), qPrintable(err));
+
+    // The same for the gradebook: the e-mail first, the grade and the feedback in their own
+    // columns, the work of no listed student kept out.
+    QProcess process;
+    process.start(QStringLiteral(KEYTOOL_PATH),
+        {QStringLiteral("check-results"), folder, QStringLiteral("--class"), classPath,
+            QStringLiteral("--csv")});
+    QVERIFY(process.waitForFinished(60000));
+    const PlainCsv::Table csv = PlainCsv::parse(process.readAllStandardOutput());
+    QCOMPARE(csv.records.size(), 5);
+    QCOMPARE(csv.records.at(0),
+        (QStringList {"Адрес электронной почты", "ФИО", "Вариант", "Домашнее задание", "Коды",
+            "Показатели", "Оценка", "Отзыв"}));
+    QCOMPARE(
+        csv.records.at(2).mid(0, 2), (QStringList {"ivanov@example.ru", "Иванов Иван Иванович"}));
+    QCOMPARE(csv.records.at(2).at(6), QStringLiteral("зачтено"));
+    QCOMPARE(csv.records.at(3).mid(6), (QStringList {"", "нет работы"}));
+    QVERIFY(
+        QString::fromUtf8(process.readAllStandardError())
+            .contains(QStringLiteral("«Петров Пётр Петрович» нет в списке группы: не зачтено")));
+
+    // The claim over the wrong code alone: named, with its row and what was typed.
+    const Run report = runTool({QStringLiteral("check-results"),
+        student("Иванов Иван Иванович", 102) + QStringLiteral("отчет.odt")});
+    QCOMPARE(report.exitCode, 0);
+    QVERIFY2(report.out.contains(QStringLiteral("\tне зачтено\t") + plane(second)
+                 + QStringLiteral(": в строке 1 введено «0101» — неверно; ") + plane(second)
+                 + QStringLiteral(": в файле проверка отмечена как верная")),
+        qPrintable(report.out));
 }
 
 QTEST_MAIN(tst_KeyTool)
