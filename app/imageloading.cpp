@@ -3,9 +3,9 @@
 
 #include "bitplanes.h"
 #include "greyconversion.h"
-#include "planecomparisontab.h"
 #include "im.h"
 #include "picturereader.h"
+#include "planecomparisontab.h"
 #include "ui_mainwidget.h"
 
 #include <QLabel>
@@ -116,8 +116,10 @@ void MainWidget::analyseLoaded(const QString &name)
 {
     const bool split = !currentImage.isNull()
         && currentImage.cacheKey() == planes[size_t(planeIndex)].cacheKey();
-    if (split)
+    if (split) {
         planesName = name;
+        planeComparison->setPictureName(name);
+    }
     pictureName = currentImage.isNull() ? QString() : name;
     reportedPicture = ReportedPicture {name, !split};
     analysePlane();

@@ -2,8 +2,8 @@
 #include "mainwidget.h"
 
 #include "blockmarking.h"
-#include "contexthelp.h"
 #include "codecelldelegate.h"
+#include "contexthelp.h"
 #include "focusframestyle.h"
 #include "formfit.h"
 #include "homeworkfeedback.h"
@@ -136,7 +136,8 @@ MainWidget::MainWidget(QWidget *parent)
     }
     resultsExport = new ResultsExport(*ui, modalDialogs, this);
 
-    planeComparison = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, this);
+    planeComparison
+        = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, modalDialogs, this);
     new ContextHelp(*ui, viewer, modalDialogs, this); // F1, the guide and the hints beside the tabs
     describeControls();
     // The grey version is offered right after the file it is for.
@@ -219,8 +220,8 @@ void MainWidget::changeEvent(QEvent *event)
 void MainWidget::closeEvent(QCloseEvent *event)
 {
     if (resultsExport->hasUnsavedWork()) {
-        const CloseAnswer answer = modalDialogs.closeQuestion(
-            QStringLiteral("Выход из программы"), QStringLiteral("Сохранить результаты перед выходом?"));
+        const CloseAnswer answer = modalDialogs.closeQuestion(QStringLiteral("Выход из программы"),
+            QStringLiteral("Сохранить результаты перед выходом?"));
         // A cancelled or failed save keeps the window, as Отмена does.
         if (answer == CloseAnswer::Cancel
             || (answer == CloseAnswer::Save && !resultsExport->save())) {

@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
-#include <QMimeData>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStyle>
@@ -27,11 +26,7 @@ const QString saveTitle = QStringLiteral("Сохранить результат�
 
 void toClipboard(const QList<SpreadsheetText::Row> &rows)
 {
-    // Calc pastes the HTML table, where codes keep their text format; editors take the text.
-    auto *data = new QMimeData;
-    data->setText(SpreadsheetText::tsv(rows));
-    data->setHtml(SpreadsheetText::html(rows));
-    QGuiApplication::clipboard()->setMimeData(data);
+    QGuiApplication::clipboard()->setMimeData(SpreadsheetText::mimeData(rows));
 }
 
 QByteArray pngOf(const QImage &image)
@@ -188,8 +183,8 @@ QString ResultsExport::suggestedPath() const
     if (folder.isEmpty()) {
         const QString documents
             = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        folder = !documents.isEmpty() && QFileInfo(documents).isDir() ? documents
-                                                                       : QDir::homePath();
+        folder
+            = !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
     }
     return QDir(folder).filePath(suggestedName(pictureName, planeNumber));
 }
