@@ -135,6 +135,8 @@ private:
     void analyse();
 
     QImage loadedPicture;
+    bool splitInView = false;
+    QImage planesSource; // the grey picture the stored planes were cut from
     QString loadedName;
     std::array<QImage, planeCount> storedPlanes;
     QString storedPlanesName;

@@ -3,7 +3,6 @@
 
 #include "helpwindow.h"
 #include "im.h"
-#include "ui_mainwidget.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -114,15 +113,15 @@ private:
 
 } // namespace
 
-ContextHelp::ContextHelp(
-    const Ui_MainWidget &ui, Im *viewer, const MainWidget::Dialogs &dialogs, QWidget *window)
+ContextHelp::ContextHelp(QTabWidget *tabs, QWidget *labTab, QWidget *comboBox, Im *viewer,
+    std::shared_ptr<const Dialogs> dialogs, QWidget *window)
     : QObject(window)
     , window(window)
-    , tabs(ui.tabWidget)
-    , labTab(ui.tab_2)
-    , comboBox(ui.comboBox)
+    , tabs(tabs)
+    , labTab(labTab)
+    , comboBox(comboBox)
     , viewer(viewer)
-    , dialogs(dialogs)
+    , dialogs(std::move(dialogs))
 {
     // Anywhere in the program: the construction window too, which has no shortcuts of its own.
     auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), window);
@@ -184,11 +183,7 @@ void ContextHelp::showGuide(const QString &anchor)
 {
     if (!helpWindow) {
         // Its own window beside the main one, closed with it.
-        helpWindow = new HelpWindow(
-            [this](QWidget *parent, const QString &documentName, const HelpWindow::PrintTo &print) {
-                dialogs.printDialog(parent, documentName, print);
-            },
-            window);
+        helpWindow = new HelpWindow(dialogs, window);
     }
     helpWindow->showSection(anchor);
 }

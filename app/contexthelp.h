@@ -2,16 +2,17 @@
 #pragma once
 
 #include "helpwindow.h"
-#include "mainwidget.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
+#include <memory>
+
 class Im;
 class QTabWidget;
 class QToolButton;
-class Ui_MainWidget;
+struct Dialogs;
 
 // The guide at hand in the main window: F1 anywhere in the program and the "?" in the corner of
 // the tab bar open "Справка" at the section of the control in use; and three hints where a
@@ -22,9 +23,10 @@ class ContextHelp : public QObject
     Q_OBJECT
 
 public:
-    // dialogs is read when printing, so tests may replace its print dialog later.
-    ContextHelp(
-        const Ui_MainWidget &ui, Im *viewer, const MainWidget::Dialogs &dialogs, QWidget *window);
+    // tabs: the window's tabs, labTab the lab's among them; comboBox the built-in pictures'
+    // list, whose place the empty viewer's hint names. The guide prints through dialogs.
+    ContextHelp(QTabWidget *tabs, QWidget *labTab, QWidget *comboBox, Im *viewer,
+        std::shared_ptr<const Dialogs> dialogs, QWidget *window);
 
     // The guide's section for a control: the first of the widget and its parents that has one;
     // empty when none has.
@@ -57,7 +59,7 @@ private:
     QWidget *comboBox;
     Im *viewer;
     QWidget *viewerHint = nullptr;
-    const MainWidget::Dialogs &dialogs;
+    const std::shared_ptr<const Dialogs> dialogs;
     QToolButton *button = nullptr;
     QPointer<HelpWindow> helpWindow;
 };

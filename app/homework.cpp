@@ -56,7 +56,7 @@ void MainWidget::onApplay(bool)
         ui->lineEdit->setText(name);
     }
     if (name.isEmpty()) {
-        modalDialogs.messageBox(
+        modalDialogs->messageBox(
             homeworkTitle, QStringLiteral("Не введены фамилия, имя и отчество.\n"));
         return;
     }

@@ -33,10 +33,10 @@ QBoxLayout *boxHolding(QLayout *root, QWidget *widget, int *index)
 } // namespace
 
 HomeworkFeedback::HomeworkFeedback(
-    QWidget *window, QLabel *verdict, QWidget *checkButton, const MainWidget::Dialogs &dialogs)
+    QWidget *window, QLabel *verdict, QWidget *checkButton, std::shared_ptr<const Dialogs> dialogs)
     : QObject(window)
     , window(window)
-    , dialogs(dialogs)
+    , dialogs(std::move(dialogs))
 {
     QWidget *page = verdict->parentWidget();
     diagnosisLabel = new QLabel(page);
@@ -134,20 +134,7 @@ void HomeworkFeedback::showDiagnosis(const QString &text)
 void HomeworkFeedback::showConstruction()
 {
     if (!construction) {
-        // Each dialog goes through the window's seam when it is needed.
-        ConstructionWindow::Dialogs forwarded {
-            [this](QWidget *parent, const QString &documentName,
-                const ConstructionWindow::Dialogs::PrintTo &print) {
-                dialogs.printDialog(parent, documentName, print);
-            },
-            [this](QWidget *parent, const QString &caption, const QString &dir,
-                const QString &filter) {
-                return dialogs.saveFileName(parent, caption, dir, filter);
-            },
-            // Its only message is a failed save.
-            [this](const QString &title, const QString &text) { dialogs.warning(title, text); },
-        };
-        construction = new ConstructionWindow(rightName, forwarded, window);
+        construction = new ConstructionWindow(rightName, dialogs, window);
         construction->setObjectName(QStringLiteral("constructionWindow"));
     }
     QString note;

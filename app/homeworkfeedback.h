@@ -2,15 +2,17 @@
 #pragma once
 
 #include "huffmanconstruction.h"
-#include "mainwidget.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
+#include <memory>
+
 class ConstructionWindow;
 class QLabel;
 class QPushButton;
+struct Dialogs;
 
 // What the homework tab says beside the verdict: after a wrong check, why the answer is wrong
 // (without giving it away); after a right one, a button that opens the construction of the code.
@@ -20,10 +22,10 @@ class HomeworkFeedback : public QObject
 
 public:
     // Places its label and button under verdict (label_6) in window, the button next after
-    // checkButton in the tab order; the dialogs are read when they are needed, so tests may
-    // replace them later.
-    HomeworkFeedback(
-        QWidget *window, QLabel *verdict, QWidget *checkButton, const MainWidget::Dialogs &dialogs);
+    // checkButton in the tab order; the construction window asks for its dialogs through
+    // dialogs.
+    HomeworkFeedback(QWidget *window, QLabel *verdict, QWidget *checkButton,
+        std::shared_ptr<const Dialogs> dialogs);
 
     // countersText: the right answer the student gave; the construction shown is the one that
     // gives it.
@@ -40,7 +42,7 @@ private:
     void showConstruction();
 
     QWidget *window;
-    const MainWidget::Dialogs &dialogs;
+    const std::shared_ptr<const Dialogs> dialogs;
     QLabel *diagnosisLabel = nullptr;
     QPushButton *constructionButton = nullptr;
     QString rightName; // the name of the latest right check

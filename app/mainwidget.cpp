@@ -9,23 +9,17 @@
 #include "homeworkfeedback.h"
 #include "im.h"
 #include "namecode.h"
-#include "picturefiledialog.h"
 #include "planecomparisontab.h"
 #include "qswitch.h"
 #include "resultsexport.h"
-#include "savefiledialog.h"
 #include "ui_mainwidget.h"
 #include "wheelguard.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
@@ -34,47 +28,8 @@
 MainWidget::MainWidget(QWidget *parent)
     : QWidget(parent)
     , ui(std::make_unique<Ui_MainWidget>())
+    , modalDialogs(Dialogs::standard(this))
 {
-    modalDialogs.messageBox = [this](const QString &title, const QString &text) {
-        QMessageBox::information(this, title, text, QMessageBox::Ok, QMessageBox::NoButton);
-    };
-    modalDialogs.warning = [this](const QString &title, const QString &text) {
-        QMessageBox::warning(this, title, text, QMessageBox::Ok, QMessageBox::NoButton);
-    };
-    modalDialogs.closeQuestion = [this](const QString &title, const QString &text) {
-        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, this);
-        QPushButton *save = box.addButton(QStringLiteral("Сохранить"), QMessageBox::AcceptRole);
-        QPushButton *discard
-            = box.addButton(QStringLiteral("Не сохранять"), QMessageBox::DestructiveRole);
-        QPushButton *cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
-        box.setDefaultButton(save);
-        box.setEscapeButton(cancel);
-        box.exec();
-        if (box.clickedButton() == save)
-            return CloseAnswer::Save;
-        if (box.clickedButton() == discard)
-            return CloseAnswer::Discard;
-        return CloseAnswer::Cancel;
-    };
-    modalDialogs.openFileName
-        = [this](const QString &caption, const QString &dir, const QString &filter) {
-              return PictureFileDialog::getOpenFileName(this, caption, dir, filter);
-          };
-    modalDialogs.printDialog = [](QWidget *parent, const QString &documentName,
-                                   const std::function<void(QPagedPaintDevice *)> &print) {
-        // Widgets print as drawn on the screen: at the screen's resolution text and lines stay
-        // vectors, while the style's pixmaps at printer resolution take seconds and megabytes.
-        QPrinter printer(QPrinter::ScreenResolution);
-        printer.setDocName(documentName);
-        QPrintDialog dialog(&printer, parent);
-        if (dialog.exec() == QDialog::Accepted)
-            print(&printer);
-    };
-    modalDialogs.saveFileName
-        = [](QWidget *parent, const QString &caption, const QString &dir, const QString &filter) {
-              return SaveFileDialog::getSaveFileName(parent, caption, dir, filter);
-          };
-
     // Also connects the dial to the LCD, before the dial's slot below: the analysis reads the
     // plane number from the LCD.
     ui->setupUi(this);
@@ -134,11 +89,14 @@ MainWidget::MainWidget(QWidget *parent)
             break;
         }
     }
-    resultsExport = new ResultsExport(*ui, modalDialogs, this);
+    resultsExport = new ResultsExport(ui->tableWidget, ui->textEdit, modalDialogs, this);
+    resultsExport->saveButton()->setIconSize(ui->pushButton_4->iconSize());
+    ui->verticalLayout_4->addWidget(resultsExport->saveButton());
 
     planeComparison
         = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, modalDialogs, this);
-    new ContextHelp(*ui, viewer, modalDialogs, this); // F1, the guide and the hints beside the tabs
+    // F1, the guide and the hints beside the tabs.
+    new ContextHelp(ui->tabWidget, ui->tab_2, ui->comboBox, viewer, modalDialogs, this);
     describeControls();
     // The grey version is offered right after the file it is for.
     setTabOrder(ui->pushButton_2, greyButton);
@@ -220,7 +178,7 @@ void MainWidget::changeEvent(QEvent *event)
 void MainWidget::closeEvent(QCloseEvent *event)
 {
     if (resultsExport->hasUnsavedWork()) {
-        const CloseAnswer answer = modalDialogs.closeQuestion(QStringLiteral("Выход из программы"),
+        const CloseAnswer answer = modalDialogs->closeQuestion(QStringLiteral("Выход из программы"),
             QStringLiteral("Сохранить результаты перед выходом?"));
         // A cancelled or failed save keeps the window, as Отмена does.
         if (answer == CloseAnswer::Cancel

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "bitblock.h"
+#include "dialogs.h"
 #include "planestatistics.h"
 #include "typedcodes.h"
 
@@ -13,7 +14,6 @@
 #include <QWidget>
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -24,7 +24,6 @@ class PlaneComparisonTab;
 class QCloseEvent;
 class QEvent;
 class QKeyEvent;
-class QPagedPaintDevice;
 class QLabel;
 class QPushButton;
 class QSwitch;
@@ -39,35 +38,13 @@ class MainWidget : public QWidget
     Q_OBJECT
 
 public:
-    // The answers to "Сохранить результаты перед выходом?".
-    enum class CloseAnswer { Save, Discard, Cancel };
-
-    // Every modal dialog goes through these, so tests can answer them without a nested event
-    // loop. The defaults open the real dialogs, parented to the window.
-    struct Dialogs
-    {
-        std::function<void(const QString &title, const QString &text)> messageBox;
-        // The same for what went wrong (a file not read or not saved, memory short): with the
-        // warning icon.
-        std::function<void(const QString &title, const QString &text)> warning;
-        std::function<CloseAnswer(const QString &title, const QString &text)> closeQuestion;
-        std::function<QString(const QString &caption, const QString &dir, const QString &filter)>
-            openFileName;
-        // The construction window's print and save dialogs, over that window; the save dialog
-        // also saves the lab's results. printDialog calls print with the printer when the
-        // student chooses to print.
-        std::function<void(QWidget *parent, const QString &documentName,
-            const std::function<void(QPagedPaintDevice *device)> &print)>
-            printDialog;
-        std::function<QString(
-            QWidget *parent, const QString &caption, const QString &dir, const QString &filter)>
-            saveFileName;
-    };
+    using CloseAnswer = Dialogs::CloseAnswer;
 
     explicit MainWidget(QWidget *parent = nullptr);
     ~MainWidget() override;
 
-    Dialogs &dialogs() { return modalDialogs; }
+    // Every modal dialog of the window and its helpers: tests answer them here.
+    Dialogs &dialogs() { return *modalDialogs; }
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -150,6 +127,6 @@ private:
     std::optional<ReportedPicture> reportedPicture;
     TypedCodes typedCodes;
 
-    Dialogs modalDialogs;
+    std::shared_ptr<Dialogs> modalDialogs;
     ResultsExport *resultsExport = nullptr;
 };

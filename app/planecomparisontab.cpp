@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "planecomparisontab.h"
 
+#include "dialogs.h"
 #include "filesaver.h"
 #include "planecomparison.h"
 #include "planesummary.h"
@@ -15,10 +16,10 @@
 #include <QTabWidget>
 
 PlaneComparisonTab::PlaneComparisonTab(QTabWidget *tabs, QWidget *labTab, QDial *dial,
-    const MainWidget::Dialogs &dialogs, QObject *parent)
+    std::shared_ptr<const Dialogs> dialogs, QObject *parent)
     : QObject(parent)
     , tabs(tabs)
-    , dialogs(dialogs)
+    , dialogs(std::move(dialogs))
     , labTab(labTab)
     , comparison(new PlaneComparison(tabs))
 {
@@ -60,7 +61,7 @@ bool PlaneComparisonTab::save(bool chart)
         folder
             = !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
     }
-    QString path = dialogs.saveFileName(tabs->window(), title,
+    QString path = dialogs->saveFileName(tabs->window(), title,
         QDir(folder).filePath(suggestedName(pictureName, chart)),
         chart ? QStringLiteral("Диаграмма PNG (*.png)") : QStringLiteral("Таблица CSV (*.csv)"));
     if (path.isEmpty())
@@ -79,7 +80,7 @@ bool PlaneComparisonTab::save(bool chart)
     }
     const FileSaver::Result saved = FileSaver::save({{path, data}});
     if (!saved.ok()) {
-        dialogs.warning(title,
+        dialogs->warning(title,
             QStringLiteral("Не удалось сохранить сравнение плоскостей\n%1\n%2")
                 .arg(QDir::toNativeSeparators(saved.failedPath), saved.reason));
         return false;

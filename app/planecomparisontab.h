@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "mainwidget.h"
-
 #include <QImage>
 #include <QObject>
 
 #include <array>
+#include <memory>
 
+struct Dialogs;
 class PlaneComparison;
 class QDial;
 class QTabWidget;
@@ -20,7 +20,7 @@ class PlaneComparisonTab : public QObject
 
 public:
     PlaneComparisonTab(QTabWidget *tabs, QWidget *labTab, QDial *dial,
-        const MainWidget::Dialogs &dialogs, QObject *parent);
+        std::shared_ptr<const Dialogs> dialogs, QObject *parent);
 
     PlaneComparison *page() const { return comparison; }
     // A greyscale picture was split: its figures, worked out when the tab is next in sight (a
@@ -46,7 +46,7 @@ private:
     void updateFigures();
 
     QTabWidget *const tabs;
-    const MainWidget::Dialogs &dialogs;
+    const std::shared_ptr<const Dialogs> dialogs;
     QWidget *const labTab;
     PlaneComparison *const comparison;
     std::array<QImage, 8> pendingPlanes;

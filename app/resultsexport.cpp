@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "resultsexport.h"
 
+#include "dialogs.h"
 #include "filesaver.h"
 #include "greyconversion.h"
 #include "resultstable.h"
-#include "ui_mainwidget.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -16,7 +16,9 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QTableWidget>
 #include <QTextDocument>
+#include <QTextEdit>
 
 #include <set>
 
@@ -41,20 +43,20 @@ QByteArray pngOf(const QImage &image)
 
 } // namespace
 
-ResultsExport::ResultsExport(Ui_MainWidget &ui, const MainWidget::Dialogs &dialogs, QWidget *window)
+ResultsExport::ResultsExport(
+    QTableWidget *table, QTextEdit *report, std::shared_ptr<const Dialogs> dialogs, QWidget *window)
     : QObject(window)
-    , ui(ui)
-    , dialogs(dialogs)
+    , table(table)
+    , report(report)
+    , dialogs(std::move(dialogs))
     , window(window)
 {
-    QTableWidget *const table = ui.tableWidget;
 
     button = new QPushButton(window);
     button->setObjectName(QStringLiteral("saveResultsButton"));
     button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     button->setMaximumHeight(75);
     button->setIcon(window->style()->standardIcon(QStyle::SP_DialogSaveButton));
-    button->setIconSize(ui.pushButton_4->iconSize());
     button->setFlat(true);
     button->setAutoDefault(false);
     button->setToolTip(QStringLiteral("Сохранить результаты…"));
@@ -63,7 +65,6 @@ ResultsExport::ResultsExport(Ui_MainWidget &ui, const MainWidget::Dialogs &dialo
         QStringLiteral("Сохраняет таблицу в файл CSV, а рядом отчет в файл TXT и плоскость в "
                        "файл PNG"));
     button->setEnabled(false);
-    ui.verticalLayout_4->addWidget(button);
     connect(button, &QPushButton::clicked, this, &ResultsExport::save);
 
     copyAction = new QAction(QStringLiteral("Копировать"), table);
@@ -85,8 +86,7 @@ ResultsExport::ResultsExport(Ui_MainWidget &ui, const MainWidget::Dialogs &dialo
     table->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     // Every analysis, output and edit of the report; what the student typed there counts too.
-    connect(ui.textEdit->document(), &QTextDocument::contentsChanged, this,
-        [this] { ++reportChanges; });
+    connect(report->document(), &QTextDocument::contentsChanged, this, [this] { ++reportChanges; });
 }
 
 void ResultsExport::analysed(const PlaneStatistics &statistics, const QImage &analysedPlane,
@@ -103,7 +103,6 @@ void ResultsExport::analysed(const PlaneStatistics &statistics, const QImage &an
 QStringList ResultsExport::typedCodes() const
 {
     QStringList typed;
-    const QTableWidget *table = ui.tableWidget;
     const int rows = qMin(ResultsTable::hiddenRows, table->rowCount());
     for (int row = 0; row < rows; ++row) {
         const QTableWidgetItem *cell = table->item(row, ResultsTable::CodeColumn);
@@ -115,7 +114,6 @@ QStringList ResultsExport::typedCodes() const
 void ResultsExport::copySelection()
 {
     const ResultsTable results(stats, typedCodes());
-    const QTableWidget *table = ui.tableWidget;
     // Whatever the selection mode: the rows and columns that hold a selected cell, with the
     // unselected cells among them left empty, as a spreadsheet copies a ragged selection.
     std::set<std::pair<int, int>> selected;
@@ -193,7 +191,7 @@ bool ResultsExport::save()
 {
     if (stats.types.isEmpty())
         return false;
-    QString path = dialogs.saveFileName(
+    QString path = dialogs->saveFileName(
         window, saveTitle, suggestedPath(), QStringLiteral("Таблица CSV (*.csv);;Все файлы (*)"));
     if (path.isEmpty())
         return false;
@@ -206,12 +204,12 @@ bool ResultsExport::save()
     const ResultsTable results(stats, typed);
     const FileSaver::Result saved = FileSaver::save({
         {path, SpreadsheetText::csv(results.all())},
-        {base + QStringLiteral(".txt"), ui.textEdit->toPlainText().toUtf8() + '\n'},
+        {base + QStringLiteral(".txt"), report->toPlainText().toUtf8() + '\n'},
         {base + QStringLiteral(".png"), pngOf(plane)},
     });
     lastFolder = QFileInfo(path).absolutePath();
     if (!saved.ok()) {
-        dialogs.warning(saveTitle,
+        dialogs->warning(saveTitle,
             QStringLiteral("Не удалось сохранить результаты\n%1\n%2")
                 .arg(QDir::toNativeSeparators(saved.failedPath), saved.reason));
         return false;

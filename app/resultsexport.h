@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "mainwidget.h"
 #include "planestatistics.h"
 
 #include <QImage>
@@ -9,9 +8,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class QAction;
 class QPushButton;
-class Ui_MainWidget;
+class QTableWidget;
+class QTextEdit;
+class QWidget;
+struct Dialogs;
 
 // Gets the lab's results out of the window: Ctrl+C and the table's context menu copy cells or
 // the whole table for a spreadsheet, and "Сохранить результаты…" writes the table as CSV, the
@@ -21,8 +25,10 @@ class ResultsExport : public QObject
     Q_OBJECT
 
 public:
-    // Adds the save button to the lab tab and the actions to the results table.
-    ResultsExport(Ui_MainWidget &ui, const MainWidget::Dialogs &dialogs, QWidget *window);
+    // Adds the actions to the results table and makes the save button (saveButton(), for the
+    // window to place); the report is what the text file gets.
+    ResultsExport(QTableWidget *table, QTextEdit *report, std::shared_ptr<const Dialogs> dialogs,
+        QWidget *window);
 
     // What the last analysis put into the table, the plane it analysed, and the picture as the
     // report names it with the plane's number (0 for a picture analysed whole).
@@ -50,8 +56,9 @@ private:
     QStringList typedCodes() const;
     QString suggestedPath() const;
 
-    Ui_MainWidget &ui;
-    const MainWidget::Dialogs &dialogs;
+    QTableWidget *const table;
+    QTextEdit *const report;
+    const std::shared_ptr<const Dialogs> dialogs;
     QWidget *const window;
     QPushButton *button = nullptr;
     QAction *copyAction = nullptr;

@@ -5,6 +5,7 @@
 #include "bitplanes.h"
 #include "codetreeview.h"
 #include "contexthelp.h"
+#include "dialogs.h"
 #include "helpwindow.h"
 #include "homeworkdiagnosis.h"
 #include "huffmanconstruction.h"
@@ -478,7 +479,8 @@ void tst_Guide::findAndPrint()
     QTemporaryDir dir;
     QString printedName;
     qint64 printedSize = 0;
-    HelpWindow guide([&](QWidget *, const QString &name, const HelpWindow::PrintTo &print) {
+    auto dialogs = std::make_shared<Dialogs>();
+    dialogs->printDialog = [&](QWidget *, const QString &name, const Dialogs::PrintTo &print) {
         printedName = name;
         const QString path = dir.filePath("guide.pdf");
         {
@@ -486,7 +488,8 @@ void tst_Guide::findAndPrint()
             print(&pdf);
         }
         printedSize = QFileInfo(path).size();
-    });
+    };
+    HelpWindow guide(dialogs);
     guide.show();
     QVERIFY(QTest::qWaitForWindowExposed(&guide));
     auto *field = guide.findChild<QLineEdit *>("findField");

@@ -2,6 +2,7 @@
 #include "constructionwindow.h"
 
 #include "codetreeview.h"
+#include "dialogs.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -14,8 +15,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QShowEvent>
 #include <QScrollArea>
+#include <QShowEvent>
 #include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -83,7 +84,8 @@ QLabel *textLabel(const QString &text, QWidget *parent, int wrapWidth = 0)
 
 } // namespace
 
-ConstructionWindow::ConstructionWindow(const QString &fullName, Dialogs dialogs, QWidget *parent)
+ConstructionWindow::ConstructionWindow(
+    const QString &fullName, std::shared_ptr<const Dialogs> dialogs, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , dialogs(std::move(dialogs))
 {
@@ -350,14 +352,14 @@ void ConstructionWindow::print(QPagedPaintDevice *device) const
 
 void ConstructionWindow::onPrint()
 {
-    dialogs.print(this, windowTitleText + QStringLiteral(" — ") + fullName,
+    dialogs->printDialog(this, windowTitleText + QStringLiteral(" — ") + fullName,
         [this](QPagedPaintDevice *device) { print(device); });
 }
 
 void ConstructionWindow::onSave()
 {
     const QString caption = QStringLiteral("Сохранить построение кода");
-    QString path = dialogs.saveFileName(this, caption,
+    QString path = dialogs->saveFileName(this, caption,
         QDir::home().filePath(
             QStringLiteral("Построение кода — ") + fullName + QStringLiteral(".png")),
         QStringLiteral("Изображения PNG (*.png)"));
@@ -367,7 +369,7 @@ void ConstructionWindow::onSave()
         path += QStringLiteral(".png");
     QImageWriter writer(path, "png");
     if (!writer.write(image())) {
-        dialogs.messageBox(caption,
+        dialogs->warning(caption,
             QStringLiteral("Не удалось сохранить изображение\n") + QDir::toNativeSeparators(path)
                 + QLatin1Char('\n') + writer.errorString());
     }

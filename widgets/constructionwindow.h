@@ -7,13 +7,14 @@
 #include <QList>
 #include <QWidget>
 
-#include <functional>
+#include <memory>
 
 class QKeyEvent;
 class QLabel;
 class QPagedPaintDevice;
 class QPushButton;
 class QScrollArea;
+struct Dialogs;
 
 // "Построение кода Хаффмана": how the lab's code for a name comes about, for the student who has
 // got it right. The reduction table (the two nodes each step takes, the new node, how equal
@@ -24,22 +25,10 @@ class ConstructionWindow : public QWidget
     Q_OBJECT
 
 public:
-    // The modal dialogs it needs, so that tests can answer them.
-    struct Dialogs
-    {
-        // Asks where to print a document of that name (the print dialog) and, when the student
-        // chooses to print, calls print with that device.
-        using PrintTo = std::function<void(QPagedPaintDevice *device)>;
-        std::function<void(QWidget *parent, const QString &documentName, const PrintTo &print)>
-            print;
-        std::function<QString(
-            QWidget *parent, const QString &caption, const QString &dir, const QString &filter)>
-            saveFileName;
-        std::function<void(const QString &title, const QString &text)> messageBox;
-    };
-
-    // parent: the window it belongs to; it still opens as a window of its own.
-    ConstructionWindow(const QString &fullName, Dialogs dialogs, QWidget *parent = nullptr);
+    // parent: the window it belongs to; it still opens as a window of its own. Its print and
+    // save dialogs, and the message of a failed save, are asked for through dialogs.
+    ConstructionWindow(
+        const QString &fullName, std::shared_ptr<const Dialogs> dialogs, QWidget *parent = nullptr);
 
     // Shows the construction for another name.
     void showName(const QString &fullName);
@@ -74,7 +63,7 @@ private:
     HuffmanConstruction::Arithmetic arithmetic = HuffmanConstruction::Arithmetic::Float32;
     QString note;
     HuffmanConstruction construction;
-    Dialogs dialogs;
+    std::shared_ptr<const Dialogs> dialogs;
     QScrollArea *scrollArea = nullptr;
     QWidget *content = nullptr;
     QList<QWidget *> parts; // the blocks of content, in order, kept whole when printed

@@ -5,7 +5,9 @@
 #include <QUrl>
 #include <QWidget>
 
-#include <functional>
+#include <memory>
+
+struct Dialogs;
 
 class QLabel;
 class QLineEdit;
@@ -24,13 +26,8 @@ class HelpWindow : public QWidget
     Q_OBJECT
 
 public:
-    // Asks where to print a document of that name and, when the student chooses to print, calls
-    // print with that device (the window's print dialog seam).
-    using PrintTo = std::function<void(QPagedPaintDevice *device)>;
-    using PrintDialog
-        = std::function<void(QWidget *parent, const QString &documentName, const PrintTo &print)>;
-
-    explicit HelpWindow(PrintDialog printDialog, QWidget *parent = nullptr);
+    // dialogs: the print dialog is asked for through them (none: the guide does not print).
+    explicit HelpWindow(std::shared_ptr<const Dialogs> dialogs, QWidget *parent = nullptr);
 
     // Where the guide lives in the resources; its pictures are named relative to it.
     static QUrl guideUrl();
@@ -70,7 +67,7 @@ private:
     void goBack();
     void followLink(const QUrl &url);
 
-    PrintDialog printDialog;
+    std::shared_ptr<const Dialogs> dialogs;
     QTextBrowser *text = nullptr;
     QPushButton *backButton = nullptr;
     QList<int> visited; // scroll positions left by moves within the guide, for "Назад"

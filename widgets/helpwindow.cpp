@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "helpwindow.h"
 
+#include "dialogs.h"
+
 #include <QBoxLayout>
 #include <QBuffer>
 #include <QDesktopServices>
@@ -111,9 +113,9 @@ QPushButton *toolButton(const QString &text, const QString &tip, QWidget *parent
 
 } // namespace
 
-HelpWindow::HelpWindow(PrintDialog printDialog, QWidget *parent)
+HelpWindow::HelpWindow(std::shared_ptr<const Dialogs> dialogs, QWidget *parent)
     : QWidget(parent, Qt::Window)
-    , printDialog(std::move(printDialog))
+    , dialogs(std::move(dialogs))
 {
     setWindowTitle(windowTitleText);
     setAccessibleName(windowTitleText);
@@ -346,7 +348,10 @@ void HelpWindow::print(QPagedPaintDevice *device) const
 
 void HelpWindow::onPrint()
 {
-    printDialog(this, QStringLiteral("Справка — лабораторная работа по эффективному кодированию"),
+    if (!dialogs || !dialogs->printDialog)
+        return;
+    dialogs->printDialog(this,
+        QStringLiteral("Справка — лабораторная работа по эффективному кодированию"),
         [this](QPagedPaintDevice *device) { print(device); });
 }
 
