@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFocusFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -104,6 +105,11 @@ MainWidget::MainWidget(QWidget *parent)
     homeworkFeedback = new HomeworkFeedback(this, ui->label_6, ui->pushButton, modalDialogs);
 
     showFocusAlways();
+    // Tab moves on from the report as from every other control; a tab character in a report
+    // is of no use to anyone.
+    ui->textEdit->setTabChangesFocus(true);
+    // The first letters the student types go into the name.
+    ui->lineEdit->setFocus(Qt::OtherFocusReason);
 
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(onApplay(bool)));
     connect(ui->comboBox, SIGNAL(textActivated(QString)), this, SLOT(onActivateCombo(QString)));
@@ -126,6 +132,15 @@ void MainWidget::showFocusAlways()
             setAttribute(Qt::WA_KeyboardFocusChange);
             now->update();
         }
+    });
+    // The picture's scroll area and an empty results table draw no focus of their own: a frame
+    // around them does.
+    auto *frame = new QFocusFrame(this);
+    frame->setObjectName(QStringLiteral("focusFrame"));
+    connect(qApp, &QApplication::focusChanged, frame, [this, frame](QWidget *, QWidget *now) {
+        const bool framed
+            = now == ui->scrollArea || (now == ui->tableWidget && ui->tableWidget->rowCount() == 0);
+        frame->setWidget(framed ? now : nullptr);
     });
     // Flat icon buttons show no focus in any style of their own.
     auto *flatFocus = new FocusFrameStyle(this);
