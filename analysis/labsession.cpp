@@ -3,6 +3,8 @@
 
 #include "bitplanes.h"
 #include "greyconversion.h"
+#include "homeworkdiagnosis.h"
+#include "namecode.h"
 #include "picturereader.h"
 
 #include <algorithm>
@@ -118,7 +120,25 @@ void LabSession::analyse()
     analysis.image = analysedImage;
     analysis.source = loadedPicture;
     analysis.statistics = PlaneStatistics::of(analysedImage);
+    record(std::move(analysis));
+}
 
+void LabSession::analyseImage(const QImage &image, const QString &picture, int plane)
+{
+    if (image.isNull())
+        return;
+    analysedImage = image;
+    AnalysedPlane analysis;
+    analysis.picture = picture;
+    analysis.plane = plane;
+    analysis.image = image;
+    analysis.source = image;
+    analysis.statistics = PlaneStatistics::of(image);
+    record(std::move(analysis));
+}
+
+void LabSession::record(AnalysedPlane analysis)
+{
     const auto same = [&](const AnalysedPlane &earlier) {
         return earlier.picture == analysis.picture && earlier.plane == analysis.plane;
     };
@@ -169,6 +189,36 @@ void LabSession::setHomework(const HomeworkOutcome &homework)
 {
     outcome = homework;
     emit homeworkChanged();
+}
+
+HomeworkOutcome::Verdict LabSession::checkHomework(const QString &fullName, const QString &counters)
+{
+    if (fullName.isEmpty())
+        return HomeworkOutcome::Verdict::None;
+    HomeworkOutcome checked;
+    checked.name = fullName;
+    checked.counters = counters;
+    // Compared as text: "02" is not "2", and a trailing comma is a mistake. The lab's own
+    // counters are right, and so are those of the same rule worked with exact fractions, where
+    // the lab's floats split a tie between equal fractions the other way.
+    if (NameCode::analyse(fullName).answers().contains(counters)) {
+        checked.verdict = HomeworkOutcome::Verdict::Right;
+        checked.kind = HomeworkDiagnosis::kindName(HomeworkDiagnosis::Kind::Right);
+    } else {
+        const HomeworkDiagnosis diagnosis = HomeworkDiagnosis::of(fullName, counters);
+        checked.verdict = HomeworkOutcome::Verdict::Wrong;
+        checked.kind = HomeworkDiagnosis::kindName(diagnosis.kind);
+        checked.diagnosis = diagnosis.text;
+    }
+    setHomework(checked);
+    return checked.verdict;
+}
+
+void LabSession::skipHomework()
+{
+    HomeworkOutcome skipped;
+    skipped.verdict = HomeworkOutcome::Verdict::Skipped;
+    setHomework(skipped);
 }
 
 void LabSession::setVariant(std::optional<int> number)

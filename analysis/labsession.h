@@ -27,6 +27,8 @@ struct HomeworkOutcome
     // The diagnosis' kind as the key tool prints it ("right", "tie", "kraft", ...); empty after a
     // skip.
     QString kind;
+    // Why a wrong answer is wrong, as the homework tab says it; empty otherwise.
+    QString diagnosis;
 
     bool opensLab() const { return verdict == Verdict::Right || verdict == Verdict::Skipped; }
     // Right opens the built-in pictures, Skipped a picture file of the student's own.
@@ -95,6 +97,9 @@ public:
     int planeIndex() const { return selectedPlane; }
     // What the last analysis looked at: the selected plane, or the whole colour picture.
     QImage currentImage() const { return analysedImage; }
+    // An image analysed as it is, as plane `plane` (1..8; 0: whole) of the picture `picture`,
+    // whatever is in view; it joins the analyses as any other. Nothing for a null image.
+    void analyseImage(const QImage &image, const QString &picture, int plane);
 
     // --- The analyses --------------------------------------------------------------------------
 
@@ -113,6 +118,11 @@ public:
 
     const HomeworkOutcome &homework() const { return outcome; }
     void setHomework(const HomeworkOutcome &homework);
+    // The homework button with the lever at "ПРОВЕРИТЬ": the full name and the counters as
+    // typed, checked. An empty name checks nothing: Verdict::None, and nothing changes.
+    HomeworkOutcome::Verdict checkHomework(const QString &fullName, const QString &counters);
+    // The same at "ПРОПУСТИТЬ".
+    void skipHomework();
 
     // --- The variant ---------------------------------------------------------------------------
 
@@ -133,6 +143,9 @@ signals:
 
 private:
     void analyse();
+    // Makes `analysis` (its statistics computed) the current one, with what was typed for the
+    // same plane before.
+    void record(AnalysedPlane analysis);
 
     QImage loadedPicture;
     bool splitInView = false;

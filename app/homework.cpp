@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwidget.h"
 
-#include "homeworkfeedback.h"
+#include "labsession.h"
 #include "namecode.h"
 #include "namerule.h"
 #include "qswitch.h"
@@ -39,12 +39,12 @@ void MainWidget::onApplay(bool)
 {
     if (modeSwitch->value()) {
         // Skipped homework: the lab is open, but only for a picture of the student's own.
+        session->skipHomework();
         showVerdict(QStringLiteral("не выполнено!"), QStringLiteral("0055ff"));
         ui->tab_2->setEnabled(true);
         ui->lineEdit_3->setVisible(true);
         ui->pushButton_2->setVisible(true);
         ui->comboBox->setVisible(false);
-        homeworkFeedback->skipped();
         return;
     }
 
@@ -65,19 +65,15 @@ void MainWidget::onApplay(bool)
     letterCounts = statistics.letterCounts;
     letterProbabilities = statistics.letterProbabilities;
 
-    // Compared as text: "02" is not "2", and a trailing comma is a mistake. The lab's own
-    // counters are right, and so are those of the same rule worked with exact fractions, where
-    // the lab's floats split a tie between equal fractions the other way.
-    if (statistics.answers().contains(ui->lineEdit_2->text())) {
+    const HomeworkOutcome::Verdict verdict = session->checkHomework(name, ui->lineEdit_2->text());
+    if (verdict == HomeworkOutcome::Verdict::Right) {
         showVerdict(QStringLiteral("выполнено верно!"), QStringLiteral("55aa7f"));
         ui->tab_2->setEnabled(true);
         ui->comboBox->setVisible(true);
         ui->lineEdit_3->setVisible(false);
         ui->pushButton_2->setVisible(false);
-        homeworkFeedback->checkedRight(name, ui->lineEdit_2->text());
     } else {
         showVerdict(QStringLiteral("выполнено неверно!"), QStringLiteral("ff0000"));
         ui->tab_2->setEnabled(false);
-        homeworkFeedback->checkedWrong(name, ui->lineEdit_2->text());
     }
 }

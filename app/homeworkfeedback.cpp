@@ -2,7 +2,7 @@
 #include "homeworkfeedback.h"
 
 #include "constructionwindow.h"
-#include "homeworkdiagnosis.h"
+#include "labsession.h"
 #include "namecode.h"
 
 #include <QBoxLayout>
@@ -32,9 +32,10 @@ QBoxLayout *boxHolding(QLayout *root, QWidget *widget, int *index)
 
 } // namespace
 
-HomeworkFeedback::HomeworkFeedback(
-    QWidget *window, QLabel *verdict, QWidget *checkButton, std::shared_ptr<const Dialogs> dialogs)
+HomeworkFeedback::HomeworkFeedback(const LabSession *session, QWidget *window, QLabel *verdict,
+    QWidget *checkButton, std::shared_ptr<const Dialogs> dialogs)
     : QObject(window)
+    , session(session)
     , window(window)
     , dialogs(std::move(dialogs))
 {
@@ -66,6 +67,7 @@ HomeworkFeedback::HomeworkFeedback(
         holder->insertLayout(index + 1, row);
     else
         page->layout()->addItem(row);
+    connect(session, &LabSession::homeworkChanged, this, &HomeworkFeedback::followOutcome);
 }
 
 HuffmanConstruction::Arithmetic HomeworkFeedback::constructionFor(
@@ -103,26 +105,23 @@ HuffmanConstruction::Arithmetic HomeworkFeedback::constructionFor(
     return exact ? Arithmetic::Exact : Arithmetic::Float32;
 }
 
-void HomeworkFeedback::checkedRight(const QString &fullName, const QString &countersText)
+void HomeworkFeedback::followOutcome()
 {
-    rightName = fullName;
-    rightAnswer = countersText;
-    showDiagnosis(QString());
-    constructionButton->show();
-}
-
-void HomeworkFeedback::checkedWrong(const QString &fullName, const QString &countersText)
-{
-    showDiagnosis(HomeworkDiagnosis::of(fullName, countersText).text);
-    constructionButton->hide();
-}
-
-void HomeworkFeedback::skipped()
-{
-    // The lab is open now, but for a picture of the student's own only.
-    showDiagnosis(QStringLiteral("Выберите свое изображение кнопкой «Обзор» на вкладке "
-                                 "«Лабораторное задание»."));
-    constructionButton->hide();
+    const HomeworkOutcome &outcome = session->homework();
+    switch (outcome.verdict) {
+    case HomeworkOutcome::Verdict::Wrong:
+        showDiagnosis(outcome.diagnosis);
+        break;
+    case HomeworkOutcome::Verdict::Skipped:
+        // The lab is open now, but for a picture of the student's own only.
+        showDiagnosis(QStringLiteral("Выберите свое изображение кнопкой «Обзор» на вкладке "
+                                     "«Лабораторное задание»."));
+        break;
+    default:
+        showDiagnosis(QString());
+        break;
+    }
+    constructionButton->setVisible(outcome.verdict == HomeworkOutcome::Verdict::Right);
 }
 
 void HomeworkFeedback::showDiagnosis(const QString &text)
@@ -133,13 +132,15 @@ void HomeworkFeedback::showDiagnosis(const QString &text)
 
 void HomeworkFeedback::showConstruction()
 {
+    // The latest right check's name and answer: the construction shown is the one that gives it.
+    const HomeworkOutcome &outcome = session->homework();
     if (!construction) {
-        construction = new ConstructionWindow(rightName, dialogs, window);
+        construction = new ConstructionWindow(outcome.name, dialogs, window);
         construction->setObjectName(QStringLiteral("constructionWindow"));
     }
     QString note;
-    construction->setConstruction(constructionFor(rightName, rightAnswer, &note), note);
-    construction->showName(rightName);
+    construction->setConstruction(constructionFor(outcome.name, outcome.counters, &note), note);
+    construction->showName(outcome.name);
     construction->show();
     construction->raise();
     construction->activateWindow();

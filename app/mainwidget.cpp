@@ -8,6 +8,7 @@
 #include "formfit.h"
 #include "homeworkfeedback.h"
 #include "im.h"
+#include "labsession.h"
 #include "namecode.h"
 #include "planecomparisontab.h"
 #include "qswitch.h"
@@ -29,6 +30,7 @@
 MainWidget::MainWidget(QWidget *parent)
     : QWidget(parent)
     , ui(std::make_unique<Ui_MainWidget>())
+    , session(new LabSession(this))
     , modalDialogs(Dialogs::standard(this))
 {
     // Also connects the dial to the LCD, before the dial's slot below: the analysis reads the
@@ -71,6 +73,7 @@ MainWidget::MainWidget(QWidget *parent)
     // The homework check decides whether the built-in pictures are offered.
     ui->comboBox->setVisible(false);
     planeIndex = ui->dial->value() - 1;
+    session->selectPlane(planeIndex);
     new WheelGuard(ui->dial);
 
     ui->tableWidget->setColumnCount(5);
@@ -90,7 +93,7 @@ MainWidget::MainWidget(QWidget *parent)
             break;
         }
     }
-    resultsExport = new ResultsExport(ui->tableWidget, ui->textEdit, modalDialogs, this);
+    resultsExport = new ResultsExport(session, ui->tableWidget, ui->textEdit, modalDialogs, this);
     resultsExport->saveButton()->setIconSize(ui->pushButton_4->iconSize());
     ui->verticalLayout_4->addWidget(resultsExport->saveButton());
 
@@ -102,7 +105,8 @@ MainWidget::MainWidget(QWidget *parent)
     // The grey version is offered right after the file it is for.
     setTabOrder(ui->pushButton_2, greyButton);
     setTabOrder(greyButton, ui->dial);
-    homeworkFeedback = new HomeworkFeedback(this, ui->label_6, ui->pushButton, modalDialogs);
+    homeworkFeedback
+        = new HomeworkFeedback(session, this, ui->label_6, ui->pushButton, modalDialogs);
 
     showFocusAlways();
     // Tab moves on from the report as from every other control; a tab character in a report
@@ -110,6 +114,12 @@ MainWidget::MainWidget(QWidget *parent)
     ui->textEdit->setTabChangesFocus(true);
     // The first letters the student types go into the name.
     ui->lineEdit->setFocus(Qt::OtherFocusReason);
+
+    // The window shows what the session holds; the session decides.
+    connect(session, &LabSession::pictureChanged, this, [this] { splitPlanes(); });
+    connect(session, &LabSession::planeAnalysed, this, &MainWidget::showAnalysis);
+    connect(session, &LabSession::checked, this, [this](bool right) { showCodeCheck(right); });
+    connect(ui->tableWidget, &QTableWidget::itemChanged, this, &MainWidget::onCodeEdited);
 
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(onApplay(bool)));
     connect(ui->comboBox, SIGNAL(textActivated(QString)), this, SLOT(onActivateCombo(QString)));

@@ -4,7 +4,6 @@
 #include "bitblock.h"
 #include "dialogs.h"
 #include "planestatistics.h"
-#include "typedcodes.h"
 
 #include <QHash>
 #include <QIcon>
@@ -14,12 +13,15 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
 class BlockMarking;
 class HomeworkFeedback;
 class Im;
+class LabSession;
+struct AnalysedPlane;
 class PlaneComparisonTab;
 class QCloseEvent;
 class QEvent;
@@ -27,6 +29,7 @@ class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QSwitch;
+class QTableWidgetItem;
 class ResultsExport;
 class Ui_MainWidget;
 
@@ -67,13 +70,16 @@ private:
     void describeControls();
     void showFocusAlways();
     void shapeHomeworkInput();
-    // Stores the planes of a grey picture (`split`, from BitPlanes::split) and shows the one the
-    // dial selects; a colour picture (no planes) is shown as it is.
-    void splitPlanes(const QList<QImage> &split);
+    // Shows the picture the session has in view: a grey one's planes (to the comparison tab;
+    // the analysis that follows shows the dial's plane), a colour one as it is, or none.
+    void splitPlanes();
+    // Has the session analyse the plane in currentImage, named as the picture list or the file
+    // field names the picture and numbered as the LCD shows.
     void analysePlane();
-    // The last step of a load: the stored planes take the picture's name when it was split,
-    // and the analysis names it.
-    void analyseLoaded(const QString &name);
+    // A picture (null: none) into the session under `name`, with its preview; when it cannot be
+    // shown, the warning `title` with message(why) and nothing changes. True when shown.
+    bool showLoaded(const QImage &picture, const QString &name, const QString &title,
+        const std::function<QString(const QString &)> &message);
     // The colour picture in view replaced by its grey version, split like any grey picture.
     void convertToGrey();
     // The homework verdict for label_6: two centred lines in large type, in the given colour
@@ -82,24 +88,21 @@ private:
     // Puts the homework verdict into label_6, for the eye and for a screen reader.
     void showVerdict(const QString &status, const QString &color);
     void announceVerdict();
-    // The picture an analysis describes, as the loading slots know it.
-    struct ReportedPicture
-    {
-        QString name;
-        bool whole = false; // analysed as it is, not as one of its planes
-    };
-    // Puts one plane's statistics into the table, blockCounts, blockCodes and the report. Without
-    // a picture, the report names what the picture list or the file field shows.
-    void showStatistics(
-        const PlaneStatistics &stats, const std::optional<ReportedPicture> &picture = {});
-    // The name the report gives the analysed picture: `picture`'s, else the widgets' choice.
-    ReportedPicture reportedAs(const std::optional<ReportedPicture> &picture) const;
+    // The session analysed analysed()[index]: the viewer, the marking, the table and the
+    // report show it.
+    void showAnalysis(int index);
+    // Puts one analysis into the table, blockCounts, blockCodes and the report.
+    void showStatistics(const AnalysedPlane &analysis);
     const QIcon &blockIcon(const BlockType &type);
     // Colours the hidden code cells and says the verdict under the table; no verdict (a plane
     // not checked yet) leaves the cells as the analysis made them and the line empty.
     void showCodeCheck(std::optional<bool> right);
+    // An edit of a hidden code cell is what the student typed for the session's plane.
+    void onCodeEdited(QTableWidgetItem *item);
 
     std::unique_ptr<Ui_MainWidget> ui;
+    // The lab's state; the members below are the window's view of its current plane.
+    LabSession *session = nullptr;
     Im *viewer = nullptr;
     QLabel *colourNotice = nullptr; // under the viewer while a colour picture is shown
     QPushButton *greyButton = nullptr; // beside it: "Преобразовать в оттенки серого"
@@ -112,10 +115,6 @@ private:
     QList<float> letterProbabilities;
     QImage currentImage;
     std::array<QImage, 8> planes;
-    // The picture the stored planes come from, named as the report names it.
-    QString planesName;
-    // The picture in view (split or not), named as the report names it.
-    QString pictureName;
     int planeIndex = 0;
     QHash<BitBlock, int> blockCounts;
     QList<QString> blockCodes;
@@ -123,9 +122,7 @@ private:
     PlaneStatistics planeStatistics;
     // Table icons by 9-bit pattern, made on first use: there are only 512 block pictures.
     std::array<QIcon, 512> blockIcons;
-    // Set by the slot that starts an analysis, taken by that analysis.
-    std::optional<ReportedPicture> reportedPicture;
-    TypedCodes typedCodes;
+    bool fillingTable = false; // the table's items change, but nothing is typed
 
     std::shared_ptr<Dialogs> modalDialogs;
     ResultsExport *resultsExport = nullptr;

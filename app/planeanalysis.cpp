@@ -2,8 +2,9 @@
 #include "mainwidget.h"
 
 #include "blockmarking.h"
+#include "im.h"
+#include "labsession.h"
 #include "planereport.h"
-#include "resultsexport.h"
 #include "resultstable.h"
 #include "ui_mainwidget.h"
 
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr int hiddenCodes = ResultsTable::hiddenRows; // the codes the student works out
 const QColor hiddenColour = QColor::fromRgba(0xffff0000);
 const QColor rightColour = QColor::fromRgba(0xff55aa7f);
 const QColor wrongColour = QColor::fromRgba(0xffff0000);
@@ -50,31 +50,46 @@ QTableWidgetItem *result(const QString &text)
     return item;
 }
 
+// The verdict in words, for `codes` checked codes (five, fewer on a plane of few types).
+QString verdictText(bool right, int codes)
+{
+    switch (codes) {
+    case 1:
+        return right ? QStringLiteral("Код верен") : QStringLiteral("Код неверен");
+    case 2:
+        return right ? QStringLiteral("Оба кода верны") : QStringLiteral("Есть неверные коды");
+    case 3:
+        return right ? QStringLiteral("Все три кода верны") : QStringLiteral("Есть неверные коды");
+    case 4:
+        return right ? QStringLiteral("Все четыре кода верны")
+                     : QStringLiteral("Есть неверные коды");
+    default:
+        return right ? QStringLiteral("Все пять кодов верны")
+                     : QStringLiteral("Есть неверные коды");
+    }
+}
+
 } // namespace
 
 void MainWidget::analysePlane()
 {
-    const std::optional<ReportedPicture> picture = std::exchange(reportedPicture, std::nullopt);
+    // The loading slots and the dial have the session analyse what they put in view; here the
+    // plane in currentImage is analysed as it is, named as the widgets name it.
     if (currentImage.isNull())
         return;
-    const PlaneStatistics stats = PlaneStatistics::of(currentImage);
-    blockMarking->setPlane(currentImage, stats);
-    showStatistics(stats, picture);
-    // The saved files are named as the report names what they hold.
-    const ReportedPicture named = reportedAs(picture);
-    resultsExport->analysed(
-        planeStatistics, currentImage, named.name, named.whole ? 0 : ui->lcdNumber->intValue());
-}
-
-MainWidget::ReportedPicture MainWidget::reportedAs(
-    const std::optional<ReportedPicture> &picture) const
-{
-    if (picture)
-        return *picture;
     const QString noPicture = QStringLiteral("выбери изображение");
     const QString shown = ui->comboBox->currentText() == noPicture ? ui->lineEdit_3->text()
                                                                    : ui->comboBox->currentText();
-    return {shown, false};
+    session->analyseImage(currentImage, shown, ui->lcdNumber->intValue());
+}
+
+void MainWidget::showAnalysis(int index)
+{
+    const AnalysedPlane &analysis = session->analysed().at(index);
+    currentImage = analysis.image;
+    viewer->setImage(currentImage);
+    blockMarking->setPlane(currentImage, analysis.statistics);
+    showStatistics(analysis);
 }
 
 const QIcon &MainWidget::blockIcon(const BlockType &type)
@@ -85,17 +100,16 @@ const QIcon &MainWidget::blockIcon(const BlockType &type)
     return icon;
 }
 
-void MainWidget::showStatistics(
-    const PlaneStatistics &stats, const std::optional<ReportedPicture> &picture)
+void MainWidget::showStatistics(const AnalysedPlane &analysis)
 {
+    const PlaneStatistics &stats = analysis.statistics;
     planeStatistics = stats;
     blockCounts = stats.blockCounts();
 
-    const ReportedPicture named = reportedAs(picture);
-    if (named.whole)
-        ui->textEdit->append(PlaneReport::imageParagraph(named.name));
+    if (analysis.plane == 0)
+        ui->textEdit->append(PlaneReport::imageParagraph(analysis.picture));
     else
-        ui->textEdit->append(PlaneReport::imageParagraph(named.name, ui->lcdNumber->value()));
+        ui->textEdit->append(PlaneReport::imageParagraph(analysis.picture, analysis.plane));
     ui->textEdit->append(PlaneReport::blockTypesParagraph(blockCounts.size()));
 
     QTableWidget *const table = ui->tableWidget;
@@ -112,7 +126,8 @@ void MainWidget::showStatistics(
     table->setSortingEnabled(false);
     {
         const UpdatesOff quiet(table);
-        typedCodes.keep(*table, hiddenCodes, CodeColumn);
+        // The cells are the session's view: filling them is no typing.
+        fillingTable = true;
         const int rows = int(stats.types.size());
         table->setRowCount(rows);
         blockCodes.clear();
@@ -128,8 +143,8 @@ void MainWidget::showStatistics(
 
             const QString code = stats.codes.value(row);
             blockCodes.append(code);
-            if (row < hiddenCodes) {
-                auto *hidden = new QTableWidgetItem(QString());
+            if (row < analysis.hiddenCount()) {
+                auto *hidden = new QTableWidgetItem(analysis.typed.value(row));
                 hidden->setData(Qt::BackgroundRole, hiddenColour);
                 table->setItem(row, CodeColumn, hidden);
             } else {
@@ -138,10 +153,8 @@ void MainWidget::showStatistics(
             const int length = row < stats.lengths.size() ? stats.lengths.at(row).length : 0;
             table->setItem(row, LengthColumn, result(QString::number(length)));
         }
-        std::optional<TypedCodes::Plane> shown;
-        if (picture)
-            shown = {picture->name, picture->whole ? TypedCodes::wholePicture : planeIndex};
-        showCodeCheck(typedCodes.restore(*table, hiddenCodes, CodeColumn, shown));
+        fillingTable = false;
+        showCodeCheck(analysis.verdict);
     }
     table->setSortingEnabled(wasSorting);
     table->scrollToTop(); // a new plane starts at its five hidden codes
@@ -151,39 +164,38 @@ void MainWidget::showStatistics(
 
 void MainWidget::onCheck(bool)
 {
-    if (blockCodes.isEmpty())
+    // Only a plane the session analysed is judged, never cells put there otherwise.
+    if (blockCodes.isEmpty() || !session->currentPlane())
         return;
-    QTableWidget *const table = ui->tableWidget;
-    // A plane with fewer than five block types has fewer hidden cells; only those are checked.
-    const int rows
-        = int(qMin<qsizetype>(qMin<qsizetype>(hiddenCodes, blockCodes.size()), table->rowCount()));
-    bool right = true;
-    for (int row = 0; row < rows && right; ++row) {
-        const QTableWidgetItem *cell = table->item(row, CodeColumn);
-        const QString typed = cell ? cell->data(Qt::DisplayRole).toString() : QString();
-        right = typed == blockCodes.at(row);
-    }
-    typedCodes.checked(right);
-    showCodeCheck(right);
+    session->check();
 }
 
 void MainWidget::showCodeCheck(std::optional<bool> right)
 {
     QTableWidget *const table = ui->tableWidget;
-    const int rows
-        = int(qMin<qsizetype>(qMin<qsizetype>(hiddenCodes, blockCodes.size()), table->rowCount()));
+    const int rows = int(qMin<qsizetype>(
+        qMin<qsizetype>(ResultsTable::hiddenRows, blockCodes.size()), table->rowCount()));
     if (right) {
+        const bool filling = std::exchange(fillingTable, true);
         for (int row = 0; row < rows; ++row) {
             if (QTableWidgetItem *cell = table->item(row, CodeColumn))
                 cell->setData(Qt::BackgroundRole, *right ? rightColour : wrongColour);
         }
+        fillingTable = filling;
     }
     // The same verdict in words, for those who cannot tell the two colours apart. Like the
     // colours, it does not say which code is wrong.
-    codeCheckLine->setText(right ? TypedCodes::verdictText(*right, rows) : QString());
+    codeCheckLine->setText(right ? verdictText(*right, rows) : QString());
     codeCheckLine->setStyleSheet(!right ? QString()
-            : *right ? QStringLiteral("color: #2e7d32;")
-                     : QStringLiteral("color: #d00000;"));
+            : *right                    ? QStringLiteral("color: #2e7d32;")
+                                        : QStringLiteral("color: #d00000;"));
+}
+
+void MainWidget::onCodeEdited(QTableWidgetItem *item)
+{
+    if (fillingTable || item->column() != CodeColumn)
+        return;
+    session->setTyped(item->row(), item->data(Qt::DisplayRole).toString());
 }
 
 void MainWidget::onGetScroll(bool)

@@ -4,6 +4,7 @@
 #include "dialogs.h"
 #include "filesaver.h"
 #include "greyconversion.h"
+#include "labsession.h"
 #include "resultstable.h"
 
 #include <QAction>
@@ -43,9 +44,10 @@ QByteArray pngOf(const QImage &image)
 
 } // namespace
 
-ResultsExport::ResultsExport(
-    QTableWidget *table, QTextEdit *report, std::shared_ptr<const Dialogs> dialogs, QWidget *window)
+ResultsExport::ResultsExport(const LabSession *session, QTableWidget *table, QTextEdit *report,
+    std::shared_ptr<const Dialogs> dialogs, QWidget *window)
     : QObject(window)
+    , session(session)
     , table(table)
     , report(report)
     , dialogs(std::move(dialogs))
@@ -87,33 +89,27 @@ ResultsExport::ResultsExport(
 
     // Every analysis, output and edit of the report; what the student typed there counts too.
     connect(report->document(), &QTextDocument::contentsChanged, this, [this] { ++reportChanges; });
+    connect(session, &LabSession::planeAnalysed, this, &ResultsExport::analysed);
 }
 
-void ResultsExport::analysed(const PlaneStatistics &statistics, const QImage &analysedPlane,
-    const QString &analysedName, int analysedPlaneNumber)
+void ResultsExport::analysed()
 {
-    stats = statistics;
-    plane = analysedPlane;
-    pictureName = analysedName;
-    planeNumber = analysedPlaneNumber;
     button->setEnabled(true);
     saveAction->setEnabled(true);
 }
 
 QStringList ResultsExport::typedCodes() const
 {
-    QStringList typed;
-    const int rows = qMin(ResultsTable::hiddenRows, table->rowCount());
-    for (int row = 0; row < rows; ++row) {
-        const QTableWidgetItem *cell = table->item(row, ResultsTable::CodeColumn);
-        typed.append(cell ? cell->data(Qt::DisplayRole).toString() : QString());
-    }
-    return typed;
+    const AnalysedPlane *plane = session->currentPlane();
+    return plane ? plane->typed : QStringList();
 }
 
 void ResultsExport::copySelection()
 {
-    const ResultsTable results(stats, typedCodes());
+    const AnalysedPlane *plane = session->currentPlane();
+    if (!plane)
+        return;
+    const ResultsTable results(plane->statistics, plane->typed);
     // Whatever the selection mode: the rows and columns that hold a selected cell, with the
     // unselected cells among them left empty, as a spreadsheet copies a ragged selection.
     std::set<std::pair<int, int>> selected;
@@ -142,7 +138,10 @@ void ResultsExport::copySelection()
 
 void ResultsExport::copyTable()
 {
-    const ResultsTable results(stats, typedCodes());
+    const AnalysedPlane *plane = session->currentPlane();
+    if (!plane)
+        return;
+    const ResultsTable results(plane->statistics, plane->typed);
     if (results.rowCount() == 0)
         return;
     toClipboard(results.all());
@@ -150,7 +149,8 @@ void ResultsExport::copyTable()
 
 bool ResultsExport::hasUnsavedWork() const
 {
-    if (stats.types.isEmpty())
+    const AnalysedPlane *plane = session->currentPlane();
+    if (!plane || plane->statistics.types.isEmpty())
         return false; // nothing the save could write
     return reportChanges != savedReportChanges || typedCodes() != savedCodes;
 }
@@ -184,28 +184,31 @@ QString ResultsExport::suggestedPath() const
         folder
             = !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
     }
-    return QDir(folder).filePath(suggestedName(pictureName, planeNumber));
+    const AnalysedPlane *plane = session->currentPlane();
+    return QDir(folder).filePath(suggestedName(plane->picture, plane->plane));
 }
 
 bool ResultsExport::save()
 {
-    if (stats.types.isEmpty())
+    const AnalysedPlane *plane = session->currentPlane();
+    if (!plane || plane->statistics.types.isEmpty())
         return false;
     QString path = dialogs->saveFileName(
         window, saveTitle, suggestedPath(), QStringLiteral("Таблица CSV (*.csv);;Все файлы (*)"));
-    if (path.isEmpty())
+    plane = session->currentPlane(); // as it is after the dialog
+    if (path.isEmpty() || !plane)
         return false;
     if (!path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
         path += QStringLiteral(".csv");
     const QString base = path.left(path.size() - 4);
 
-    const QStringList typed = typedCodes();
+    const QStringList typed = plane->typed;
     const quint64 reportSaved = reportChanges;
-    const ResultsTable results(stats, typed);
+    const ResultsTable results(plane->statistics, typed);
     const FileSaver::Result saved = FileSaver::save({
         {path, SpreadsheetText::csv(results.all())},
         {base + QStringLiteral(".txt"), report->toPlainText().toUtf8() + '\n'},
-        {base + QStringLiteral(".png"), pngOf(plane)},
+        {base + QStringLiteral(".png"), pngOf(plane->image)},
     });
     lastFolder = QFileInfo(path).absolutePath();
     if (!saved.ok()) {

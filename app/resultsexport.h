@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "planestatistics.h"
-
-#include <QImage>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
 
+class LabSession;
 class QAction;
 class QPushButton;
 class QTableWidget;
@@ -26,14 +24,10 @@ class ResultsExport : public QObject
 
 public:
     // Adds the actions to the results table and makes the save button (saveButton(), for the
-    // window to place); the report is what the text file gets.
-    ResultsExport(QTableWidget *table, QTextEdit *report, std::shared_ptr<const Dialogs> dialogs,
-        QWidget *window);
-
-    // What the last analysis put into the table, the plane it analysed, and the picture as the
-    // report names it with the plane's number (0 for a picture analysed whole).
-    void analysed(const PlaneStatistics &stats, const QImage &plane, const QString &pictureName,
-        int planeNumber);
+    // window to place). What it copies and saves is the session's current plane, the codes typed
+    // for it included; the report is what the text file gets, the table where the selection is.
+    ResultsExport(const LabSession *session, QTableWidget *table, QTextEdit *report,
+        std::shared_ptr<const Dialogs> dialogs, QWidget *window);
 
     QPushButton *saveButton() const { return button; }
 
@@ -52,10 +46,12 @@ public slots:
     bool save();
 
 private:
-    // The texts in the hidden code cells: the student's, whatever the table shows there.
+    // What the student typed for the current plane.
     QStringList typedCodes() const;
+    void analysed();
     QString suggestedPath() const;
 
+    const LabSession *const session;
     QTableWidget *const table;
     QTextEdit *const report;
     const std::shared_ptr<const Dialogs> dialogs;
@@ -65,10 +61,6 @@ private:
     QAction *copyTableAction = nullptr;
     QAction *saveAction = nullptr;
 
-    PlaneStatistics stats;
-    QImage plane;
-    QString pictureName;
-    int planeNumber = 0;
     QString lastFolder;
     // Changes of the report pane, counted; what it was at the last save, and the typed codes.
     quint64 reportChanges = 0;

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Reaches the window's private state, for tests and benchmarks that put a plane in place without
-// a picture file or read what the window keeps hidden from the student. The one definition of the
-// friend MainWidget names.
+// Reaches what the window keeps from the student, for window tests and benchmarks: its view of
+// the session's current plane (the members the program's description names), the session itself,
+// and a plane put in view without a picture file. What the lab decides is tested on LabSession
+// alone (tst_labsession). The one definition of the friend MainWidget names.
 
+#include "labsession.h"
 #include "mainwidget.h"
 #include "planecomparisontab.h"
 #include "planestatistics.h"
@@ -16,7 +18,9 @@
 
 struct MainWidgetTestAccess
 {
-    // As the image-loading slots leave it: the plane to analyse in currentImage.
+    static const LabSession &session(const MainWidget &window) { return *window.session; }
+
+    // As a plane in view leaves it: the plane to analyse in currentImage.
     static void setCurrentImage(MainWidget &window, const QImage &image)
     {
         window.currentImage = image;
@@ -27,9 +31,13 @@ struct MainWidgetTestAccess
         setCurrentImage(window, plane);
         analyse(window);
     }
+    // Statistics of no picture (made from counts) in the table and the report, not the session.
     static void show(MainWidget &window, const PlaneStatistics &stats)
     {
-        window.showStatistics(stats);
+        AnalysedPlane shown;
+        shown.statistics = stats;
+        shown.typed = QStringList(shown.hiddenCount(), QString());
+        window.showStatistics(shown);
     }
 
     static QImage currentImage(const MainWidget &window) { return window.currentImage; }

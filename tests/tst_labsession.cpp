@@ -5,10 +5,12 @@
 #include "bitplanes.h"
 #include "greyconversion.h"
 #include "labsession.h"
+#include "pixelmemory.h"
 #include "planestatistics.h"
 #include "sessionrecord.h"
 #include "testpictures.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -39,6 +41,10 @@ private slots:
     void colourPictureWholeThenConverted();
     void noPictureKeepsPlanesForTheDial();
     void samePictureNameWithOtherCodesDropsTheVerdict();
+    void planeGivenAsItIs();
+    void homeworkChecked_data();
+    void homeworkChecked();
+    void shortOfMemoryChangesNothing();
     void recordReadsBack();
     void damagedRecordRefused_data();
     void damagedRecordRefused();
@@ -169,6 +175,103 @@ void tst_LabSession::samePictureNameWithOtherCodesDropsTheVerdict()
     QVERIFY(!session.currentPlane()->verdict);
     QCOMPARE(session.currentPlane()->hiddenCount(), 1); // one block type: one hidden code
     QCOMPARE(session.currentPlane()->typed.size(), 1);
+}
+
+void tst_LabSession::planeGivenAsItIs()
+{
+    LabSession session;
+    session.load(grey(), QStringLiteral("a"));
+    const QImage plane = planeOfPatterns({0, 0, 1, 2}, 4);
+    QSignalSpy analyses(&session, &LabSession::planeAnalysed);
+    session.analyseImage(QImage(), QStringLiteral("Лена"), 3);
+    QCOMPARE(analyses.size(), 0);
+
+    session.analyseImage(plane, QStringLiteral("Лена"), 3);
+    QCOMPARE(analyses.size(), 1);
+    QCOMPARE(session.currentIndex(), 1);
+    QCOMPARE(session.currentImage(), plane);
+    QCOMPARE(session.currentPlane()->picture, QStringLiteral("Лена"));
+    QCOMPARE(session.currentPlane()->plane, 3);
+    QCOMPARE(session.currentPlane()->statistics.codes, PlaneStatistics::of(plane).codes);
+    QCOMPARE(session.currentPlane()->typed, QStringList(3, QString()));
+    QCOMPARE(session.pictureName(), QStringLiteral("a")); // the picture in view stays
+
+    // The same plane again: one entry, what was typed for it back.
+    session.setTyped(0, QStringLiteral("1"));
+    session.analyseImage(plane, QStringLiteral("Лена"), 3);
+    QCOMPARE(session.analysed().size(), 2);
+    QCOMPARE(session.currentPlane()->typed.at(0), QStringLiteral("1"));
+    session.analyseImage(plane, QStringLiteral("Лена"), 4);
+    QCOMPARE(session.analysed().size(), 3);
+    QCOMPARE(session.currentPlane()->typed, QStringList(3, QString()));
+}
+
+Q_DECLARE_METATYPE(HomeworkOutcome::Verdict)
+
+void tst_LabSession::homeworkChecked_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("counters");
+    QTest::addColumn<HomeworkOutcome::Verdict>("verdict");
+    QTest::addColumn<QString>("kind");
+
+    const QString name = QStringLiteral("Мама Мыла Раму");
+    QTest::newRow("right") << name << "0,3,0,4" << HomeworkOutcome::Verdict::Right << "right";
+    QTest::newRow("leading zero is no number")
+        << name << "0,3,0,04" << HomeworkOutcome::Verdict::Wrong << "format";
+    QTest::newRow("other tie break")
+        << name << "0,2,3,2" << HomeworkOutcome::Verdict::Wrong << "tie";
+    QTest::newRow("kraft sum above 1")
+        << name << "3,0,4" << HomeworkOutcome::Verdict::Wrong << "kraft";
+    QTest::newRow("empty name checks nothing")
+        << QString() << "0,3,0,4" << HomeworkOutcome::Verdict::None << "";
+}
+
+void tst_LabSession::homeworkChecked()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, counters);
+    QFETCH(HomeworkOutcome::Verdict, verdict);
+    QFETCH(QString, kind);
+
+    LabSession session;
+    QSignalSpy changes(&session, &LabSession::homeworkChanged);
+    QCOMPARE(session.checkHomework(name, counters), verdict);
+    QCOMPARE(session.homework().verdict, verdict);
+    QCOMPARE(changes.size(), verdict == HomeworkOutcome::Verdict::None ? 0 : 1);
+    QCOMPARE(session.homework().kind, kind);
+    QCOMPARE(session.homework().name, verdict == HomeworkOutcome::Verdict::None ? QString() : name);
+    // The text the homework tab shows says why, only for a wrong answer.
+    QCOMPARE(session.homework().diagnosis.isEmpty(), verdict != HomeworkOutcome::Verdict::Wrong);
+    QCOMPARE(session.homework().opensLab(), verdict == HomeworkOutcome::Verdict::Right);
+
+    session.skipHomework();
+    QCOMPARE(session.homework().verdict, HomeworkOutcome::Verdict::Skipped);
+    QVERIFY(session.homework().name.isEmpty());
+    QVERIFY(session.homework().opensLab() && !session.homework().builtInPictures());
+}
+
+void tst_LabSession::shortOfMemoryChangesNothing()
+{
+    LabSession session;
+    session.load(grey(1), QStringLiteral("a"));
+    const std::array<QImage, LabSession::planeCount> planes = session.planes();
+    QSignalSpy pictures(&session, &LabSession::pictureChanged);
+    QSignalSpy analyses(&session, &LabSession::planeAnalysed);
+    {
+        const auto lift = qScopeGuard([] { PixelMemory::failAfter(-1); });
+        PixelMemory::failAfter(0);
+        // Another size: the planes cannot take the stores of the last ones.
+        const QImage larger = picture(Kind::Grayscale8, 40, 30, Content::Noise, 2);
+        QVERIFY(!session.load(larger, QStringLiteral("b")).isEmpty());
+    }
+    QCOMPARE(pictures.size(), 0);
+    QCOMPARE(analyses.size(), 0);
+    QCOMPARE(session.pictureName(), QStringLiteral("a"));
+    QCOMPARE(session.picture(), grey(1));
+    for (int plane = 0; plane < LabSession::planeCount; ++plane)
+        QCOMPARE(session.planes()[size_t(plane)].cacheKey(), planes[size_t(plane)].cacheKey());
+    QCOMPARE(session.analysed().size(), 1);
 }
 
 void tst_LabSession::recordReadsBack()
