@@ -119,8 +119,12 @@ public:
     const HomeworkOutcome &homework() const { return outcome; }
     void setHomework(const HomeworkOutcome &homework);
     // The homework button with the lever at "ПРОВЕРИТЬ": the full name and the counters as
-    // typed, checked. An empty name checks nothing: Verdict::None, and nothing changes.
+    // typed, checked. A name the name rule does not take as complete (an empty one, one word,
+    // "иванов иван") checks nothing: Verdict::None, and nothing changes.
     HomeworkOutcome::Verdict checkHomework(const QString &fullName, const QString &counters);
+    // What the homework's message box says when checkHomework refuses the name: what is missing
+    // from it. Empty for a name the check takes.
+    static QString nameRefusal(const QString &fullName);
     // The same at "ПРОПУСТИТЬ".
     void skipHomework();
 
