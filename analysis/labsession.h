@@ -31,6 +31,14 @@ struct HomeworkOutcome
     QString diagnosis;
 
     bool opensLab() const { return verdict == Verdict::Right || verdict == Verdict::Skipped; }
+    // A check's verdict still speaks for the fields as they stand now: they hold the name and
+    // counters it checked. A skip and no verdict are never out of date.
+    bool isCurrentFor(const QString &fullName, const QString &countersText) const
+    {
+        if (verdict != Verdict::Right && verdict != Verdict::Wrong)
+            return true;
+        return fullName == name && countersText == counters;
+    }
     // Right opens the built-in pictures, Skipped a picture file of the student's own.
     bool builtInPictures() const { return verdict == Verdict::Right; }
 };

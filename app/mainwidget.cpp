@@ -22,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
@@ -119,8 +120,17 @@ MainWidget::MainWidget(QWidget *parent)
     connect(session, &LabSession::pictureChanged, this, [this] { splitPlanes(); });
     connect(session, &LabSession::planeAnalysed, this, &MainWidget::showAnalysis);
     connect(session, &LabSession::checked, this, [this](bool right) { showCodeCheck(right); });
+    connect(session, &LabSession::typedChanged, this, [this] {
+        if (const AnalysedPlane *plane = session->currentPlane())
+            showCodeCheck(plane->verdict);
+    });
     connect(ui->tableWidget, &QTableWidget::itemChanged, this, &MainWidget::onCodeEdited);
 
+    for (QLineEdit *field : {ui->lineEdit, ui->lineEdit_2}) {
+        connect(field, &QLineEdit::textChanged, homeworkFeedback, [this] {
+            homeworkFeedback->fieldsEdited(ui->lineEdit->text(), ui->lineEdit_2->text());
+        });
+    }
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(onApplay(bool)));
     connect(ui->comboBox, SIGNAL(textActivated(QString)), this, SLOT(onActivateCombo(QString)));
     connect(ui->dial, SIGNAL(valueChanged(int)), this, SLOT(onDialChange(int)));

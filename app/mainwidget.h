@@ -97,6 +97,8 @@ private:
     // Colours the hidden code cells and says the verdict under the table; no verdict (a plane
     // not checked yet) leaves the cells as the analysis made them and the line empty.
     void showCodeCheck(std::optional<bool> right);
+    // The line under the table once a code was edited after the check that said `verdict`.
+    static QString staleVerdictText(const QString &verdict);
     // An edit of a hidden code cell is what the student typed for the session's plane.
     void onCodeEdited(QTableWidgetItem *item);
 

@@ -71,6 +71,13 @@ QString verdictText(bool right, int codes)
 
 } // namespace
 
+QString MainWidget::staleVerdictText(const QString &verdict)
+{
+    return QStringLiteral("Коды изменены после проверки («%1»): нажмите «Проверить коды», чтобы "
+                          "проверить их снова")
+        .arg(verdict);
+}
+
 void MainWidget::analysePlane()
 {
     // The loading slots and the dial have the session analyse what they put in view; here the
@@ -175,13 +182,25 @@ void MainWidget::showCodeCheck(std::optional<bool> right)
     QTableWidget *const table = ui->tableWidget;
     const int rows = int(qMin<qsizetype>(
         qMin<qsizetype>(ResultsTable::hiddenRows, blockCodes.size()), table->rowCount()));
+    // A code edited since the check: the verdict no longer holds, and the cells say nothing.
+    const AnalysedPlane *plane = session->currentPlane();
+    const bool stale = right && plane && !plane->verdictIsCurrent();
     if (right) {
         const bool filling = std::exchange(fillingTable, true);
         for (int row = 0; row < rows; ++row) {
-            if (QTableWidgetItem *cell = table->item(row, CodeColumn))
-                cell->setData(Qt::BackgroundRole, *right ? rightColour : wrongColour);
+            if (QTableWidgetItem *cell = table->item(row, CodeColumn)) {
+                cell->setData(Qt::BackgroundRole,
+                    stale        ? hiddenColour
+                        : *right ? rightColour
+                                 : wrongColour);
+            }
         }
         fillingTable = filling;
+    }
+    if (stale) {
+        codeCheckLine->setText(staleVerdictText(verdictText(*right, rows)));
+        codeCheckLine->setStyleSheet(QString());
+        return;
     }
     // The same verdict in words, for those who cannot tell the two colours apart. Like the
     // colours, it does not say which code is wrong.

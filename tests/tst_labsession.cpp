@@ -44,6 +44,8 @@ private slots:
     void planeGivenAsItIs();
     void homeworkChecked_data();
     void homeworkChecked();
+    void homeworkGoesStale_data();
+    void homeworkGoesStale();
     void incompleteName_data();
     void incompleteName();
     void shortOfMemoryChangesNothing();
@@ -227,6 +229,38 @@ void tst_LabSession::homeworkChecked_data()
         << name << "3,0,4" << HomeworkOutcome::Verdict::Wrong << "kraft";
     QTest::newRow("empty name checks nothing")
         << QString() << "0,3,0,4" << HomeworkOutcome::Verdict::None << "";
+}
+
+void tst_LabSession::homeworkGoesStale_data()
+{
+    QTest::addColumn<bool>("skip");
+    QTest::addColumn<QString>("name"); // in the field after the press
+    QTest::addColumn<QString>("counters");
+    QTest::addColumn<bool>("current");
+    QTest::newRow("as checked") << false << "Мама Мыла Раму"
+                                << "0,3,0,4" << true;
+    QTest::newRow("name edited") << false << "Мама Мыла Рамы"
+                                 << "0,3,0,4" << false;
+    QTest::newRow("counters edited") << false << "Мама Мыла Раму"
+                                     << "0,3,0" << false;
+    QTest::newRow("a skip speaks for no field") << true << "Мама"
+                                                << "1" << true;
+}
+
+// A check's verdict speaks for the name and counters it checked, and for nothing typed since.
+void tst_LabSession::homeworkGoesStale()
+{
+    QFETCH(bool, skip);
+    QFETCH(QString, name);
+    QFETCH(QString, counters);
+    QFETCH(bool, current);
+    LabSession session;
+    if (skip)
+        session.skipHomework();
+    else
+        session.checkHomework(QStringLiteral("Мама Мыла Раму"), QStringLiteral("0,3,0,4"));
+    QCOMPARE(session.homework().isCurrentFor(name, counters), current);
+    QVERIFY(session.homework().opensLab());
 }
 
 void tst_LabSession::incompleteName_data()
