@@ -139,7 +139,12 @@ MainWidget::MainWidget(QWidget *parent)
     connect(ui->pushButton_4, SIGNAL(clicked(bool)), this, SLOT(onGetScroll(bool)));
 }
 
-MainWidget::~MainWidget() = default;
+MainWidget::~MainWidget()
+{
+    // The children outlive this part of the window: a code cell's editor closed as the table
+    // goes must not reach the session through it.
+    disconnect(ui->tableWidget, nullptr, this, nullptr);
+}
 
 void MainWidget::showFocusAlways()
 {
