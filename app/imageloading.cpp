@@ -4,6 +4,7 @@
 #include "builtinpictures.h"
 #include "im.h"
 #include "labsession.h"
+#include "picturefiledialog.h"
 #include "picturereader.h"
 #include "planecomparisontab.h"
 #include "ui_mainwidget.h"
@@ -59,7 +60,8 @@ void MainWidget::onReview(bool)
 {
     // The dialog matches the patterns whatever the case: cameras write IMG_0001.JPG.
     const QString fileName = dialogs().openFileName(QStringLiteral("Выбери файл для открытия"),
-        QStringLiteral("../"), QStringLiteral("Изображения (*.bmp *.jpg *.jpeg *.png)"));
+        PictureFileDialog::startFolder(ui->lineEdit_3->text()),
+        QStringLiteral("Изображения (*.bmp *.jpg *.jpeg *.png)"));
     if (fileName.isEmpty())
         return;
 
