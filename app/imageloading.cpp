@@ -112,6 +112,7 @@ void MainWidget::splitPlanes()
     const bool colour = session->isColour();
     colourNotice->setVisible(colour);
     greyButton->setVisible(colour);
+    dialNotice->setVisible(colour);
     planes = session->planes();
     if (session->isSplit()) {
         planeComparison->setPictureName(session->planesName());

@@ -10,6 +10,7 @@
 #include "im.h"
 #include "labsession.h"
 #include "namecode.h"
+#include "planecomparison.h"
 #include "planecomparisontab.h"
 #include "qswitch.h"
 #include "resultsexport.h"
@@ -60,6 +61,15 @@ MainWidget::MainWidget(QWidget *parent)
     colourRow->addWidget(colourNotice, 1);
     colourRow->addWidget(greyButton, 0);
     ui->verticalLayout_6->insertLayout(2, colourRow, 0);
+    // Beside the dial, where the student turns it in vain for a colour picture.
+    dialNotice = new QLabel(QStringLiteral("Цветное изображение анализируется целиком: "
+                                           "плоскость не выбирается. Нажмите «Преобразовать в "
+                                           "оттенки серого»."),
+        this);
+    dialNotice->setObjectName(QStringLiteral("dialNotice"));
+    dialNotice->setWordWrap(true);
+    dialNotice->setVisible(false);
+    ui->horizontalLayout_4->addWidget(dialNotice, 1);
 
     const QRegularExpression namePattern(NameCode::fullNamePattern());
     ui->lineEdit->setValidator(new QRegularExpressionValidator(namePattern, this));
@@ -100,6 +110,8 @@ MainWidget::MainWidget(QWidget *parent)
 
     planeComparison
         = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, modalDialogs, this);
+    connect(planeComparison->page(), &PlaneComparison::greyRequested, this,
+        [this] { convertToGrey(); });
     // F1, the guide and the hints beside the tabs.
     new ContextHelp(ui->tabWidget, ui->tab_2, ui->comboBox, viewer, modalDialogs, this);
     describeControls();

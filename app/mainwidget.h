@@ -108,6 +108,7 @@ private:
     Im *viewer = nullptr;
     QLabel *colourNotice = nullptr; // under the viewer while a colour picture is shown
     QPushButton *greyButton = nullptr; // beside it: "Преобразовать в оттенки серого"
+    QLabel *dialNotice = nullptr; // beside the dial while a colour picture is shown
     QSwitch *modeSwitch = nullptr;
     QLabel *codeCheckLine = nullptr; // the code check's verdict in words, under the table
     BlockMarking *blockMarking = nullptr;

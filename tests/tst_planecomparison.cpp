@@ -100,6 +100,7 @@ private slots:
     void marksDrawn_data();
     void marksDrawn();
     void leavesTheProgram();
+    void colourPointsToGrey();
 };
 
 void tst_PlaneComparison::openWithTheLab()
@@ -363,6 +364,32 @@ void tst_PlaneComparison::leavesTheProgram()
     lab.choose(QStringLiteral("выбери изображение"));
     QVERIFY(!page->saveTableAction()->isEnabled());
     QVERIFY(!page->copyTableAction()->isEnabled());
+}
+
+// A colour picture: beside the dial and on the comparison tab the window says that the planes
+// wait for the grey version, and the comparison's own button makes it.
+void tst_PlaneComparison::colourPointsToGrey()
+{
+    ComparisonLab lab;
+    lab.open();
+    QTemporaryDir dir;
+    QImage colour(30, 21, QImage::Format_RGB32);
+    colour.fill(qRgb(200, 30, 30));
+    const QString file = dir.filePath(QStringLiteral("цвет.png"));
+    QVERIFY(colour.save(file));
+    lab.Lab::open(file);
+    auto *page = lab.window.findChild<PlaneComparison *>();
+    auto *dialNotice = child<QLabel>(lab.window, "dialNotice");
+    QVERIFY(!dialNotice->isHidden());
+    QVERIFY(dialNotice->text().contains(QStringLiteral("Преобразовать в оттенки серого")));
+    QCOMPARE(lab.message->text(), PlaneComparison::colourPictureText());
+    QVERIFY(page->greyButton()->isVisible());
+
+    QTest::mouseClick(page->greyButton(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QVERIFY(dialNotice->isHidden());
+    QVERIFY(!page->greyButton()->isVisible());
+    QCOMPARE(lab.figures->rowCount(), 8);
 }
 
 QTEST_MAIN(tst_PlaneComparison)

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -20,7 +21,12 @@ PlaneComparison::PlaneComparison(QWidget *parent)
     , message(new QLabel(this))
     , note(new QLabel(this))
     , saved(new QLabel(this))
+    , grey(new QPushButton(QStringLiteral("Преобразовать в оттенки серого"), this))
 {
+    grey->setObjectName(QStringLiteral("comparisonGreyButton"));
+    grey->setAutoDefault(false);
+    grey->hide();
+    connect(grey, &QPushButton::clicked, this, &PlaneComparison::greyRequested);
     planeChart->setObjectName(QStringLiteral("planeChart"));
     figuresTable->setObjectName(QStringLiteral("planeFiguresTable"));
     message->setObjectName(QStringLiteral("planeComparisonMessage"));
@@ -58,6 +64,7 @@ PlaneComparison::PlaneComparison(QWidget *parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(message);
+    layout->addWidget(grey, 0, Qt::AlignHCenter);
     layout->addWidget(planeChart, 1);
     layout->addWidget(figuresTable);
     layout->addWidget(note);
@@ -94,7 +101,8 @@ QString PlaneComparison::noPictureText()
 QString PlaneComparison::colourPictureText()
 {
     return QStringLiteral("Цветное изображение не делится на битовые плоскости, поэтому "
-                          "сравнивать нечего.");
+                          "сравнивать нечего. Преобразуйте его в оттенки серого, и здесь "
+                          "появятся его плоскости.");
 }
 
 QString PlaneComparison::ratioNote(const PlaneFigures &figures)
@@ -138,6 +146,7 @@ void PlaneComparison::setFigures(const QList<PlaneFigures> &figures)
     note->setText(figures.isEmpty() ? QString() : ratioNote(figures.first()));
 
     message->hide();
+    grey->hide();
     planeChart->show();
     figuresTable->show();
     note->setVisible(!figures.isEmpty());
@@ -150,6 +159,7 @@ void PlaneComparison::showMessage(const QString &text)
     planeChart->setFigures({});
     figuresTable->setRowCount(0);
     message->setText(text);
+    grey->setVisible(text == colourPictureText());
     planeChart->hide();
     figuresTable->hide();
     note->hide();

@@ -8,6 +8,7 @@
 class PlaneChart;
 class QAction;
 class QLabel;
+class QPushButton;
 class QTableWidget;
 
 // The comparison of all bit planes of one picture: the chart above, the figures in a small
@@ -27,6 +28,7 @@ public:
     PlaneChart *chart() const { return planeChart; }
     QTableWidget *table() const { return figuresTable; }
     QLabel *messageLabel() const { return message; }
+    QPushButton *greyButton() const { return grey; }
     // The line under the table that says what 9/L counts.
     QLabel *noteLabel() const { return note; }
     // The line that says where the comparison was saved last.
@@ -58,6 +60,8 @@ signals:
     void planeActivated(int plane);
     void saveTableRequested();
     void saveChartRequested();
+    // "Преобразовать в оттенки серого" under the sentence for a colour picture.
+    void greyRequested();
 
 private:
     void markSelectedRow();
@@ -68,6 +72,7 @@ private:
     QLabel *message = nullptr;
     QLabel *note = nullptr;
     QLabel *saved = nullptr;
+    QPushButton *grey = nullptr;
     QAction *copySelected = nullptr;
     QAction *copyAll = nullptr;
     QAction *saveTable = nullptr;
