@@ -99,6 +99,9 @@ private:
     void showCodeCheck(std::optional<bool> right);
     // The line under the table once a code was edited after the check that said `verdict`.
     static QString staleVerdictText(const QString &verdict);
+    // The line under the table when a button needs a plane and there is none: what to do first,
+    // then `what` the button would have done.
+    QString noPlaneText(const QString &what) const;
     // An edit of a hidden code cell is what the student typed for the session's plane.
     void onCodeEdited(QTableWidgetItem *item);
 

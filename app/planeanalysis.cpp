@@ -71,6 +71,15 @@ QString verdictText(bool right, int codes)
 
 } // namespace
 
+QString MainWidget::noPlaneText(const QString &what) const
+{
+    const bool builtIn = session->homework().builtInPictures();
+    return QStringLiteral("Сначала %1: %2.")
+        .arg(builtIn ? QStringLiteral("выберите изображение в списке «Выбор изображения»")
+                     : QStringLiteral("откройте изображение кнопкой «Обзор»"),
+            what);
+}
+
 QString MainWidget::staleVerdictText(const QString &verdict)
 {
     return QStringLiteral("Коды изменены после проверки («%1»): нажмите «Проверить коды», чтобы "
@@ -172,8 +181,11 @@ void MainWidget::showStatistics(const AnalysedPlane &analysis)
 void MainWidget::onCheck(bool)
 {
     // Only a plane the session analysed is judged, never cells put there otherwise.
-    if (blockCodes.isEmpty() || !session->currentPlane())
+    if (blockCodes.isEmpty() || !session->currentPlane()) {
+        codeCheckLine->setText(noPlaneText(QStringLiteral("проверять пока нечего")));
+        codeCheckLine->setStyleSheet(QString());
         return;
+    }
     session->check();
 }
 
@@ -223,6 +235,12 @@ void MainWidget::onGetScroll(bool)
     // table's 'g' texts of small values are in exponent form and 1 has no point at all.
     const qsizetype rows
         = qMin<qsizetype>(ui->tableWidget->rowCount(), planeStatistics.probabilities.size());
+    if (rows == 0) {
+        codeCheckLine->setText(noPlaneText(QStringLiteral("выводить для расчета энтропии пока "
+                                                          "нечего")));
+        codeCheckLine->setStyleSheet(QString());
+        return;
+    }
     for (qsizetype row = 0; row < rows; ++row)
         ui->textEdit->append(PlaneReport::entropyLine(planeStatistics.probabilities.at(row)));
 }

@@ -87,6 +87,8 @@ private slots:
     void typedCodes_data();
     void typedCodes();
     void codeEditedAfterCheck();
+    void buttonsWithoutPicture_data();
+    void buttonsWithoutPicture();
     void wheelNeedsFocus();
     void reportNames_data();
     void reportNames();
@@ -205,6 +207,34 @@ void tst_StudentWork::codeEditedAfterCheck()
     QVERIFY(lab.typeIntoCell(0, codeColumn, "1"));
     QTest::mouseClick(lab.check, Qt::LeftButton);
     QCOMPARE(verdictLine(lab), QStringLiteral("Есть неверные коды"));
+}
+
+void tst_StudentWork::buttonsWithoutPicture_data()
+{
+    QTest::addColumn<bool>("skip");
+    QTest::addColumn<bool>("entropy"); // the entropy output's button, not the check's
+    QTest::addColumn<QString>("said");
+    QTest::newRow("check, built-in pictures")
+        << false << false
+        << "Сначала выберите изображение в списке «Выбор изображения»: "
+           "проверять пока нечего.";
+    QTest::newRow("entropy, own file") << true << true
+                                       << "Сначала откройте изображение кнопкой «Обзор»: "
+                                          "выводить для расчета энтропии пока нечего.";
+}
+
+// With no picture yet, the check and the entropy output say what to do first, and do nothing.
+void tst_StudentWork::buttonsWithoutPicture()
+{
+    QFETCH(bool, skip);
+    QFETCH(bool, entropy);
+    QFETCH(QString, said);
+    Lab lab(Lab::AtHomework);
+    lab.submit("Мама Мыла Раму", skip ? QString() : "0,3,0,4", skip);
+    showLab(lab);
+    QTest::mouseClick(entropy ? lab.output : lab.check, Qt::LeftButton);
+    QCOMPARE(verdictLine(lab), said);
+    QVERIFY(lab.report->toPlainText().isEmpty());
 }
 
 void tst_StudentWork::wheelNeedsFocus()
