@@ -102,6 +102,8 @@ private:
     // The line under the table when a button needs a plane and there is none: what to do first,
     // then `what` the button would have done.
     QString noPlaneText(const QString &what) const;
+    // Scrolls the report so that the text from `position` on is in view from its first line.
+    void showReportFrom(int position);
     // An edit of a hidden code cell is what the student typed for the session's plane.
     void onCodeEdited(QTableWidgetItem *item);
 

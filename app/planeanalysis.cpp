@@ -10,7 +10,10 @@
 
 #include <QColor>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QTableWidgetItem>
+#include <QTextCursor>
+#include <QTextEdit>
 
 #include <utility>
 
@@ -122,6 +125,8 @@ void MainWidget::showStatistics(const AnalysedPlane &analysis)
     planeStatistics = stats;
     blockCounts = stats.blockCounts();
 
+    // Where this analysis starts in the report: in view at the top once it is written.
+    const int reportStart = ui->textEdit->document()->characterCount();
     if (analysis.plane == 0)
         ui->textEdit->append(PlaneReport::imageParagraph(analysis.picture));
     else
@@ -176,6 +181,18 @@ void MainWidget::showStatistics(const AnalysedPlane &analysis)
     table->scrollToTop(); // a new plane starts at its five hidden codes
 
     ui->textEdit->append(PlaneReport::summaryParagraph(stats));
+    showReportFrom(reportStart);
+}
+
+void MainWidget::showReportFrom(int position)
+{
+    // The analysis' first line at the top of the pane (or the pane at its end when the rest is
+    // shorter); the student's own cursor stays where it was.
+    QTextEdit *const report = ui->textEdit;
+    QTextCursor start(report->document());
+    start.setPosition(qMin(position, report->document()->characterCount() - 1));
+    QScrollBar *const bar = report->verticalScrollBar();
+    bar->setValue(bar->value() + report->cursorRect(start).top());
 }
 
 void MainWidget::onCheck(bool)

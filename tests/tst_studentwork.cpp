@@ -5,6 +5,7 @@
 #include "lab.h"
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 namespace {
@@ -87,6 +88,7 @@ private slots:
     void typedCodes_data();
     void typedCodes();
     void codeEditedAfterCheck();
+    void reportShowsLatestStart();
     void buttonsWithoutPicture_data();
     void buttonsWithoutPicture();
     void wheelNeedsFocus();
@@ -207,6 +209,21 @@ void tst_StudentWork::codeEditedAfterCheck()
     QVERIFY(lab.typeIntoCell(0, codeColumn, "1"));
     QTest::mouseClick(lab.check, Qt::LeftButton);
     QCOMPARE(verdictLine(lab), QStringLiteral("Есть неверные коды"));
+}
+
+// After each analysis the report's top line is that analysis' first, however long the pane.
+void tst_StudentWork::reportShowsLatestStart()
+{
+    Lab lab;
+    showLab(lab);
+    lab.choose("Лена");
+    for (int plane = 2; plane <= 6; ++plane) {
+        lab.dial->setValue(plane);
+        QCoreApplication::processEvents();
+        const QTextBlock top = lab.report->cursorForPosition(QPoint(4, 4)).block();
+        QCOMPARE(top.text(), QStringLiteral("Изображение: Лена. Плоскость №%1").arg(plane));
+    }
+    QVERIFY(lab.report->verticalScrollBar()->value() > 0);
 }
 
 void tst_StudentWork::buttonsWithoutPicture_data()
