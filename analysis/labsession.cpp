@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "labsession.h"
 
+#include "namerule.h"
+
 #include "bitplanes.h"
 #include "greyconversion.h"
 #include "homeworkdiagnosis.h"
@@ -199,7 +201,8 @@ void LabSession::setHomework(const HomeworkOutcome &homework)
 
 HomeworkOutcome::Verdict LabSession::checkHomework(const QString &fullName, const QString &counters)
 {
-    if (fullName.isEmpty())
+    // A trivial name has trivial counters: "Ааа" with "1" would pass for homework done.
+    if (!nameRefusal(fullName).isEmpty())
         return HomeworkOutcome::Verdict::None;
     HomeworkOutcome checked;
     checked.name = fullName;
@@ -218,6 +221,16 @@ HomeworkOutcome::Verdict LabSession::checkHomework(const QString &fullName, cons
     }
     setHomework(checked);
     return checked.verdict;
+}
+
+QString LabSession::nameRefusal(const QString &fullName)
+{
+    if (fullName.isEmpty())
+        return QStringLiteral("Не введены фамилия, имя и отчество.\n");
+    if (NameRule::acceptable(fullName))
+        return {};
+    return QStringLiteral("Фамилия, имя и отчество введены не полностью: %1.\nПоле принимает %2.")
+        .arg(NameRule::problem(fullName), NameRule::description());
 }
 
 void LabSession::skipHomework()

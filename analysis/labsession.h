@@ -31,6 +31,14 @@ struct HomeworkOutcome
     QString diagnosis;
 
     bool opensLab() const { return verdict == Verdict::Right || verdict == Verdict::Skipped; }
+    // A check's verdict still speaks for the fields as they stand now: they hold the name and
+    // counters it checked. A skip and no verdict are never out of date.
+    bool isCurrentFor(const QString &fullName, const QString &countersText) const
+    {
+        if (verdict != Verdict::Right && verdict != Verdict::Wrong)
+            return true;
+        return fullName == name && countersText == counters;
+    }
     // Right opens the built-in pictures, Skipped a picture file of the student's own.
     bool builtInPictures() const { return verdict == Verdict::Right; }
 };
@@ -122,8 +130,12 @@ public:
     const HomeworkOutcome &homework() const { return outcome; }
     void setHomework(const HomeworkOutcome &homework);
     // The homework button with the lever at "ПРОВЕРИТЬ": the full name and the counters as
-    // typed, checked. An empty name checks nothing: Verdict::None, and nothing changes.
+    // typed, checked. A name the name rule does not take as complete (an empty one, one word,
+    // "иванов иван") checks nothing: Verdict::None, and nothing changes.
     HomeworkOutcome::Verdict checkHomework(const QString &fullName, const QString &counters);
+    // What the homework's message box says when checkHomework refuses the name: what is missing
+    // from it. Empty for a name the check takes.
+    static QString nameRefusal(const QString &fullName);
     // The same at "ПРОПУСТИТЬ".
     void skipHomework();
 

@@ -51,3 +51,39 @@ QString PlaneSummary::sizeRatioText(const PlaneFigures &figures)
     return figures.hasSizeRatio() ? QString::number(figures.sizeRatio(), 'f', 3)
                                   : QStringLiteral("-");
 }
+
+QStringList PlaneSummary::columnTitles()
+{
+    return {QStringLiteral("Плоскость"), QStringLiteral("Типов\nблоков"),
+        QStringLiteral("L,\nбит/блок"), QStringLiteral("H,\nбит/блок"),
+        QStringLiteral("Размер\nW × H, бит"), QStringLiteral("Размер\nкода, бит"),
+        QStringLiteral("Сжатие\nW × H/код"), QStringLiteral("Сжатие\n9/L")};
+}
+
+SpreadsheetText::Row PlaneSummary::spreadsheetRow(const PlaneFigures &figures)
+{
+    using Kind = SpreadsheetText::Kind;
+    const auto number = [](QString text) -> SpreadsheetText::Cell {
+        if (text == QLatin1String("-"))
+            return {text, Kind::Label};
+        return {text.replace(QLatin1Char('.'), QLatin1Char(',')), Kind::Number};
+    };
+    const QStringList summary = fields(figures);
+    return {number(summary.at(0)), number(summary.at(1)), number(summary.at(2)),
+        number(summary.at(3)), number(QString::number(figures.rawBits)),
+        number(QString::number(figures.codedBits)), number(sizeRatioText(figures)),
+        number(ratioText(figures))};
+}
+
+QList<SpreadsheetText::Row> PlaneSummary::spreadsheet(const QList<PlaneFigures> &figures)
+{
+    SpreadsheetText::Row header;
+    for (QString title : columnTitles()) {
+        header.append(
+            {title.replace(QLatin1Char('\n'), QLatin1Char(' ')), SpreadsheetText::Kind::Label});
+    }
+    QList<SpreadsheetText::Row> rows {header};
+    for (const PlaneFigures &plane : figures)
+        rows.append(spreadsheetRow(plane));
+    return rows;
+}

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "spreadsheettext.h"
+
 #include <QImage>
 #include <QList>
 #include <QStringList>
@@ -47,4 +49,12 @@ public:
     // lines up; "-" without a ratio.
     static QString ratioText(const PlaneFigures &figures);
     static QString sizeRatioText(const PlaneFigures &figures);
+
+    // The comparison's eight column titles, broken into lines as the tab shows them.
+    static QStringList columnTitles();
+    // One plane's row as it leaves the program: numbers with a decimal comma for a spreadsheet
+    // with a Russian locale, "-" for a ratio there is none of.
+    static SpreadsheetText::Row spreadsheetRow(const PlaneFigures &figures);
+    // The titles on one line each, then a row per plane.
+    static QList<SpreadsheetText::Row> spreadsheet(const QList<PlaneFigures> &figures);
 };

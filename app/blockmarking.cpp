@@ -94,7 +94,7 @@ void BlockMarking::onImagePixelClicked(QPoint pixel)
 void BlockMarking::showStatus()
 {
     if (marked == 0) {
-        status->setText(QStringLiteral("Выдели строки таблицы, чтобы отметить блоки этих типов "
+        status->setText(QStringLiteral("Выделите строки таблицы, чтобы отметить блоки этих типов "
                                        "на плоскости; щелчок по плоскости выбирает тип блока."));
         return;
     }

@@ -55,9 +55,10 @@ void MainWidget::onApplay(bool)
         name.chop(1);
         ui->lineEdit->setText(name);
     }
-    if (name.isEmpty()) {
-        modalDialogs->messageBox(
-            homeworkTitle, QStringLiteral("Не введены фамилия, имя и отчество.\n"));
+    // An empty or incomplete name: the message says what is missing, and nothing else changes.
+    const QString refusal = LabSession::nameRefusal(name);
+    if (!refusal.isEmpty()) {
+        modalDialogs->messageBox(homeworkTitle, refusal);
         return;
     }
 

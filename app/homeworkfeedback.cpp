@@ -59,14 +59,23 @@ HomeworkFeedback::HomeworkFeedback(const LabSession *session, QWidget *window, Q
     connect(constructionButton, &QPushButton::clicked, this, &HomeworkFeedback::showConstruction);
     QWidget::setTabOrder(checkButton, constructionButton);
 
+    stale = new QLabel(window);
+    stale->setObjectName(QStringLiteral("homeworkStale"));
+    stale->setWordWrap(true);
+    stale->setAlignment(Qt::AlignHCenter);
+    stale->hide();
+
     auto *row = new QHBoxLayout;
     row->addWidget(diagnosisLabel, 1);
     row->addWidget(constructionButton, 0, Qt::AlignTop);
     int index = 0;
-    if (QBoxLayout *holder = boxHolding(page->layout(), verdict, &index))
+    if (QBoxLayout *holder = boxHolding(page->layout(), verdict, &index)) {
         holder->insertLayout(index + 1, row);
-    else
+        holder->insertWidget(index + 1, stale);
+    } else {
+        page->layout()->addWidget(stale);
         page->layout()->addItem(row);
+    }
     connect(session, &LabSession::homeworkChanged, this, &HomeworkFeedback::followOutcome);
 }
 
@@ -122,6 +131,33 @@ void HomeworkFeedback::followOutcome()
         break;
     }
     constructionButton->setVisible(outcome.verdict == HomeworkOutcome::Verdict::Right);
+    fieldName = outcome.name;
+    fieldCounters = outcome.counters;
+    showStaleness();
+}
+
+void HomeworkFeedback::fieldsEdited(const QString &fullName, const QString &counters)
+{
+    fieldName = fullName;
+    fieldCounters = counters;
+    showStaleness();
+}
+
+void HomeworkFeedback::showStaleness()
+{
+    const HomeworkOutcome &outcome = session->homework();
+    if (outcome.isCurrentFor(fieldName, fieldCounters)) {
+        stale->hide();
+        stale->clear();
+        return;
+    }
+    // What the student earned stays; the words say which name and counters the verdict is for.
+    stale->setText(
+        QStringLiteral("Поля изменены после проверки: результат выше относится к "
+                       "«%1» со счетчиками «%2». Нажмите «Выполнить выбранное действие» еще раз, "
+                       "чтобы проверить то, что введено сейчас.")
+            .arg(outcome.name, outcome.counters));
+    stale->show();
 }
 
 void HomeworkFeedback::showDiagnosis(const QString &text)

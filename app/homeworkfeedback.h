@@ -34,8 +34,14 @@ public:
     static HuffmanConstruction::Arithmetic constructionFor(
         const QString &fullName, const QString &countersText, QString *note);
 
+    // The name and counters fields as they stand: an edit since the last check says that its
+    // verdict no longer speaks for them, until the next check.
+    void fieldsEdited(const QString &fullName, const QString &counters);
+    QLabel *staleLabel() const { return stale; }
+
 private:
     void followOutcome();
+    void showStaleness();
     void showDiagnosis(const QString &text);
     void showConstruction();
 
@@ -43,6 +49,9 @@ private:
     QWidget *window;
     const std::shared_ptr<const Dialogs> dialogs;
     QLabel *diagnosisLabel = nullptr;
+    QLabel *stale = nullptr;
+    QString fieldName;
+    QString fieldCounters;
     QPushButton *constructionButton = nullptr;
     QPointer<ConstructionWindow> construction;
 };

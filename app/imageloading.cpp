@@ -4,6 +4,7 @@
 #include "builtinpictures.h"
 #include "im.h"
 #include "labsession.h"
+#include "picturefiledialog.h"
 #include "picturereader.h"
 #include "planecomparisontab.h"
 #include "ui_mainwidget.h"
@@ -84,7 +85,8 @@ void MainWidget::onReview(bool)
 {
     // The dialog matches the patterns whatever the case: cameras write IMG_0001.JPG.
     const QString fileName = dialogs().openFileName(QStringLiteral("Выбери файл для открытия"),
-        QStringLiteral("../"), QStringLiteral("Изображения (*.bmp *.jpg *.jpeg *.png)"));
+        PictureFileDialog::startFolder(ui->lineEdit_3->text()),
+        QStringLiteral("Изображения (*.bmp *.jpg *.jpeg *.png)"));
     if (fileName.isEmpty())
         return;
 
@@ -135,8 +137,10 @@ void MainWidget::splitPlanes()
     const bool colour = session->isColour();
     colourNotice->setVisible(colour);
     greyButton->setVisible(colour);
+    dialNotice->setVisible(colour);
     planes = session->planes();
     if (session->isSplit()) {
+        planeComparison->setPictureName(session->planesName());
         planeComparison->showPlanes(planes);
     } else {
         currentImage = session->picture();

@@ -11,6 +11,7 @@
 #include "labreportaction.h"
 #include "labsession.h"
 #include "namecode.h"
+#include "planecomparison.h"
 #include "planecomparisontab.h"
 #include "qswitch.h"
 #include "resultsexport.h"
@@ -20,9 +21,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFocusFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
@@ -60,6 +63,15 @@ MainWidget::MainWidget(QWidget *parent)
     colourRow->addWidget(colourNotice, 1);
     colourRow->addWidget(greyButton, 0);
     ui->verticalLayout_6->insertLayout(2, colourRow, 0);
+    // Beside the dial, where the student turns it in vain for a colour picture.
+    dialNotice = new QLabel(QStringLiteral("Цветное изображение анализируется целиком: "
+                                           "плоскость не выбирается. Нажмите «Преобразовать в "
+                                           "оттенки серого»."),
+        this);
+    dialNotice->setObjectName(QStringLiteral("dialNotice"));
+    dialNotice->setWordWrap(true);
+    dialNotice->setVisible(false);
+    ui->horizontalLayout_4->addWidget(dialNotice, 1);
 
     const QRegularExpression namePattern(NameCode::fullNamePattern());
     ui->lineEdit->setValidator(new QRegularExpressionValidator(namePattern, this));
@@ -104,7 +116,10 @@ MainWidget::MainWidget(QWidget *parent)
     labReport->button()->setIconSize(ui->pushButton_4->iconSize());
     ui->verticalLayout_4->addWidget(labReport->button());
 
-    planeComparison = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, this);
+    planeComparison
+        = new PlaneComparisonTab(ui->tabWidget, ui->tab_2, ui->dial, modalDialogs, this);
+    connect(planeComparison->page(), &PlaneComparison::greyRequested, this,
+        [this] { convertToGrey(); });
     // F1, the guide and the hints beside the tabs.
     new ContextHelp(ui->tabWidget, ui->tab_2, ui->comboBox, viewer, modalDialogs, this);
     describeControls();
@@ -115,13 +130,27 @@ MainWidget::MainWidget(QWidget *parent)
         = new HomeworkFeedback(session, this, ui->label_6, ui->pushButton, modalDialogs);
 
     showFocusAlways();
+    // Tab moves on from the report as from every other control; a tab character in a report
+    // is of no use to anyone.
+    ui->textEdit->setTabChangesFocus(true);
+    // The first letters the student types go into the name.
+    ui->lineEdit->setFocus(Qt::OtherFocusReason);
 
     // The window shows what the session holds; the session decides.
     connect(session, &LabSession::pictureChanged, this, [this] { splitPlanes(); });
     connect(session, &LabSession::planeAnalysed, this, &MainWidget::showAnalysis);
     connect(session, &LabSession::checked, this, [this](bool right) { showCodeCheck(right); });
+    connect(session, &LabSession::typedChanged, this, [this] {
+        if (const AnalysedPlane *plane = session->currentPlane())
+            showCodeCheck(plane->verdict);
+    });
     connect(ui->tableWidget, &QTableWidget::itemChanged, this, &MainWidget::onCodeEdited);
 
+    for (QLineEdit *field : {ui->lineEdit, ui->lineEdit_2}) {
+        connect(field, &QLineEdit::textChanged, homeworkFeedback, [this] {
+            homeworkFeedback->fieldsEdited(ui->lineEdit->text(), ui->lineEdit_2->text());
+        });
+    }
     connect(ui->pushButton, SIGNAL(clicked(bool)), this, SLOT(onApplay(bool)));
     connect(ui->comboBox, SIGNAL(textActivated(QString)), this, SLOT(onActivateCombo(QString)));
     connect(ui->dial, SIGNAL(valueChanged(int)), this, SLOT(onDialChange(int)));
@@ -148,6 +177,15 @@ void MainWidget::showFocusAlways()
             setAttribute(Qt::WA_KeyboardFocusChange);
             now->update();
         }
+    });
+    // The picture's scroll area and an empty results table draw no focus of their own: a frame
+    // around them does.
+    auto *frame = new QFocusFrame(this);
+    frame->setObjectName(QStringLiteral("focusFrame"));
+    connect(qApp, &QApplication::focusChanged, frame, [this, frame](QWidget *, QWidget *now) {
+        const bool framed
+            = now == ui->scrollArea || (now == ui->tableWidget && ui->tableWidget->rowCount() == 0);
+        frame->setWidget(framed ? now : nullptr);
     });
     // Flat icon buttons show no focus in any style of their own.
     auto *flatFocus = new FocusFrameStyle(this);

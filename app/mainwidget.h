@@ -100,6 +100,13 @@ private:
     // Colours the hidden code cells and says the verdict under the table; no verdict (a plane
     // not checked yet) leaves the cells as the analysis made them and the line empty.
     void showCodeCheck(std::optional<bool> right);
+    // The line under the table once a code was edited after the check that said `verdict`.
+    static QString staleVerdictText(const QString &verdict);
+    // The line under the table when a button needs a plane and there is none: what to do first,
+    // then `what` the button would have done.
+    QString noPlaneText(const QString &what) const;
+    // Scrolls the report so that the text from `position` on is in view from its first line.
+    void showReportFrom(int position);
     // An edit of a hidden code cell is what the student typed for the session's plane.
     void onCodeEdited(QTableWidgetItem *item);
 
@@ -109,6 +116,7 @@ private:
     Im *viewer = nullptr;
     QLabel *colourNotice = nullptr; // under the viewer while a colour picture is shown
     QPushButton *greyButton = nullptr; // beside it: "Преобразовать в оттенки серого"
+    QLabel *dialNotice = nullptr; // beside the dial while a colour picture is shown
     QSwitch *modeSwitch = nullptr;
     QLabel *codeCheckLine = nullptr; // the code check's verdict in words, under the table
     BlockMarking *blockMarking = nullptr;

@@ -10,7 +10,10 @@
 
 #include <QColor>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QTableWidgetItem>
+#include <QTextCursor>
+#include <QTextEdit>
 
 #include <utility>
 
@@ -71,6 +74,22 @@ QString verdictText(bool right, int codes)
 
 } // namespace
 
+QString MainWidget::noPlaneText(const QString &what) const
+{
+    const bool builtIn = session->homework().builtInPictures();
+    return QStringLiteral("Сначала %1: %2.")
+        .arg(builtIn ? QStringLiteral("выберите изображение в списке «Выбор изображения»")
+                     : QStringLiteral("откройте изображение кнопкой «Обзор»"),
+            what);
+}
+
+QString MainWidget::staleVerdictText(const QString &verdict)
+{
+    return QStringLiteral("Коды изменены после проверки («%1»): нажмите «Проверить коды», чтобы "
+                          "проверить их снова")
+        .arg(verdict);
+}
+
 void MainWidget::analysePlane()
 {
     // The loading slots and the dial have the session analyse what they put in view; here the
@@ -106,6 +125,8 @@ void MainWidget::showStatistics(const AnalysedPlane &analysis)
     planeStatistics = stats;
     blockCounts = stats.blockCounts();
 
+    // Where this analysis starts in the report: in view at the top once it is written.
+    const int reportStart = ui->textEdit->document()->characterCount();
     if (analysis.plane == 0)
         ui->textEdit->append(PlaneReport::imageParagraph(analysis.picture));
     else
@@ -160,13 +181,28 @@ void MainWidget::showStatistics(const AnalysedPlane &analysis)
     table->scrollToTop(); // a new plane starts at its five hidden codes
 
     ui->textEdit->append(PlaneReport::summaryParagraph(stats));
+    showReportFrom(reportStart);
+}
+
+void MainWidget::showReportFrom(int position)
+{
+    // The analysis' first line at the top of the pane (or the pane at its end when the rest is
+    // shorter); the student's own cursor stays where it was.
+    QTextEdit *const report = ui->textEdit;
+    QTextCursor start(report->document());
+    start.setPosition(qMin(position, report->document()->characterCount() - 1));
+    QScrollBar *const bar = report->verticalScrollBar();
+    bar->setValue(bar->value() + report->cursorRect(start).top());
 }
 
 void MainWidget::onCheck(bool)
 {
     // Only a plane the session analysed is judged, never cells put there otherwise.
-    if (blockCodes.isEmpty() || !session->currentPlane())
+    if (blockCodes.isEmpty() || !session->currentPlane()) {
+        codeCheckLine->setText(noPlaneText(QStringLiteral("проверять пока нечего")));
+        codeCheckLine->setStyleSheet(QString());
         return;
+    }
     session->check();
 }
 
@@ -175,13 +211,25 @@ void MainWidget::showCodeCheck(std::optional<bool> right)
     QTableWidget *const table = ui->tableWidget;
     const int rows = int(qMin<qsizetype>(
         qMin<qsizetype>(ResultsTable::hiddenRows, blockCodes.size()), table->rowCount()));
+    // A code edited since the check: the verdict no longer holds, and the cells say nothing.
+    const AnalysedPlane *plane = session->currentPlane();
+    const bool stale = right && plane && !plane->verdictIsCurrent();
     if (right) {
         const bool filling = std::exchange(fillingTable, true);
         for (int row = 0; row < rows; ++row) {
-            if (QTableWidgetItem *cell = table->item(row, CodeColumn))
-                cell->setData(Qt::BackgroundRole, *right ? rightColour : wrongColour);
+            if (QTableWidgetItem *cell = table->item(row, CodeColumn)) {
+                cell->setData(Qt::BackgroundRole,
+                    stale        ? hiddenColour
+                        : *right ? rightColour
+                                 : wrongColour);
+            }
         }
         fillingTable = filling;
+    }
+    if (stale) {
+        codeCheckLine->setText(staleVerdictText(verdictText(*right, rows)));
+        codeCheckLine->setStyleSheet(QString());
+        return;
     }
     // The same verdict in words, for those who cannot tell the two colours apart. Like the
     // colours, it does not say which code is wrong.
@@ -204,6 +252,12 @@ void MainWidget::onGetScroll(bool)
     // table's 'g' texts of small values are in exponent form and 1 has no point at all.
     const qsizetype rows
         = qMin<qsizetype>(ui->tableWidget->rowCount(), planeStatistics.probabilities.size());
+    if (rows == 0) {
+        codeCheckLine->setText(noPlaneText(QStringLiteral("выводить для расчета энтропии пока "
+                                                          "нечего")));
+        codeCheckLine->setStyleSheet(QString());
+        return;
+    }
     for (qsizetype row = 0; row < rows; ++row)
         ui->textEdit->append(PlaneReport::entropyLine(planeStatistics.probabilities.at(row)));
 }

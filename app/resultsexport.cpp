@@ -5,16 +5,18 @@
 #include "filesaver.h"
 #include "greyconversion.h"
 #include "labsession.h"
+#include "planereport.h"
 #include "resultstable.h"
+#include "sessionrecord.h"
 
 #include <QAction>
 #include <QBuffer>
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
-#include <QMimeData>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStyle>
@@ -30,11 +32,7 @@ const QString saveTitle = QStringLiteral("Сохранить результат�
 
 void toClipboard(const QList<SpreadsheetText::Row> &rows)
 {
-    // Calc pastes the HTML table, where codes keep their text format; editors take the text.
-    auto *data = new QMimeData;
-    data->setText(SpreadsheetText::tsv(rows));
-    data->setHtml(SpreadsheetText::html(rows));
-    QGuiApplication::clipboard()->setMimeData(data);
+    QGuiApplication::clipboard()->setMimeData(SpreadsheetText::mimeData(rows));
 }
 
 QByteArray pngOf(const QImage &image)
@@ -69,8 +67,8 @@ ResultsExport::ResultsExport(const LabSession *session, QTableWidget *table, QTe
     button->setToolTip(QStringLiteral("Сохранить результаты…"));
     button->setAccessibleName(QStringLiteral("Сохранить результаты"));
     button->setAccessibleDescription(
-        QStringLiteral("Сохраняет таблицу в файл CSV, а рядом отчет в файл TXT и плоскость в "
-                       "файл PNG"));
+        QStringLiteral("Сохраняет таблицу в файл CSV, а рядом отчет о плоскости в файл TXT, "
+                       "весь отчет, плоскость в файл PNG и запись работы в файл JSON"));
     button->setEnabled(false);
     connect(button, &QPushButton::clicked, this, &ResultsExport::save);
 
@@ -193,28 +191,100 @@ QString ResultsExport::suggestedPath() const
     return QDir(folder).filePath(suggestedName(plane->picture, plane->plane));
 }
 
+QString ResultsExport::saveFilter()
+{
+    return QStringLiteral("Все результаты: таблица CSV, отчеты TXT, плоскость PNG, запись JSON "
+                          "(*.csv);;Отчет о плоскости TXT (*.txt);;Плоскость PNG (*.png)");
+}
+
+QString ResultsExport::planeReport(const QString &reportText, const AnalysedPlane &plane)
+{
+    const QString heading = plane.plane == 0
+        ? PlaneReport::imageParagraph(plane.picture)
+        : PlaneReport::imageParagraph(plane.picture, plane.plane);
+    const QStringList lines = reportText.split(QLatin1Char('\n'));
+    const qsizetype start = lines.lastIndexOf(heading);
+    if (start < 0)
+        return {};
+    qsizetype end = start + 1;
+    while (end < lines.size() && !lines.at(end).startsWith(PlaneReport::imageParagraph(QString())))
+        ++end;
+    while (end > start + 1 && lines.at(end - 1).trimmed().isEmpty())
+        --end;
+    return lines.mid(start, end - start).join(QLatin1Char('\n'));
+}
+
+QList<FileSaver::File> ResultsExport::filesFor(
+    const QString &path, const LabSession &session, const QString &reportText)
+{
+    const AnalysedPlane *plane = session.currentPlane();
+    if (!plane)
+        return {};
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const QString base = path.left(path.size() - suffix.size() - 1);
+    const QString own = planeReport(reportText, *plane);
+    if (suffix == QLatin1String("png"))
+        return {{path, pngOf(plane->image)}};
+    if (suffix == QLatin1String("txt"))
+        return {{path, (own.isEmpty() ? reportText : own).toUtf8() + '\n'}};
+
+    QList<FileSaver::File> files {
+        {path, SpreadsheetText::csv(ResultsTable(plane->statistics, plane->typed).all())}};
+    if (!own.isEmpty())
+        files.append({base + QStringLiteral(".txt"), own.toUtf8() + '\n'});
+    // The pane holds other analyses, or the plane's own is not to be found there.
+    if (own.trimmed() != reportText.trimmed())
+        files.append({base + QStringLiteral(", весь отчет.txt"), reportText.toUtf8() + '\n'});
+    files.append({base + QStringLiteral(".png"), pngOf(plane->image)});
+    files.append({base + QStringLiteral(".json"),
+        SessionRecord::of(session, {session.currentIndex()}).toJson()});
+    return files;
+}
+
+QString ResultsExport::replaceQuestion(const QStringList &existing)
+{
+    if (existing.isEmpty())
+        return {};
+    const QString folder = QDir::toNativeSeparators(QFileInfo(existing.first()).absolutePath());
+    if (existing.size() == 1) {
+        return QStringLiteral("Файл «%1» в папке %2 уже есть и будет заменен.\n\nЗаменить?")
+            .arg(QFileInfo(existing.first()).fileName(), folder);
+    }
+    QStringList names;
+    for (const QString &path : existing)
+        names << QStringLiteral("  ") + QFileInfo(path).fileName();
+    return QStringLiteral("В папке %1 уже есть эти файлы, они будут заменены:\n%2\n\nЗаменить?")
+        .arg(folder, names.join(QLatin1Char('\n')));
+}
+
 bool ResultsExport::save()
 {
     const AnalysedPlane *plane = session->currentPlane();
     if (!plane || plane->statistics.types.isEmpty())
         return false;
-    QString path = dialogs->saveFileName(
-        window, saveTitle, suggestedPath(), QStringLiteral("Таблица CSV (*.csv);;Все файлы (*)"));
+    QString path = dialogs->saveFileName(window, saveTitle, suggestedPath(), saveFilter());
     plane = session->currentPlane(); // as it is after the dialog
     if (path.isEmpty() || !plane)
         return false;
-    if (!path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("csv") && suffix != QLatin1String("txt")
+        && suffix != QLatin1String("png"))
         path += QStringLiteral(".csv");
-    const QString base = path.left(path.size() - 4);
 
     const QStringList typed = plane->typed;
     const quint64 reportSaved = reportChanges;
-    const ResultsTable results(plane->statistics, typed);
-    const FileSaver::Result saved = FileSaver::save({
-        {path, SpreadsheetText::csv(results.all())},
-        {base + QStringLiteral(".txt"), report->toPlainText().toUtf8() + '\n'},
-        {base + QStringLiteral(".png"), pngOf(plane->image)},
-    });
+    const QList<FileSaver::File> files = filesFor(path, *session, report->toPlainText());
+    // The dialog asked about the file it was given; the others are replaced too, so the
+    // question names every file that is there already.
+    QStringList existing;
+    for (const FileSaver::File &file : files) {
+        if (QFile::exists(file.path))
+            existing << file.path;
+    }
+    const bool othersThere = !existing.isEmpty() && existing != QStringList {path};
+    if (othersThere && !dialogs->question(saveTitle, replaceQuestion(existing)))
+        return false;
+    const FileSaver::Result saved = FileSaver::save(files);
     lastFolder = QFileInfo(path).absolutePath();
     if (!saved.ok()) {
         dialogs->warning(saveTitle,
@@ -222,7 +292,15 @@ bool ResultsExport::save()
                 .arg(QDir::toNativeSeparators(saved.failedPath), saved.reason));
         return false;
     }
-    savedReportChanges = reportSaved;
-    savedCodes = typed;
+    QStringList names;
+    for (const FileSaver::File &file : files)
+        names << QStringLiteral("  ") + QFileInfo(file.path).fileName();
+    dialogs->messageBox(saveTitle,
+        QStringLiteral("Сохранено в папке %1:\n%2")
+            .arg(QDir::toNativeSeparators(lastFolder), names.join(QLatin1Char('\n'))));
+    if (files.size() > 1) {
+        savedReportChanges = reportSaved;
+        savedCodes = typed;
+    }
     return true;
 }

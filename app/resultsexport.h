@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "filesaver.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -8,6 +10,7 @@
 #include <memory>
 
 class LabSession;
+struct AnalysedPlane;
 class QAction;
 class QPushButton;
 class QTableWidget;
@@ -38,6 +41,20 @@ public:
     // "NAME, плоскость N.csv" for a plane, "NAME.csv" for a picture analysed whole: a path
     // gives its file's name, a converted picture keeps its " (оттенки серого)".
     static QString suggestedName(const QString &pictureName, int planeNumber);
+
+    // The filters of the save dialog: all results under the table's name, or one file alone.
+    static QString saveFilter();
+    // What a save to `path` writes for the session's current plane: for a .csv, the table, that
+    // plane's report (NAME.txt), the whole report pane when it holds more ("NAME, весь
+    // отчет.txt"), the plane as PNG and the session's record as JSON for grading; for a .txt or
+    // a .png, that one file alone. None without a current plane.
+    static QList<FileSaver::File> filesFor(
+        const QString &path, const LabSession &session, const QString &reportText);
+    // The part of the report pane that the plane's latest analysis wrote, with whatever was
+    // added under it: from its "Изображение: ..." line to the next; empty when it is not there.
+    static QString planeReport(const QString &reportText, const AnalysedPlane &plane);
+    // The question before a save that would replace `existing` files; empty when none would be.
+    static QString replaceQuestion(const QStringList &existing);
 
 public slots:
     void copySelection();

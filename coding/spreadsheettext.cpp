@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "spreadsheettext.h"
 
+#include <QMimeData>
 #include <QStringList>
 
 namespace {
@@ -84,4 +85,12 @@ QString SpreadsheetText::html(const QList<Row> &rows)
         text += QStringLiteral("</tr>");
     }
     return text + QStringLiteral("</table></body></html>");
+}
+
+QMimeData *SpreadsheetText::mimeData(const QList<Row> &rows)
+{
+    auto *data = new QMimeData;
+    data->setText(tsv(rows));
+    data->setHtml(html(rows));
+    return data;
 }

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+class QMimeData;
+
 // Rows of cells written for a spreadsheet program with a Russian locale: tab-separated text for
 // the clipboard, a semicolon CSV file, and an HTML table that LibreOffice Calc takes in preference
 // to plain text when pasting. Numbers are written by the caller (with a decimal comma); what the
@@ -39,4 +41,8 @@ public:
 
     // A UTF-8 HTML table; Digits cells carry Calc's text number format.
     static QString html(const QList<Row> &rows);
+
+    // Both for the clipboard: Calc pastes the HTML table, where codes keep their text format;
+    // editors take the text. The caller owns the result (the clipboard takes it).
+    static QMimeData *mimeData(const QList<Row> &rows);
 };

@@ -62,6 +62,10 @@ struct Lab
             closeQuestions << title + QLatin1Char('|') + text;
             return closeAnswer;
         };
+        window.dialogs().question = [this](const QString &title, const QString &text) {
+            questions << title + QLatin1Char('|') + text;
+            return questionAnswer;
+        };
         window.dialogs().saveFileName
             = [this](QWidget *, const QString &, const QString &dir, const QString &) {
                   saveDir = dir;
@@ -272,6 +276,8 @@ struct Lab
     QStringList closeQuestions;
     MainWidget::CloseAnswer closeAnswer = MainWidget::CloseAnswer::Discard;
     // The save dialog: its answer, the path it suggested, how often it opened.
+    QStringList questions; // yes-or-no questions, "title|text"
+    bool questionAnswer = true;
     QString savedFile;
     QString saveDir;
     int saveDialogs = 0;

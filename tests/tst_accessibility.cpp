@@ -57,6 +57,8 @@ private slots:
     void tabOrder();
     void focusShown_data();
     void focusShown();
+    void startAndWalk_data();
+    void startAndWalk();
 };
 
 void TestAccessibility::namesAndDescriptions_data()
@@ -224,8 +226,8 @@ void TestAccessibility::focusShown_data()
         const char *how = byMouse ? ", clicked" : ", tabbed";
         for (const char *name : {"lineEdit", "lineEdit_2", "switch", "pushButton"})
             QTest::newRow(qPrintable(name + QString(how))) << name << false << byMouse;
-        for (const char *name : {"comboBox", "dial", "tableWidget", "pushButton_3",
-                 "pushButton_4", "saveResultsButton", "textEdit"})
+        for (const char *name : {"comboBox", "dial", "tableWidget", "pushButton_3", "pushButton_4",
+                 "saveResultsButton", "textEdit"})
             QTest::newRow(qPrintable(name + QString(how))) << name << false << byMouse;
         for (const char *name : {"lineEdit_3", "pushButton_2"})
             QTest::newRow(qPrintable(name + QString(how))) << name << true << byMouse;
@@ -255,9 +257,10 @@ void TestAccessibility::focusShown()
     QVERIFY(widget->isEnabled());
 
     // The focus on a neighbour, the way the student left it there.
-    QWidget *elsewhere = onHomework ? static_cast<QWidget *>(widget == lab.name ? lab.counters : lab.name)
-                                    : widget == lab.report ? static_cast<QWidget *>(lab.table)
-                                                           : lab.report;
+    QWidget *elsewhere = onHomework
+        ? static_cast<QWidget *>(widget == lab.name ? lab.counters : lab.name)
+        : widget == lab.report ? static_cast<QWidget *>(lab.table)
+                               : lab.report;
     if (byMouse) {
         QTest::mouseClick(elsewhere, Qt::LeftButton, {}, QPoint(4, 4));
         elsewhere->setFocus(Qt::MouseFocusReason);
@@ -274,6 +277,61 @@ void TestAccessibility::focusShown()
     QVERIFY(widget->hasFocus());
     const QImage focused = widget->grab().toImage();
     QVERIFY(focused != unfocused);
+}
+
+void TestAccessibility::startAndWalk_data()
+{
+    QTest::addColumn<bool>("skip");
+    QTest::addColumn<int>("tab"); // the window's tab walked through
+    QTest::newRow("homework") << false << 0;
+    QTest::newRow("lab, built-in pictures") << false << 1;
+    QTest::newRow("lab, own file") << true << 1;
+    QTest::newRow("comparison") << false << 2;
+}
+
+// The name field has the focus as the window opens, so the first letters typed are not lost;
+// Tab goes round every control of a tab (the report pane lets it go rather than taking a tab
+// character), and each control looks different while it has the focus.
+void TestAccessibility::startAndWalk()
+{
+    QFETCH(bool, skip);
+    QFETCH(int, tab);
+
+    Lab lab(Lab::AtHomework);
+    lab.showActive();
+    QCOMPARE(focusName(), QStringLiteral("lineEdit"));
+    WindowTesting::typeKeys(QApplication::focusWidget(), QStringLiteral("Мама"));
+    QCOMPARE(lab.name->text(), QStringLiteral("Мама"));
+    if (tab > 0) {
+        lab.submit("Мама Мыла Раму", skip ? QString() : "0,3,0,4", skip);
+        lab.tabs->setCurrentIndex(tab);
+        if (!skip)
+            lab.choose("Лена");
+        QCoreApplication::processEvents();
+    }
+    lab.tabs->tabBar()->setFocus(Qt::TabFocusReason);
+    const QString reportText = lab.report->toPlainText();
+    QList<QWidget *> stops;
+    QStringList unmarked;
+    for (int press = 0; press < 30; ++press) {
+        QWidget *const focused = QApplication::focusWidget();
+        QVERIFY(focused);
+        if (stops.contains(focused))
+            break;
+        stops.append(focused);
+        // With a margin, for a frame drawn around the control.
+        const QRect around = QRect(focused->mapTo(&lab.window, QPoint(0, 0)), focused->size())
+                                 .adjusted(-3, -3, 3, 3);
+        const QImage shown = lab.window.grab(around).toImage();
+        QTest::keyClick(focused, Qt::Key_Tab);
+        QCoreApplication::processEvents();
+        if (QApplication::focusWidget() != focused && lab.window.grab(around).toImage() == shown)
+            unmarked << focused->objectName() + "/" + focused->metaObject()->className();
+    }
+    QVERIFY2(stops.size() > 2, qPrintable(QString::number(stops.size())));
+    QVERIFY2(stops.first() == QApplication::focusWidget(), "Tab did not go round");
+    QCOMPARE(lab.report->toPlainText(), reportText);
+    QVERIFY2(unmarked.isEmpty(), qPrintable(unmarked.join(", ")));
 }
 
 QTEST_MAIN(TestAccessibility)

@@ -47,6 +47,8 @@ class tst_HomeworkFeedback : public QObject
     Q_OBJECT
 
 private slots:
+    void staleVerdict_data();
+    void staleVerdict();
     void diagnosisFollowsEveryPress();
     void constructionWindow();
     void constructionOfTheAnswer_data();
@@ -57,6 +59,57 @@ private slots:
     void saveAsPng();
     void print();
 };
+
+void tst_HomeworkFeedback::staleVerdict_data()
+{
+    QTest::addColumn<bool>("right"); // the check's verdict
+    QTest::addColumn<QString>("name"); // typed after the check
+    QTest::addColumn<QString>("counters");
+    const QString mama = QStringLiteral("Мама Мыла Раму");
+    QTest::newRow("right, name edited") << true << "Папа Мыла Раму"
+                                        << "0,3,0,4";
+    QTest::newRow("right, counters edited") << true << mama << "0,3,0";
+    QTest::newRow("wrong, name edited") << false << "Мама Мыла"
+                                        << "0,3,0,5";
+}
+
+// An edit of either field after a check says in words that the verdict speaks for what was
+// checked, until the fields hold that again or the next check; the lab stays open, and the
+// construction is the checked name's.
+void tst_HomeworkFeedback::staleVerdict()
+{
+    QFETCH(bool, right);
+    QFETCH(QString, name);
+    QFETCH(QString, counters);
+
+    const QString mama = QStringLiteral("Мама Мыла Раму");
+    const QString checked = right ? QStringLiteral("0,3,0,4") : QStringLiteral("0,3,0,5");
+    Lab lab(Lab::AtHomework);
+    auto *stale = child<QLabel>(lab.window, "homeworkStale");
+    lab.submit(mama, checked);
+    QVERIFY(stale->isHidden());
+
+    lab.name->setText(name);
+    lab.counters->setText(counters);
+    QVERIFY(!stale->isHidden());
+    QVERIFY2(stale->text().contains(QStringLiteral("изменены после проверки"))
+            && stale->text().contains(QStringLiteral("«%1» со счетчиками «%2»").arg(mama, checked)),
+        qPrintable(stale->text()));
+    QCOMPARE(lab.labTab->isEnabled(), right);
+    if (right)
+        QCOMPARE(openConstruction(lab)->name(), mama);
+
+    // Back to what was checked: the verdict holds again.
+    lab.name->setText(mama);
+    lab.counters->setText(checked);
+    QVERIFY(stale->isHidden());
+    lab.name->setText(name);
+    lab.counters->setText(counters);
+    QVERIFY(!stale->isHidden());
+    // The next check speaks for the fields again.
+    lab.submit(mama, "0,3,0,4");
+    QVERIFY(stale->isHidden());
+}
 
 // Wrong: the diagnosis, no button; right: no text, the button; skip: where to find a picture.
 void tst_HomeworkFeedback::diagnosisFollowsEveryPress()
@@ -168,10 +221,14 @@ void tst_HomeworkFeedback::constructionOfTheAnswer_data()
         << "с шага 4 равные дроби в них расходятся. Счетчики построения в точных дробях "
            "0,1,4,3,1,2 тоже верны.";
     QTest::newRow("the same answer both ways: fractions, the same counters")
-        << "Антонова Валентина Сергеевна" << "0,1,3,4,4" << ""
+        << "Антонова Валентина Сергеевна"
+        << "0,1,3,4,4"
+        << ""
         << "с шага 6 равные дроби расходятся, но счетчики выходят те же.";
     QTest::newRow("no parting, no line") << "Мама Мыла Раму"
-                                         << "0,3,0,4" << "{« », у, ы, л, р} 6/14" << "";
+                                         << "0,3,0,4"
+                                         << "{« », у, ы, л, р} 6/14"
+                                         << "";
 }
 
 // The window shows the construction that gives the student's own answer, and one line where the
@@ -298,8 +355,8 @@ void tst_HomeworkFeedback::print()
         writer.setResolution(96);
         print(&writer);
     };
-    const QString longest
-        = QStringLiteral("Аааааббббввввггггддддееежжззии Ййккллммнноопрстуфхцчшщъыьэюяё");
+    // A name the check takes, with nearly every letter of the alphabet.
+    const QString longest = QStringLiteral("Аабвгдеёжзийклмнопрс-Тта Уфхцчшщъыьэюя Ббб");
     lab.submit(longest, NameCode::countersText(longest));
     ConstructionWindow *construction = openConstruction(lab);
     QTest::mouseClick(construction->findChild<QPushButton *>("printButton"), Qt::LeftButton);
@@ -309,7 +366,7 @@ void tst_HomeworkFeedback::print()
     const QByteArray bytes = file.readAll();
     QVERIFY(bytes.startsWith("%PDF"));
     QCOMPARE(document, QStringLiteral("Построение кода Хаффмана — ") + longest);
-    // 34 characters: the table, the tree and the legend do not fit one page.
+    // 38 characters: the table, the tree and the legend do not fit one page.
     QVERIFY(
         bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page ")
         >= 2);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lab.h"
+#include "picturefiledialog.h"
 #include "pixelmemory.h"
 #include "plaincsv.h"
 #include "planecomparison.h"
@@ -378,9 +379,9 @@ void TestImageLoading::neverMixed()
         PlaneComparison::colourPictureText());
 
     lab.savedFile = saved.filePath(QStringLiteral("итоги.csv"));
-    QTest::mouseClick(WindowTesting::child<QPushButton>(lab.window, "saveResultsButton"),
-        Qt::LeftButton);
-    QVERIFY2(lab.messages.isEmpty(), qPrintable(lab.messages.join(';')));
+    QTest::mouseClick(
+        WindowTesting::child<QPushButton>(lab.window, "saveResultsButton"), Qt::LeftButton);
+    QVERIFY2(lab.warnings.isEmpty(), qPrintable(lab.warnings.join(';')));
     QCOMPARE(QFileInfo(lab.saveDir).fileName(), QStringLiteral("цвет.csv"));
     QCOMPARE(rgb(QImage(saved.filePath(QStringLiteral("итоги.png")))), colour);
     QFile table(saved.filePath(QStringLiteral("итоги.csv")));
@@ -396,9 +397,15 @@ void TestImageLoading::neverMixed()
         savedCounts << QStringLiteral("%1:%2").arg(pattern).arg(csv.records.at(row).at(1));
     }
     QCOMPARE(savedCounts, colourTypes);
+    // The text file holds the colour picture's report alone, the pane goes whole beside it.
+    const QString pane = lab.report->toPlainText();
     QFile text(saved.filePath(QStringLiteral("итоги.txt")));
     QVERIFY(text.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(text.readAll()), lab.report->toPlainText() + QLatin1Char('\n'));
+    QCOMPARE(QString::fromUtf8(text.readAll()),
+        pane.mid(pane.lastIndexOf(QStringLiteral("Изображение: "))).trimmed() + QLatin1Char('\n'));
+    QFile whole(saved.filePath(QStringLiteral("итоги, весь отчет.txt")));
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(whole.readAll()), pane + QLatin1Char('\n'));
 }
 
 void TestImageLoading::opensFiles_data()
@@ -446,7 +453,7 @@ void TestImageLoading::dialogFilter()
     lab.open(QString());
     QCOMPARE(lab.dialogs, 1);
     QCOMPARE(lab.dialogCaption, QStringLiteral("Выбери файл для открытия"));
-    QCOMPARE(lab.dialogDir, QStringLiteral("../"));
+    QCOMPARE(lab.dialogDir, PictureFileDialog::startFolder(QString()));
     QCOMPARE(lab.dialogFilter, QStringLiteral("Изображения (*.bmp *.jpg *.jpeg *.png)"));
 }
 

@@ -44,6 +44,10 @@ private slots:
     void planeGivenAsItIs();
     void homeworkChecked_data();
     void homeworkChecked();
+    void homeworkGoesStale_data();
+    void homeworkGoesStale();
+    void incompleteName_data();
+    void incompleteName();
     void shortOfMemoryChangesNothing();
     void recordReadsBack();
     void damagedRecordRefused_data();
@@ -225,6 +229,81 @@ void tst_LabSession::homeworkChecked_data()
         << name << "3,0,4" << HomeworkOutcome::Verdict::Wrong << "kraft";
     QTest::newRow("empty name checks nothing")
         << QString() << "0,3,0,4" << HomeworkOutcome::Verdict::None << "";
+}
+
+void tst_LabSession::homeworkGoesStale_data()
+{
+    QTest::addColumn<bool>("skip");
+    QTest::addColumn<QString>("name"); // in the field after the press
+    QTest::addColumn<QString>("counters");
+    QTest::addColumn<bool>("current");
+    QTest::newRow("as checked") << false << "Мама Мыла Раму"
+                                << "0,3,0,4" << true;
+    QTest::newRow("name edited") << false << "Мама Мыла Рамы"
+                                 << "0,3,0,4" << false;
+    QTest::newRow("counters edited") << false << "Мама Мыла Раму"
+                                     << "0,3,0" << false;
+    QTest::newRow("a skip speaks for no field") << true << "Мама"
+                                                << "1" << true;
+}
+
+// A check's verdict speaks for the name and counters it checked, and for nothing typed since.
+void tst_LabSession::homeworkGoesStale()
+{
+    QFETCH(bool, skip);
+    QFETCH(QString, name);
+    QFETCH(QString, counters);
+    QFETCH(bool, current);
+    LabSession session;
+    if (skip)
+        session.skipHomework();
+    else
+        session.checkHomework(QStringLiteral("Мама Мыла Раму"), QStringLiteral("0,3,0,4"));
+    QCOMPARE(session.homework().isCurrentFor(name, counters), current);
+    QVERIFY(session.homework().opensLab());
+}
+
+void tst_LabSession::incompleteName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("counters"); // right for the name
+    QTest::addColumn<QString>("said"); // in the message box's text
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "Не введены фамилия, имя и отчество.\n";
+    QTest::newRow("one word") << "Ааа"
+                              << "1"
+                              << "одно слово, а нужны фамилия и имя";
+    QTest::newRow("one word, two letters") << "Мама"
+                                           << "2"
+                                           << "одно слово";
+    QTest::newRow("small letters") << "мама мыла раму"
+                                   << "0,3,0,4"
+                                   << "со строчной буквы";
+    QTest::newRow("four words") << "Ааа Ббб Ввв Ггг"
+                                << "0,3,0,4"
+                                << "не больше трех";
+}
+
+// A name the name rule does not take as complete checks nothing, however right its counters:
+// the earlier verdict stays, and the message says what is missing.
+void tst_LabSession::incompleteName()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, counters);
+    QFETCH(QString, said);
+
+    LabSession session;
+    QCOMPARE(session.checkHomework(QStringLiteral("Мама Мыла Раму"), QStringLiteral("0,3,0")),
+        HomeworkOutcome::Verdict::Wrong);
+    QSignalSpy changes(&session, &LabSession::homeworkChanged);
+    QCOMPARE(session.checkHomework(name, counters), HomeworkOutcome::Verdict::None);
+    QCOMPARE(changes.size(), 0);
+    QCOMPARE(session.homework().verdict, HomeworkOutcome::Verdict::Wrong);
+    QCOMPARE(session.homework().name, QStringLiteral("Мама Мыла Раму"));
+    const QString refusal = LabSession::nameRefusal(name);
+    QVERIFY2(refusal.contains(said), qPrintable(refusal));
+    QVERIFY(LabSession::nameRefusal(QStringLiteral("Ли Вэй")).isEmpty());
 }
 
 void tst_LabSession::homeworkChecked()

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QListView>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,6 +51,8 @@ private slots:
     void listsPicturesOnly_data();
     void listsPicturesOnly();
     void showsThePlainFilter();
+    void startFolder_data();
+    void startFolder();
 
 private:
     QTemporaryDir dir;
@@ -107,6 +110,41 @@ void TestPictureFileDialog::showsThePlainFilter()
     QVERIFY(dialog.testOption(QFileDialog::DontUseNativeDialog));
     QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFile);
     QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptOpen);
+}
+
+void TestPictureFileDialog::startFolder_data()
+{
+    QTest::addColumn<QString>("last"); // relative to a scratch home; empty for none
+    QTest::addColumn<bool>("pictures"); // the home has a Pictures folder
+    QTest::addColumn<QString>("expected"); // relative to the home
+    QTest::newRow("the last picture's folder") << "фото/a.png" << true << "фото";
+    QTest::newRow("the last picture's folder gone") << "нет/a.png" << true << "Pictures";
+    QTest::newRow("no picture yet: Pictures") << "" << true << "Pictures";
+    QTest::newRow("no Pictures: home") << "" << false << "";
+}
+
+// "Обзор" opens where the student's pictures are, never in the working directory's parent.
+void TestPictureFileDialog::startFolder()
+{
+    QFETCH(QString, last);
+    QFETCH(bool, pictures);
+    QFETCH(QString, expected);
+    QTemporaryDir home;
+    const QByteArray realHome = qgetenv("HOME");
+    const QByteArray realConfig = qgetenv("XDG_CONFIG_HOME");
+    const auto restore = qScopeGuard([&] {
+        qputenv("HOME", realHome);
+        qputenv("XDG_CONFIG_HOME", realConfig);
+    });
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toUtf8());
+    QDir(home.path()).mkdir(QStringLiteral("фото"));
+    if (pictures)
+        QDir(home.path()).mkdir(QStringLiteral("Pictures"));
+    const QString folder
+        = PictureFileDialog::startFolder(last.isEmpty() ? QString() : home.filePath(last));
+    QCOMPARE(QDir(folder).absolutePath(),
+        QDir(expected.isEmpty() ? home.path() : home.filePath(expected)).absolutePath());
 }
 
 QTEST_MAIN(TestPictureFileDialog)

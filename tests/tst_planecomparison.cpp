@@ -5,7 +5,12 @@
 #include "lab.h"
 #include "planechart.h"
 #include "planecomparison.h"
+#include "planesummary.h"
+#include "spreadsheettext.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QItemSelectionModel>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -94,6 +99,8 @@ private slots:
     void keyboard();
     void marksDrawn_data();
     void marksDrawn();
+    void leavesTheProgram();
+    void colourPointsToGrey();
 };
 
 void tst_PlaneComparison::openWithTheLab()
@@ -306,6 +313,83 @@ void tst_PlaneComparison::marksDrawn()
 
     lab.chart->setFocus(Qt::TabFocusReason);
     QCOMPARE(ComparisonLab::changed(highlighted, lab.drawnColumns()), QList<int> {plane});
+}
+
+// The comparison leaves the program as the lab table does: Ctrl+A and Ctrl+C take every row
+// with decimal commas, the context menu offers the copies and both saves, and the saved files
+// are the table as CSV and the chart as PNG, each named after what it holds.
+void tst_PlaneComparison::leavesTheProgram()
+{
+    ComparisonLab lab;
+    lab.open();
+    lab.load(QStringLiteral("Лена"));
+    lab.showActive();
+    auto *page = lab.window.findChild<PlaneComparison *>();
+    QStringList menu;
+    for (const QAction *action : lab.figures->actions())
+        menu << action->text();
+    QCOMPARE(menu,
+        QStringList({"Копировать", "Копировать всю таблицу", "", "Сохранить таблицу…",
+            "Сохранить диаграмму…"}));
+
+    lab.figures->setFocus();
+    QTest::keyClick(lab.figures, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(lab.figures->selectionModel()->selectedRows().size(), 8);
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(lab.figures, Qt::Key_C, Qt::ControlModifier);
+    const QStringList lines
+        = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 8);
+    QVERIFY2(lines.first().startsWith(QStringLiteral("1\t")), qPrintable(lines.first()));
+    QVERIFY2(!lines.join(QString()).contains(QLatin1Char('.')), qPrintable(lines.join('|')));
+    QCOMPARE(lines.first().split(QLatin1Char('\t')).at(2),
+        lab.figures->item(0, 2)->text().replace(QLatin1Char('.'), QLatin1Char(',')));
+
+    QTemporaryDir dir;
+    lab.savedFile = dir.filePath(QStringLiteral("лена"));
+    page->saveTableAction()->trigger();
+    QVERIFY2(lab.saveDir.endsWith(QStringLiteral("/Лена, сравнение плоскостей.csv")),
+        qPrintable(lab.saveDir));
+    QFile csv(lab.savedFile + QStringLiteral(".csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QCOMPARE(csv.readAll(), SpreadsheetText::csv(PlaneSummary::spreadsheet(page->figures())));
+    QVERIFY(page->savedLabel()->text().contains(QDir::toNativeSeparators(csv.fileName())));
+
+    page->saveChartAction()->trigger();
+    const QImage chart(lab.savedFile + QStringLiteral(".png"));
+    QCOMPARE(chart.size(), lab.chart->size());
+    QVERIFY(lab.warnings.isEmpty());
+
+    // Nothing to copy or save while the sentence stands instead of the figures.
+    lab.choose(QStringLiteral("выбери изображение"));
+    QVERIFY(!page->saveTableAction()->isEnabled());
+    QVERIFY(!page->copyTableAction()->isEnabled());
+}
+
+// A colour picture: beside the dial and on the comparison tab the window says that the planes
+// wait for the grey version, and the comparison's own button makes it.
+void tst_PlaneComparison::colourPointsToGrey()
+{
+    ComparisonLab lab;
+    lab.open();
+    QTemporaryDir dir;
+    QImage colour(30, 21, QImage::Format_RGB32);
+    colour.fill(qRgb(200, 30, 30));
+    const QString file = dir.filePath(QStringLiteral("цвет.png"));
+    QVERIFY(colour.save(file));
+    lab.Lab::open(file);
+    auto *page = lab.window.findChild<PlaneComparison *>();
+    auto *dialNotice = child<QLabel>(lab.window, "dialNotice");
+    QVERIFY(!dialNotice->isHidden());
+    QVERIFY(dialNotice->text().contains(QStringLiteral("Преобразовать в оттенки серого")));
+    QCOMPARE(lab.message->text(), PlaneComparison::colourPictureText());
+    QVERIFY(page->greyButton()->isVisible());
+
+    QTest::mouseClick(page->greyButton(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QVERIFY(dialNotice->isHidden());
+    QVERIFY(!page->greyButton()->isVisible());
+    QCOMPARE(lab.figures->rowCount(), 8);
 }
 
 QTEST_MAIN(tst_PlaneComparison)

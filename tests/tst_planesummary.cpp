@@ -20,6 +20,8 @@ class tst_PlaneSummary : public QObject
 private slots:
     void agreesWithReport_data();
     void agreesWithReport();
+    void spreadsheet_data();
+    void spreadsheet();
 };
 
 void tst_PlaneSummary::agreesWithReport_data()
@@ -68,6 +70,47 @@ void tst_PlaneSummary::agreesWithReport()
             counts.push_back(quint64(literal.counts[size_t(pattern)]));
         QCOMPARE(fields.at(4), QString::number(ReferenceHuffman::optimalCost(counts)));
         QCOMPARE(figures.blockCount, literal.blocks);
+    }
+}
+
+void tst_PlaneSummary::spreadsheet_data()
+{
+    QTest::addColumn<QImage>("picture");
+    QTest::newRow("Лена") << QImage(QStringLiteral(":/images/images/lena.bmp"));
+    // One block type in every plane: no ratios at all.
+    QImage blank(10, 7, QImage::Format_Grayscale8);
+    blank.fill(0);
+    QTest::newRow("one type") << blank;
+}
+
+// The comparison for a spreadsheet: the eight titles on one line each, then per plane the
+// figures the tab shows with a decimal comma, as numbers; "-" for a ratio there is none of, as
+// words.
+void tst_PlaneSummary::spreadsheet()
+{
+    QFETCH(QImage, picture);
+    const QList<PlaneFigures> figures = PlaneSummary::of(BitPlanes::split(picture));
+    const QList<SpreadsheetText::Row> rows = PlaneSummary::spreadsheet(figures);
+    QCOMPARE(rows.size(), 9);
+    QCOMPARE(rows.first().size(), 8);
+    for (const SpreadsheetText::Cell &title : rows.first())
+        QVERIFY2(!title.text.contains(QLatin1Char('\n')), qPrintable(title.text));
+    QCOMPARE(rows.first().at(7).text, QStringLiteral("Сжатие 9/L"));
+    for (int plane = 0; plane < 8; ++plane) {
+        const PlaneFigures &f = figures.at(plane);
+        const QStringList fields = PlaneSummary::fields(f);
+        const QStringList shown = {fields.at(0), fields.at(1), fields.at(2), fields.at(3),
+            QString::number(f.rawBits), QString::number(f.codedBits),
+            PlaneSummary::sizeRatioText(f), PlaneSummary::ratioText(f)};
+        const SpreadsheetText::Row &row = rows.at(plane + 1);
+        QCOMPARE(row.size(), 8);
+        for (int column = 0; column < 8; ++column) {
+            const SpreadsheetText::Cell &cell = row.at(column);
+            QCOMPARE(cell.text, QString(shown.at(column)).replace('.', ','));
+            QCOMPARE(cell.kind,
+                cell.text == QLatin1String("-") ? SpreadsheetText::Kind::Label
+                                                : SpreadsheetText::Kind::Number);
+        }
     }
 }
 

@@ -2,10 +2,13 @@
 // Results out of the window: the clipboard and the saved files, as the student gets them.
 
 #include "lab.h"
+#include "labsession.h"
 #include "plaincsv.h"
+#include "planereport.h"
 #include "planestatistics.h"
 #include "resultsexport.h"
 #include "resultstable.h"
+#include "sessionrecord.h"
 #include "testpictures.h"
 
 #include <QAction>
@@ -18,9 +21,9 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -95,6 +98,9 @@ private slots:
     void copyInCodeEditor();
     void save();
     void saveCancelled();
+    void savedFiles_data();
+    void savedFiles();
+    void replaceAsksForEveryFile();
     void saveFails_data();
     void saveFails();
     void suggestedName_data();
@@ -227,10 +233,16 @@ void tst_ResultsExport::save()
     const QString documents = home.filePath(QStringLiteral("Documents"));
 #endif
     QCOMPARE(QFileInfo(lab.saveDir).absolutePath(), documents);
-    QVERIFY2(lab.messages.isEmpty(), qPrintable(lab.messages.join(QLatin1Char('\n'))));
+    QVERIFY(lab.warnings.isEmpty());
     QCOMPARE(listing(folder.path()),
-        QStringList({QStringLiteral("мой отчёт.csv"), QStringLiteral("мой отчёт.png"),
-            QStringLiteral("мой отчёт.txt")}));
+        QStringList({QStringLiteral("мой отчёт.csv"), QStringLiteral("мой отчёт.json"),
+            QStringLiteral("мой отчёт.png"), QStringLiteral("мой отчёт.txt")}));
+    // The window says what it wrote, and where.
+    QCOMPARE(lab.messages,
+        QStringList(QStringLiteral("Сохранить результаты|Сохранено в папке %1:\n  мой отчёт.csv\n"
+                                   "  мой отчёт.txt\n  мой отчёт.png\n  мой отчёт.json")
+                        .arg(QDir::toNativeSeparators(folder.path()))));
+    QVERIFY(lab.questions.isEmpty());
 
     const PlainCsv::Table csv = PlainCsv::parse(contents(lab.savedFile + QStringLiteral(".csv")));
     QVERIFY(csv.byteOrderMark);
@@ -254,6 +266,90 @@ void tst_ResultsExport::save()
     // The next save starts where this one went.
     QTest::mouseClick(lab.save, Qt::LeftButton);
     QCOMPARE(QFileInfo(lab.saveDir).absolutePath(), QFileInfo(lab.savedFile).absolutePath());
+}
+
+void tst_ResultsExport::savedFiles_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("twoPlanes"); // a second plane analysed after the one saved
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("one plane in the pane")
+        << "/t/итоги.csv" << false
+        << QStringList {"итоги.csv", "итоги.txt", "итоги.png", "итоги.json"};
+    QTest::newRow("two planes in the pane")
+        << "/t/итоги.csv" << true
+        << QStringList {
+               "итоги.csv", "итоги.txt", "итоги, весь отчет.txt", "итоги.png", "итоги.json"};
+    QTest::newRow("the report alone") << "/t/итоги.txt" << true << QStringList {"итоги.txt"};
+    QTest::newRow("the plane alone") << "/t/итоги.png" << true << QStringList {"итоги.png"};
+}
+
+// Each saved file holds what its name says: NAME.txt the saved plane's report, whatever else
+// the pane holds (that goes whole into "NAME, весь отчет.txt"), and NAME.json the session's
+// record of that plane, for grading.
+void tst_ResultsExport::savedFiles()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, twoPlanes);
+    QFETCH(QStringList, names);
+
+    LabSession session;
+    const QImage lena(QStringLiteral(":/images/images/lena.bmp"));
+    session.load(lena, QStringLiteral("Лена"));
+    QString pane = PlaneReport::imageParagraph(QStringLiteral("Лена"), 1) + "\nплоскость 1\n";
+    if (twoPlanes) {
+        // The saved plane is the current one: analysed again after plane 2.
+        session.selectPlane(1);
+        session.selectPlane(0);
+        pane = PlaneReport::imageParagraph(QStringLiteral("Лена"), 2) + "\nплоскость 2\n" + pane;
+    }
+    const QList<FileSaver::File> files = ResultsExport::filesFor(path, session, pane);
+    QStringList written;
+    for (const FileSaver::File &file : files)
+        written << QFileInfo(file.path).fileName();
+    QCOMPARE(written, names);
+    for (const FileSaver::File &file : files) {
+        const QString name = QFileInfo(file.path).fileName();
+        if (name == QLatin1String("итоги.txt")) {
+            QCOMPARE(QString::fromUtf8(file.data),
+                PlaneReport::imageParagraph(QStringLiteral("Лена"), 1) + "\nплоскость 1\n");
+        } else if (name.endsWith(QLatin1String("весь отчет.txt"))) {
+            QCOMPARE(QString::fromUtf8(file.data), pane + '\n');
+        } else if (name.endsWith(QLatin1String(".json"))) {
+            const std::optional<SessionRecord> record = SessionRecord::fromJson(file.data);
+            QVERIFY(record);
+            QCOMPARE(file.data, SessionRecord::of(session, {session.currentIndex()}).toJson());
+        } else if (name.endsWith(QLatin1String(".png"))) {
+            QCOMPARE(QImage::fromData(file.data).size(), lena.size());
+        }
+    }
+}
+
+// Files of the save's name already there, but not the table: one question names each of them,
+// and "Отмена" writes nothing.
+void tst_ResultsExport::replaceAsksForEveryFile()
+{
+    QTemporaryDir folder;
+    for (const char *name : {"итоги.txt", "итоги.png"}) {
+        QFile old(folder.filePath(QString::fromUtf8(name)));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old\n");
+    }
+    Results lab;
+    lab.savedFile = folder.filePath(QStringLiteral("итоги.csv"));
+    lab.questionAnswer = false;
+    QTest::mouseClick(lab.save, Qt::LeftButton);
+    QCOMPARE(lab.questions,
+        QStringList(QStringLiteral("Сохранить результаты|В папке %1 уже есть эти файлы, они будут "
+                                   "заменены:\n  итоги.txt\n  итоги.png\n\nЗаменить?")
+                        .arg(QDir::toNativeSeparators(folder.path()))));
+    QCOMPARE(listing(folder.path()), QStringList({"итоги.png", "итоги.txt"}));
+    QCOMPARE(contents(folder.filePath(QStringLiteral("итоги.txt"))), QByteArray("old\n"));
+
+    lab.questionAnswer = true;
+    QTest::mouseClick(lab.save, Qt::LeftButton);
+    QCOMPARE(
+        listing(folder.path()), QStringList({"итоги.csv", "итоги.json", "итоги.png", "итоги.txt"}));
 }
 
 void tst_ResultsExport::saveCancelled()
@@ -349,9 +445,8 @@ void tst_ResultsExport::suggestedName_data()
         << "/home/student/снимки/IMG_0001.JPG" << 1 << "IMG_0001, плоскость 1.csv";
     QTest::newRow("colour picture analysed whole: no plane")
         << "/home/student/photo.v2.jpg" << 0 << "photo.v2.csv";
-    QTest::newRow("converted to grey")
-        << "/home/student/photo.jpg (оттенки серого)" << 8
-        << "photo (оттенки серого), плоскость 8.csv";
+    QTest::newRow("converted to grey") << "/home/student/photo.jpg (оттенки серого)" << 8
+                                       << "photo (оттенки серого), плоскость 8.csv";
     QTest::newRow("no name") << "" << 2 << "результаты, плоскость 2.csv";
 }
 

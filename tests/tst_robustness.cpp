@@ -4,6 +4,7 @@
 // everything on screen as it was). Each file is met the way a student meets it: homework
 // skipped, a picture already analysed, then the file dialog. Nothing may crash, hang or lose work.
 #include "lab.h"
+#include "labsession.h"
 #include "testbmp.h"
 #include "testpictures.h"
 #include "windowtesting.h"
@@ -396,6 +397,7 @@ void TestRobustness::homeworkInput_data()
     QTest::newRow("62-character name, 60 one-digit counters, 61st refused")
         << varied << QStringList(60, QStringLiteral("1")).join(QLatin1Char(',')) + ",5" << varied
         << QStringList(59, QStringLiteral("1")).join(QLatin1Char(',')) + ",15" << false;
+    // One word is no complete name: the message box says so, and no verdict is given.
     QTest::newRow("one word typed") << "Иванов"
                                     << "1"
                                     << "Иванов"
@@ -404,7 +406,6 @@ void TestRobustness::homeworkInput_data()
                                        << "0,2"
                                        << "Иванов П"
                                        << "0,2" << false;
-    // A single symbol has one codeword of one bit.
     QTest::newRow("one letter typed") << "Я"
                                       << "1"
                                       << "Я"
@@ -426,7 +427,16 @@ void TestRobustness::homeworkInput()
     QCOMPARE(lab.name->text(), nameKept);
     QCOMPARE(lab.counters->text(), countersKept);
 
+    const QString notice = lab.verdict->text();
     lab.press(false);
+    const QString refusal = LabSession::nameRefusal(nameKept);
+    if (!refusal.isEmpty()) {
+        QCOMPARE(lab.messages, QStringList(QStringLiteral("Домашнее задание|") + refusal));
+        QCOMPARE(lab.verdict->text(), notice);
+        QVERIFY(!lab.labTab->isEnabled());
+        QCOMPARE(lab.name->text(), nameKept);
+        return;
+    }
     QVERIFY(lab.messages.isEmpty());
     const QString status
         = right ? QStringLiteral("выполнено верно!") : QStringLiteral("выполнено неверно!");

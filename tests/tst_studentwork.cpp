@@ -5,6 +5,7 @@
 #include "lab.h"
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 namespace {
@@ -86,6 +87,10 @@ private slots:
     void initTestCase();
     void typedCodes_data();
     void typedCodes();
+    void codeEditedAfterCheck();
+    void reportShowsLatestStart();
+    void buttonsWithoutPicture_data();
+    void buttonsWithoutPicture();
     void wheelNeedsFocus();
     void reportNames_data();
     void reportNames();
@@ -173,6 +178,82 @@ void tst_StudentWork::typedCodes()
     QCOMPARE(verdictLine(lab), restored ? verdict : QString());
 }
 
+// A code edited after "Все пять кодов верны" takes the verdict's colour from the cells and says
+// in words that the check is out of date, also when the plane comes back; the same codes as
+// checked make it hold again.
+void tst_StudentWork::codeEditedAfterCheck()
+{
+    Lab lab;
+    showLab(lab);
+    lab.choose("Лена");
+    const QStringList right = MainWidgetTestAccess::blockCodes(lab.window).mid(0, 5);
+    for (int row = 0; row < 5; ++row)
+        QVERIFY(lab.typeIntoCell(row, codeColumn, right.at(row)));
+    QTest::mouseClick(lab.check, Qt::LeftButton);
+    QCOMPARE(verdictLine(lab), QStringLiteral("Все пять кодов верны"));
+
+    QVERIFY(lab.typeIntoCell(2, codeColumn, right.at(2) + "1"));
+    QVERIFY(hiddenCellsAre(lab, red));
+    QVERIFY2(verdictLine(lab).contains(QStringLiteral("изменены после проверки"))
+            && verdictLine(lab).contains(QStringLiteral("Все пять кодов верны")),
+        qPrintable(verdictLine(lab)));
+    lab.dial->setFocus();
+    turnDial(lab, 1);
+    turnDial(lab, -1);
+    QVERIFY(verdictLine(lab).contains(QStringLiteral("изменены после проверки")));
+    QVERIFY(lab.labTab->isEnabled());
+
+    QVERIFY(lab.typeIntoCell(2, codeColumn, right.at(2)));
+    QCOMPARE(verdictLine(lab), QStringLiteral("Все пять кодов верны"));
+    QVERIFY(hiddenCellsAre(lab, green));
+    QVERIFY(lab.typeIntoCell(0, codeColumn, "1"));
+    QTest::mouseClick(lab.check, Qt::LeftButton);
+    QCOMPARE(verdictLine(lab), QStringLiteral("Есть неверные коды"));
+}
+
+// After each analysis the report's top line is that analysis' first, however long the pane.
+void tst_StudentWork::reportShowsLatestStart()
+{
+    Lab lab;
+    showLab(lab);
+    lab.choose("Лена");
+    for (int plane = 2; plane <= 6; ++plane) {
+        lab.dial->setValue(plane);
+        QCoreApplication::processEvents();
+        const QTextBlock top = lab.report->cursorForPosition(QPoint(4, 4)).block();
+        QCOMPARE(top.text(), QStringLiteral("Изображение: Лена. Плоскость №%1").arg(plane));
+    }
+    QVERIFY(lab.report->verticalScrollBar()->value() > 0);
+}
+
+void tst_StudentWork::buttonsWithoutPicture_data()
+{
+    QTest::addColumn<bool>("skip");
+    QTest::addColumn<bool>("entropy"); // the entropy output's button, not the check's
+    QTest::addColumn<QString>("said");
+    QTest::newRow("check, built-in pictures")
+        << false << false
+        << "Сначала выберите изображение в списке «Выбор изображения»: "
+           "проверять пока нечего.";
+    QTest::newRow("entropy, own file") << true << true
+                                       << "Сначала откройте изображение кнопкой «Обзор»: "
+                                          "выводить для расчета энтропии пока нечего.";
+}
+
+// With no picture yet, the check and the entropy output say what to do first, and do nothing.
+void tst_StudentWork::buttonsWithoutPicture()
+{
+    QFETCH(bool, skip);
+    QFETCH(bool, entropy);
+    QFETCH(QString, said);
+    Lab lab(Lab::AtHomework);
+    lab.submit("Мама Мыла Раму", skip ? QString() : "0,3,0,4", skip);
+    showLab(lab);
+    QTest::mouseClick(entropy ? lab.output : lab.check, Qt::LeftButton);
+    QCOMPARE(verdictLine(lab), said);
+    QVERIFY(lab.report->toPlainText().isEmpty());
+}
+
 void tst_StudentWork::wheelNeedsFocus()
 {
     Lab lab;
@@ -202,16 +283,14 @@ void tst_StudentWork::reportNames_data()
     QTest::addColumn<QStringList>("paragraphs"); // {grey} and {colour} stand for the file paths
 
     // After a colour picture the dial has no plane to show: nothing of the earlier picture.
-    QTest::newRow("grey file, colour file, dial")
-        << QStringList {"grey", "colour", "dial 2"}
-        << QStringList {"Изображение: {grey}. Плоскость №1", "Изображение: {colour}"};
+    QTest::newRow("grey file, colour file, dial") << QStringList {"grey", "colour",
+        "dial 2"} << QStringList {"Изображение: {grey}. Плоскость №1", "Изображение: {colour}"};
     QTest::newRow("Лена, no picture, dial")
         << QStringList {"grey", "Лена", "выбери изображение", "dial 3"}
         << QStringList {"Изображение: {grey}. Плоскость №1", "Изображение: Лена. Плоскость №1",
                "Изображение: Лена. Плоскость №3"};
-    QTest::newRow("Лена, colour file, dial")
-        << QStringList {"Лена", "colour", "dial 4"}
-        << QStringList {"Изображение: Лена. Плоскость №1", "Изображение: {colour}"};
+    QTest::newRow("Лена, colour file, dial") << QStringList {"Лена", "colour",
+        "dial 4"} << QStringList {"Изображение: Лена. Плоскость №1", "Изображение: {colour}"};
 }
 
 void tst_StudentWork::reportNames()
@@ -280,9 +359,12 @@ void tst_StudentWork::codeCellInput_data()
     QTest::addColumn<QString>("code");
     QTest::addColumn<bool>("hint");
 
-    QTest::newRow("zeros and ones") << "0110" << "0110" << false;
-    QTest::newRow("other digits and letters refused") << "12 abc" << "1" << true;
-    QTest::newRow("spaces dropped") << "01 10 " << "0110" << false;
+    QTest::newRow("zeros and ones") << "0110"
+                                    << "0110" << false;
+    QTest::newRow("other digits and letters refused") << "12 abc"
+                                                      << "1" << true;
+    QTest::newRow("spaces dropped") << "01 10 "
+                                    << "0110" << false;
 }
 
 // A code is typed in 0 and 1 only; anything else is refused with the fields' red line under the

@@ -36,6 +36,15 @@ std::shared_ptr<Dialogs> Dialogs::standard(QWidget *window)
             return CloseAnswer::Discard;
         return CloseAnswer::Cancel;
     };
+    dialogs->question = [over](const QString &title, const QString &text) {
+        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, over);
+        QPushButton *yes = box.addButton(QStringLiteral("Заменить"), QMessageBox::AcceptRole);
+        QPushButton *no = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+        box.setDefaultButton(no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes;
+    };
     dialogs->openFileName
         = [over](const QString &caption, const QString &dir, const QString &filter) {
               return PictureFileDialog::getOpenFileName(over, caption, dir, filter);

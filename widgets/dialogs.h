@@ -29,6 +29,8 @@ struct Dialogs
     // warning icon.
     std::function<void(const QString &title, const QString &text)> warning;
     std::function<CloseAnswer(const QString &title, const QString &text)> closeQuestion;
+    // A yes-or-no question (whether to replace files): true for yes.
+    std::function<bool(const QString &title, const QString &text)> question;
     std::function<QString(const QString &caption, const QString &dir, const QString &filter)>
         openFileName;
     // Over `parent`, the window that prints or saves.

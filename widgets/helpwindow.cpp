@@ -212,9 +212,14 @@ HelpWindow::HelpWindow(std::shared_ptr<const Dialogs> dialogs, QWidget *parent)
         &HelpWindow::findPrevious);
     connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this,
         &HelpWindow::onPrint);
-    auto *escape
-        = new QShortcut(Qt::Key_Escape, findBar, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, closeButton, &QToolButton::click);
+    // Escape closes the search bar while there is one, then the guide, as it closes the
+    // construction window.
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, [this, closeButton] {
+        if (findBar->isVisible())
+            closeButton->click();
+        else
+            close();
+    });
 
     // A click or the arrow keys in the contents move the text; one signal for both.
     connect(contents, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {

@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 void PictureFileDialog::prepare(QFileDialog &dialog, const QString &filter)
 {
@@ -21,4 +23,17 @@ QString PictureFileDialog::getOpenFileName(
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles().value(0);
+}
+
+QString PictureFileDialog::startFolder(const QString &lastPicture)
+{
+    if (!lastPicture.isEmpty()) {
+        const QFileInfo last(lastPicture);
+        if (last.absoluteDir().exists())
+            return last.absolutePath();
+    }
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return pictures;
+    return QDir::homePath();
 }

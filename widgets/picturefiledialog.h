@@ -18,4 +18,9 @@ void prepare(QFileDialog &dialog, const QString &filter);
 QString getOpenFileName(
     QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
 
+// Where the dialog opens: the folder of the last picture opened, else the user's Pictures
+// folder, else the home folder. Never the working directory, which for a program started from
+// a menu is anywhere (C:\Program Files, /tmp).
+QString startFolder(const QString &lastPicture);
+
 } // namespace PictureFileDialog

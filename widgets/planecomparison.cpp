@@ -3,10 +3,16 @@
 
 #include "planechart.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 PlaneComparison::PlaneComparison(QWidget *parent)
     : QWidget(parent)
@@ -14,7 +20,13 @@ PlaneComparison::PlaneComparison(QWidget *parent)
     , figuresTable(new QTableWidget(this))
     , message(new QLabel(this))
     , note(new QLabel(this))
+    , saved(new QLabel(this))
+    , grey(new QPushButton(QStringLiteral("Преобразовать в оттенки серого"), this))
 {
+    grey->setObjectName(QStringLiteral("comparisonGreyButton"));
+    grey->setAutoDefault(false);
+    grey->hide();
+    connect(grey, &QPushButton::clicked, this, &PlaneComparison::greyRequested);
     planeChart->setObjectName(QStringLiteral("planeChart"));
     figuresTable->setObjectName(QStringLiteral("planeFiguresTable"));
     message->setObjectName(QStringLiteral("planeComparisonMessage"));
@@ -28,17 +40,20 @@ PlaneComparison::PlaneComparison(QWidget *parent)
     message->setAccessibleName(QStringLiteral("Сравнение плоскостей"));
     message->setAccessibleDescription(QStringLiteral("Почему сравнения плоскостей нет"));
 
-    const QStringList headers = {QStringLiteral("Плоскость"), QStringLiteral("Типов\nблоков"),
-        QStringLiteral("L,\nбит/блок"), QStringLiteral("H,\nбит/блок"),
-        QStringLiteral("Размер\nW × H, бит"), QStringLiteral("Размер\nкода, бит"),
-        QStringLiteral("Сжатие\nW × H/код"), QStringLiteral("Сжатие\n9/L")};
+    saved->setObjectName(QStringLiteral("planeComparisonSaved"));
+    saved->setWordWrap(true);
+    saved->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    saved->hide();
+
+    const QStringList headers = PlaneSummary::columnTitles();
     figuresTable->setColumnCount(int(headers.size()));
     figuresTable->setHorizontalHeaderLabels(headers);
     figuresTable->verticalHeader()->hide();
     figuresTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     figuresTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     figuresTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    figuresTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several rows for the clipboard; Ctrl+A takes them all.
+    figuresTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
     figuresTable->setTabKeyNavigation(false);
     figuresTable->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     figuresTable->setAccessibleName(QStringLiteral("Показатели плоскостей"));
@@ -49,10 +64,29 @@ PlaneComparison::PlaneComparison(QWidget *parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(message);
+    layout->addWidget(grey, 0, Qt::AlignHCenter);
     layout->addWidget(planeChart, 1);
     layout->addWidget(figuresTable);
     layout->addWidget(note);
+    layout->addWidget(saved);
     setTabOrder(planeChart, figuresTable);
+
+    copySelected = new QAction(QStringLiteral("Копировать"), figuresTable);
+    copySelected->setShortcut(QKeySequence::Copy);
+    copySelected->setShortcutContext(Qt::WidgetShortcut);
+    connect(copySelected, &QAction::triggered, this, &PlaneComparison::copySelection);
+    copyAll = new QAction(QStringLiteral("Копировать всю таблицу"), this);
+    connect(copyAll, &QAction::triggered, this, &PlaneComparison::copyTable);
+    saveTable = new QAction(QStringLiteral("Сохранить таблицу…"), this);
+    connect(saveTable, &QAction::triggered, this, &PlaneComparison::saveTableRequested);
+    saveChart = new QAction(QStringLiteral("Сохранить диаграмму…"), this);
+    connect(saveChart, &QAction::triggered, this, &PlaneComparison::saveChartRequested);
+    auto *separator = new QAction(this);
+    separator->setSeparator(true);
+    figuresTable->addActions({copySelected, copyAll, separator, saveTable, saveChart});
+    figuresTable->setContextMenuPolicy(Qt::ActionsContextMenu);
+    planeChart->addActions({copyAll, separator, saveTable, saveChart});
+    planeChart->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     connect(planeChart, &PlaneChart::planeActivated, this, &PlaneComparison::planeActivated);
     showMessage(noPictureText());
@@ -60,14 +94,15 @@ PlaneComparison::PlaneComparison(QWidget *parent)
 
 QString PlaneComparison::noPictureText()
 {
-    return QStringLiteral("Выбери полутоновое изображение, и здесь появятся показатели всех "
+    return QStringLiteral("Выберите полутоновое изображение, и здесь появятся показатели всех "
                           "восьми его битовых плоскостей.");
 }
 
 QString PlaneComparison::colourPictureText()
 {
     return QStringLiteral("Цветное изображение не делится на битовые плоскости, поэтому "
-                          "сравнивать нечего.");
+                          "сравнивать нечего. Преобразуйте его в оттенки серого, и здесь "
+                          "появятся его плоскости.");
 }
 
 QString PlaneComparison::ratioNote(const PlaneFigures &figures)
@@ -86,6 +121,7 @@ QString PlaneComparison::ratioNote(const PlaneFigures &figures)
 
 void PlaneComparison::setFigures(const QList<PlaneFigures> &figures)
 {
+    shown = figures;
     planeChart->setFigures(figures);
     figuresTable->setRowCount(int(figures.size()));
     for (int row = 0; row < figures.size(); ++row) {
@@ -110,21 +146,67 @@ void PlaneComparison::setFigures(const QList<PlaneFigures> &figures)
     note->setText(figures.isEmpty() ? QString() : ratioNote(figures.first()));
 
     message->hide();
+    grey->hide();
     planeChart->show();
     figuresTable->show();
     note->setVisible(!figures.isEmpty());
+    enableExport();
 }
 
 void PlaneComparison::showMessage(const QString &text)
 {
+    shown.clear();
     planeChart->setFigures({});
     figuresTable->setRowCount(0);
     message->setText(text);
+    grey->setVisible(text == colourPictureText());
     planeChart->hide();
     figuresTable->hide();
     note->hide();
     note->clear();
     message->show();
+    saved->hide();
+    enableExport();
+}
+
+void PlaneComparison::enableExport()
+{
+    for (QAction *action : {copySelected, copyAll, saveTable, saveChart})
+        action->setEnabled(!shown.isEmpty());
+}
+
+QImage PlaneComparison::chartImage() const
+{
+    return planeChart->grab().toImage();
+}
+
+void PlaneComparison::showSaved(const QString &text)
+{
+    saved->setText(text);
+    saved->setVisible(!text.isEmpty());
+}
+
+void PlaneComparison::copySelection() const
+{
+    QList<SpreadsheetText::Row> rows;
+    const QModelIndexList selectedRows = figuresTable->selectionModel()->selectedRows();
+    QList<int> numbers;
+    for (const QModelIndex &index : selectedRows)
+        numbers.append(index.row());
+    std::sort(numbers.begin(), numbers.end());
+    for (const int row : numbers) {
+        if (row < shown.size())
+            rows.append(PlaneSummary::spreadsheetRow(shown.at(row)));
+    }
+    if (!rows.isEmpty())
+        QGuiApplication::clipboard()->setMimeData(SpreadsheetText::mimeData(rows));
+}
+
+void PlaneComparison::copyTable() const
+{
+    if (!shown.isEmpty())
+        QGuiApplication::clipboard()->setMimeData(
+            SpreadsheetText::mimeData(PlaneSummary::spreadsheet(shown)));
 }
 
 void PlaneComparison::setSelectedPlane(int plane)
