@@ -15,8 +15,8 @@
 #include "planecomparisontab.h"
 #include "qswitch.h"
 #include "resultsexport.h"
-#include "variantchoice.h"
 #include "ui_mainwidget.h"
+#include "variantchoice.h"
 #include "wheelguard.h"
 
 #include <QApplication>
@@ -112,7 +112,7 @@ MainWidget::MainWidget(QWidget *parent)
     variantChoice = new VariantChoice(ui->comboBox, this);
     connect(variantChoice, &VariantChoice::chosen, this, &MainWidget::chooseVariant);
     // The lab report, beside the save button.
-    auto *labReport = new LabReportAction(session, modalDialogs, this);
+    labReport = new LabReportAction(session, modalDialogs, this);
     labReport->button()->setIconSize(ui->pushButton_4->iconSize());
     ui->verticalLayout_4->addWidget(labReport->button());
 
@@ -178,6 +178,10 @@ void MainWidget::showFocusAlways()
             now->update();
         }
     });
+    // The report pane shows its focus only by its text cursor, out of sight once the report is
+    // longer than the pane: its border does.
+    ui->textEdit->setStyleSheet(
+        QStringLiteral("QTextEdit:focus { border: 2px solid palette(highlight); }"));
     // The picture's scroll area and an empty results table draw no focus of their own: a frame
     // around them does.
     auto *frame = new QFocusFrame(this);
@@ -189,7 +193,8 @@ void MainWidget::showFocusAlways()
     });
     // Flat icon buttons show no focus in any style of their own.
     auto *flatFocus = new FocusFrameStyle(this);
-    for (QPushButton *button : {ui->pushButton_3, ui->pushButton_4, resultsExport->saveButton()})
+    for (QPushButton *button :
+        {ui->pushButton_3, ui->pushButton_4, resultsExport->saveButton(), labReport->button()})
         button->setStyle(flatFocus);
 }
 

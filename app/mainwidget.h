@@ -30,6 +30,7 @@ class QLabel;
 class QPushButton;
 class QSwitch;
 class QTableWidgetItem;
+class LabReportAction;
 class ResultsExport;
 class VariantChoice;
 class Ui_MainWidget;
@@ -138,4 +139,5 @@ private:
     std::shared_ptr<Dialogs> modalDialogs;
     ResultsExport *resultsExport = nullptr;
     VariantChoice *variantChoice = nullptr;
+    LabReportAction *labReport = nullptr;
 };

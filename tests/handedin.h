@@ -24,7 +24,8 @@ inline LabSession *session(const QString &name, const QString &counters, const Q
     int plane, std::optional<int> variant = {}, QObject *parent = nullptr)
 {
     auto *lab = new LabSession(parent);
-    lab->setHomework({HomeworkOutcome::Verdict::Right, name, counters, QStringLiteral("right")});
+    lab->setHomework(
+        {HomeworkOutcome::Verdict::Right, name, counters, QStringLiteral("right"), QString()});
     lab->setVariant(variant);
     lab->selectPlane(plane - 1);
     const QString path = BuiltInPictures::resourcePath(picture);

@@ -41,7 +41,8 @@ SessionRecord wrongCode(bool claimedRight)
 SessionRecord ownPicture(int widthInFile)
 {
     LabSession lab;
-    lab.setHomework({HomeworkOutcome::Verdict::Right, name, counters, QStringLiteral("right")});
+    lab.setHomework(
+        {HomeworkOutcome::Verdict::Right, name, counters, QStringLiteral("right"), QString()});
     QImage picture = PictureReader::read(BuiltInPictures::resourcePath(lena)).image;
     picture = picture.copy(0, 0, 100, 70); // 34 x 24 blocks, the last column and row cut short
     lab.load(picture, QStringLiteral("фото.bmp"));

@@ -90,6 +90,24 @@ def find(root, role, name=None, prefix=None):
     return pyatspi.findDescendant(root, matches, True)
 
 
+def descendants(root, predicate):
+    # pyatspi's own walk stops at a child a list view reports but cannot give (a file view's
+    # empty cell): skip those.
+    found = []
+    stack = [root]
+    while stack:
+        node = stack.pop()
+        if node is None:
+            continue
+        try:
+            if node is not root and predicate(node):
+                found.append(node)
+            stack.extend(node[i] for i in range(node.childCount))
+        except Exception:
+            continue
+    return found
+
+
 def act(node, *wanted):
     action = node.queryAction()
     names = [action.getName(i) for i in range(action.nActions)]
@@ -205,7 +223,7 @@ dialog = wait_for("the file dialog", lambda: find(app, pyatspi.ROLE_DIALOG,
                                                   name="Выбери файл для открытия"))
 texts = set()
 for role in (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_LABEL):
-    for node in pyatspi.findAllDescendants(dialog, lambda n, r=role: n.getRole() == r):
+    for node in descendants(dialog, lambda n, r=role: n.getRole() == r):
         texts.add(node.name)
 show("file dialog:", "'%s': %s" % (dialog.name, ", ".join(sorted(t for t in texts if t))))
 for wanted in ("Открыть", "Отмена", "Перейти к:"):
