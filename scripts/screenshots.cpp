@@ -83,8 +83,8 @@ QPoint busiestView(const QImage &cells, QSize size)
 // photograph is (green woods, ochre fields, a blue haze in the shadows).
 QImage colourPhoto()
 {
-    const QImage grey
-        = QImage(QStringLiteral(":/images/images/goldhill.bmp")).convertToFormat(QImage::Format_Grayscale8);
+    const QImage grey = QImage(QStringLiteral(":/images/images/goldhill.bmp"))
+                            .convertToFormat(QImage::Format_Grayscale8);
     QImage photo(grey.size(), QImage::Format_RGB32);
     for (int y = 0; y < grey.height(); ++y) {
         const uchar *in = grey.constScanLine(y);
@@ -189,7 +189,7 @@ int main(int argc, char *argv[])
     ok = save(framed(window), dir, "lab-zoomed.png") && ok;
 
     // "Обзор" with the window's own file dialog, in a folder of a student's files: the dialog
-    // starts in "../", so the program runs one folder below them.
+    // opens where the last picture came from.
     const QTemporaryDir files;
     const QString below = files.filePath(QStringLiteral("lab"));
     QDir().mkpath(below);
@@ -198,8 +198,7 @@ int main(int argc, char *argv[])
         QFile file(files.filePath(QString::fromUtf8(name)));
         file.open(QIODevice::WriteOnly);
     }
-    const QString workingDir = QDir::currentPath();
-    QDir::setCurrent(below);
+    window.findChild<QLineEdit *>("lineEdit_3")->setText(files.filePath("lena.bmp"));
     QTimer poll;
     poll.setInterval(50);
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -217,7 +216,7 @@ int main(int argc, char *argv[])
     });
     poll.start();
     window.findChild<QPushButton *>("pushButton_2")->click();
-    QDir::setCurrent(workingDir);
+    window.findChild<QLineEdit *>("lineEdit_3")->clear();
 
     // A larger window, zoomed to 4, one block type selected in the table: its blocks tinted in
     // the plane, scrolled to where most of them lie.
@@ -236,6 +235,24 @@ int main(int argc, char *argv[])
     auto *tabs = window.findChild<QTabWidget *>("tabWidget");
     tabs->setCurrentIndex(2);
     ok = save(framed(window), dir, "comparison-lena.png") && ok;
+
+    // The comparison's table all selected, its context menu open over it.
+    auto *figures = window.findChild<QTableWidget *>("planeFiguresTable");
+    figures->selectAll();
+    figures->setFocus();
+    QImage withFiguresMenu = framed(window);
+    QMenu figuresMenu;
+    figuresMenu.addActions(figures->actions());
+    figuresMenu.ensurePolished();
+    figuresMenu.adjustSize();
+    const QPoint figuresAt
+        = figures->mapTo(&window, figures->visualRect(figures->model()->index(2, 2)).center());
+    QPainter(&withFiguresMenu)
+        .drawImage(QPoint(qMin(figuresAt.x(), withFiguresMenu.width() - figuresMenu.width() - 8),
+                       figuresAt.y() + 28),
+            figuresMenu.grab().toImage());
+    ok = save(withFiguresMenu, dir, "comparison-menu.png") && ok;
+    figures->clearSelection();
 
     // Maximised on a 1280 x 1024 desktop (less a title bar and a panel): the table shows its
     // whole titles and many rows, the plane zoomed to 4 with Ctrl+wheel over the face, the zoom
@@ -281,10 +298,10 @@ int main(int argc, char *argv[])
     // drawn title bar and frame make up the rest): as it opens, analysed whole, then converted.
     const QString photoPath = files.filePath(QStringLiteral("фото.jpg"));
     colourPhoto().save(photoPath, "jpg", 92);
-    window.dialogs().openFileName = [&](const QString &, const QString &, const QString &) {
-        return photoPath;
-    };
-    // The homework skipped, as a student with a photo of their own does: "Обзор" instead of the list.
+    window.dialogs().openFileName
+        = [&](const QString &, const QString &, const QString &) { return photoPath; };
+    // The homework skipped, as a student with a photo of their own does: "Обзор" instead of the
+    // list.
     tabs->setCurrentIndex(0);
     window.findChild<QSwitch *>()->setValue(true);
     window.findChild<QPushButton *>("pushButton")->click();
