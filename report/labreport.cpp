@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "labreport.h"
 
+#include "sessionrecord.h"
+
 #include "bitplanes.h"
 #include "builtinpictures.h"
 #include "huffmanconstruction.h"
@@ -11,11 +13,7 @@
 #include "planesummary.h"
 #include "reportchart.h"
 
-#include <QCryptographicHash>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QPainter>
 #include <QRegularExpression>
 
@@ -472,21 +470,6 @@ ReportDocument Writer::build()
     return doc;
 }
 
-QString verdictName(HomeworkOutcome::Verdict verdict)
-{
-    switch (verdict) {
-    case HomeworkOutcome::Verdict::Right:
-        return QStringLiteral("right");
-    case HomeworkOutcome::Verdict::Wrong:
-        return QStringLiteral("wrong");
-    case HomeworkOutcome::Verdict::Skipped:
-        return QStringLiteral("skipped");
-    case HomeworkOutcome::Verdict::None:
-        break;
-    }
-    return QStringLiteral("none");
-}
-
 } // namespace
 
 LabReport::Input LabReport::fromSession(const LabSession &session, const QList<int> &included,
@@ -551,42 +534,17 @@ ReportDocument LabReport::document(const Input &input)
 
 QByteArray LabReport::sessionData(const Input &input)
 {
-    QJsonObject root;
-    root.insert(QStringLiteral("format"), QStringLiteral("huffman-lab report"));
-    root.insert(QStringLiteral("version"), 1);
-    root.insert(QStringLiteral("name"), input.fields.value(ReportFields::student));
-    root.insert(QStringLiteral("key"), input.key);
-    QJsonObject homework;
-    homework.insert(QStringLiteral("verdict"), verdictName(input.homework.verdict));
-    homework.insert(QStringLiteral("name"), input.homework.name);
-    homework.insert(QStringLiteral("counters"), input.homework.counters);
-    homework.insert(QStringLiteral("kind"), input.homework.kind);
-    root.insert(QStringLiteral("homework"), homework);
-    root.insert(QStringLiteral("variant"),
-        input.variant ? QJsonValue(*input.variant) : QJsonValue(QJsonValue::Null));
-    QJsonArray planes;
-    for (const AnalysedPlane &p : input.planes) {
-        QJsonObject plane;
-        plane.insert(QStringLiteral("picture"), p.picture);
-        plane.insert(
-            QStringLiteral("builtIn"), !BuiltInPictures::resourcePath(p.picture).isEmpty());
-        plane.insert(QStringLiteral("fingerprint"), LabReport::fingerprint(p.source));
-        plane.insert(QStringLiteral("plane"), p.plane);
-        plane.insert(QStringLiteral("typed"), QJsonArray::fromStringList(p.typed));
-        plane.insert(QStringLiteral("verdict"),
-            !p.verdict ? QStringLiteral("none")
-                       : (*p.verdict ? QStringLiteral("right") : QStringLiteral("wrong")));
-        plane.insert(QStringLiteral("verdictCurrent"), p.verdictIsCurrent());
-        plane.insert(QStringLiteral("types"), int(p.statistics.types.size()));
-        // As the report prints them.
-        plane.insert(
-            QStringLiteral("L"), QString::number(double(p.statistics.averageLength), 'g', 6));
-        plane.insert(QStringLiteral("H"), QString::number(double(p.statistics.entropy), 'g', 6));
-        plane.insert(QStringLiteral("blocks"), p.statistics.total);
-        planes.append(plane);
-    }
-    root.insert(QStringLiteral("planes"), planes);
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    // The same record the saved results carry, so that the key tool reads both alike.
+    SessionRecord record;
+    record.name = input.homework.name.isEmpty() ? input.fields.value(ReportFields::student)
+                                                : input.homework.name;
+    record.homework = input.homework.verdict;
+    record.counters = input.homework.counters;
+    record.kind = input.homework.kind;
+    record.variant = input.variant;
+    for (const AnalysedPlane &plane : input.planes)
+        record.planes.append(SessionRecord::planeOf(plane));
+    return record.toJson();
 }
 
 LabReport::Format LabReport::formatOf(const QString &path)
@@ -607,25 +565,6 @@ FileSaver::Result LabReport::save(const QString &path, const ReportDocument &doc
     if (bytes.isEmpty())
         return {path, QStringLiteral("Не удалось составить файл отчета.")};
     return FileSaver::save({{path, bytes}});
-}
-
-QString LabReport::fingerprint(const QImage &picture)
-{
-    if (picture.isNull())
-        return {};
-    const QImage pixels = picture.convertToFormat(
-        BitPlanes::isGrey(picture) ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(QStringLiteral("%1x%2:%3")
-                     .arg(pixels.width())
-                     .arg(pixels.height())
-                     .arg(int(pixels.format()))
-                     .toLatin1());
-    const qsizetype rowBytes = qsizetype(pixels.width()) * pixels.depth() / 8;
-    for (int y = 0; y < pixels.height(); ++y)
-        hash.addData(
-            QByteArrayView(reinterpret_cast<const char *>(pixels.constScanLine(y)), rowBytes));
-    return QStringLiteral("sha256:") + QString::fromLatin1(hash.result().toHex());
 }
 
 QImage LabReport::blockImage(int pattern)

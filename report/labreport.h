@@ -5,6 +5,7 @@
 #include "labsession.h"
 #include "reportdocument.h"
 #include "reportfields.h"
+#include "sessionrecord.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -49,7 +50,7 @@ public:
     static ReportDocument document(const Input &input);
     // The data the report carries for reading back (a part of the ODT, an attachment of the PDF).
     static QByteArray sessionData(const Input &input);
-    static QString dataPartPath() { return QStringLiteral("huffman-lab/session.json"); }
+    static QString dataPartPath() { return SessionRecord::packageEntry(); }
 
     // By the file's suffix: .pdf is PDF, anything else ODT.
     static Format formatOf(const QString &path);
@@ -60,8 +61,6 @@ public:
     // How many table rows the text shows before the appendix takes over.
     static constexpr int firstRows = 10;
 
-    // The pixels' fingerprint, so that a picture of the student's own can be recognised.
-    static QString fingerprint(const QImage &picture);
     // A block type's picture in the tables: its 3 x 3 pixels with a grid.
     static QImage blockImage(int pattern);
 };

@@ -186,6 +186,7 @@ private slots:
     void variantsOfAnEmptyClass();
     void variantsInHelp();
     void checkResultsMoodleFolder();
+    void modelReportReadsBackPerfect();
 
 private:
     QTemporaryDir dir;
@@ -1143,8 +1144,8 @@ void tst_KeyTool::checkResultsMoodleFolder()
     // Student k of the list does variant k. Moodle shows given name first: the same student.
     const Variant first = *Variants::variant(1);
     const Variant second = *Variants::variant(2);
-    const QByteArray mamasReport = HandedIn::odt(HandedIn::record(
-        QStringLiteral("Мама Мыла Раму"), QStringLiteral("0,3,0,4"), first.picture, first.plane, 1));
+    const QByteArray mamasReport = HandedIn::odt(HandedIn::record(QStringLiteral("Мама Мыла Раму"),
+        QStringLiteral("0,3,0,4"), first.picture, first.plane, 1));
     writeWork(student("Мама Раму", 101) + QStringLiteral("отчет.odt"), mamasReport);
     writeWork(student("Мама Раму", 101) + QStringLiteral("Thumbs.db"), "\0\1");
     // Another student's report handed in as one's own: the name and the variant give it away.
@@ -1222,6 +1223,21 @@ void tst_KeyTool::checkResultsMoodleFolder()
                  + QStringLiteral(": в строке 1 введено «0101» — неверно; ") + plane(second)
                  + QStringLiteral(": в файле проверка отмечена как верная")),
         qPrintable(report.out));
+}
+
+// The teacher's model report, handed in as it is, is a perfect work: the grading reads what the
+// report writer carries.
+void tst_KeyTool::modelReportReadsBackPerfect()
+{
+    const QString odt = dir.filePath(QStringLiteral("образец.odt"));
+    const Run report = runTool({QStringLiteral("report"), QStringLiteral("Мама Мыла Раму"),
+        QStringLiteral("--variant"), QStringLiteral("3"), QStringLiteral("-o"), odt});
+    QCOMPARE(report.exitCode, 0);
+    const Run judged = runTool({QStringLiteral("check-results"), odt});
+    QCOMPARE(judged.exitCode, 0);
+    QVERIFY2(judged.out.startsWith(
+                 QStringLiteral("Мама Мыла Раму\t3\tверно\t5 из 5\t3 из 3\tзачтено\t")),
+        qPrintable(judged.out));
 }
 
 QTEST_MAIN(tst_KeyTool)
