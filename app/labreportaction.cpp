@@ -5,6 +5,8 @@
 #include "labreport.h"
 #include "labsession.h"
 
+#include "savefiledialog.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
@@ -57,12 +59,7 @@ bool LabReportAction::write()
         return false;
     fields = choice->fields;
 
-    if (lastFolder.isEmpty()) {
-        const QString documents
-            = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        lastFolder
-            = !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
-    }
+    lastFolder = SaveFileDialog::startFolder(lastFolder);
     const QString name = fields.value(ReportFields::student).isEmpty()
         ? QStringLiteral("Отчёт")
         : QStringLiteral("Отчёт — ") + fields.value(ReportFields::student);

@@ -7,6 +7,8 @@
 #include "planesummary.h"
 #include "resultsexport.h"
 
+#include "savefiledialog.h"
+
 #include <QBuffer>
 #include <QDial>
 #include <QDir>
@@ -54,13 +56,7 @@ bool PlaneComparisonTab::save(bool chart)
     updateFigures();
     const QString title = QStringLiteral("Сохранить сравнение плоскостей");
     const QString suffix = chart ? QStringLiteral(".png") : QStringLiteral(".csv");
-    QString folder = lastFolder;
-    if (folder.isEmpty()) {
-        const QString documents
-            = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        folder
-            = !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
-    }
+    const QString folder = SaveFileDialog::startFolder(lastFolder);
     QString path = dialogs->saveFileName(tabs->window(), title,
         QDir(folder).filePath(suggestedName(pictureName, chart)),
         chart ? QStringLiteral("Диаграмма PNG (*.png)") : QStringLiteral("Таблица CSV (*.csv)"));

@@ -7,6 +7,7 @@
 #include "labsession.h"
 #include "planereport.h"
 #include "resultstable.h"
+#include "savefiledialog.h"
 #include "sessionrecord.h"
 
 #include <QAction>
@@ -180,13 +181,7 @@ QString ResultsExport::suggestedPath() const
 {
     // The first save goes to Documents (the home folder where there is none), later ones
     // where the last one went.
-    QString folder = lastFolder;
-    if (folder.isEmpty()) {
-        const QString documents
-            = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        folder
-            = !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
-    }
+    const QString folder = SaveFileDialog::startFolder(lastFolder);
     const AnalysedPlane *plane = session->currentPlane();
     return QDir(folder).filePath(suggestedName(plane->picture, plane->plane));
 }

@@ -13,4 +13,7 @@ namespace SaveFileDialog {
 QString getSaveFileName(
     QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
 
+// Where a save dialog opens: the folder of the last save, else Documents, else the home folder.
+QString startFolder(const QString &lastFolder);
+
 } // namespace SaveFileDialog
