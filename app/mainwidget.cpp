@@ -186,11 +186,15 @@ void MainWidget::showFocusAlways()
     // around them does.
     auto *frame = new QFocusFrame(this);
     frame->setObjectName(QStringLiteral("focusFrame"));
-    connect(qApp, &QApplication::focusChanged, frame, [this, frame](QWidget *, QWidget *now) {
-        const bool framed
-            = now == ui->scrollArea || (now == ui->tableWidget && ui->tableWidget->rowCount() == 0);
-        frame->setWidget(framed ? now : nullptr);
-    });
+    // The widgets, not the form: the focus moves once more as the window closes in its base
+    // destructor, after the form has gone.
+    QWidget *const scrollArea = ui->scrollArea;
+    QTableWidget *const table = ui->tableWidget;
+    connect(qApp, &QApplication::focusChanged, frame,
+        [scrollArea, table, frame](QWidget *, QWidget *now) {
+            const bool framed = now == scrollArea || (now == table && table->rowCount() == 0);
+            frame->setWidget(framed ? now : nullptr);
+        });
     // Flat icon buttons show no focus in any style of their own.
     auto *flatFocus = new FocusFrameStyle(this);
     for (QPushButton *button :
