@@ -29,16 +29,16 @@ QString PlaneReport::summaryParagraph(
     // Integer bits: a float is off by one from 2^24 + 1 pixels (4097 x 4097) on. Below that
     // the texts are the same as a float would give.
     const double kilobytes = double(bits) / 8192;
-    return QStringLiteral("Средняя длина кода = ") + QString::number(double(averageLength), 'g', 6)
+    return QStringLiteral("Средняя длина кода = ") + figureText(averageLength)
         + QStringLiteral(" бит") + QStringLiteral("\n")
         + QStringLiteral("Количество блоков в плоскости = ") + QString::number(blockCount)
         + QStringLiteral("\n") + QStringLiteral("Длина списка счетчиков кодов = ")
         + QString::number(counterCount) + QStringLiteral("\n")
         + QStringLiteral("Исходный размер плоскости = ") + QString::number(bits)
         + QStringLiteral(" бит = ") + QString::number(kilobytes, 'g', 6) + QStringLiteral(" Кбайт")
-        + QStringLiteral("\n") + QStringLiteral("Энтропия плоскости = ")
-        + QString::number(double(entropy), 'g', 6) + QStringLiteral(" бит/блок")
-        + QStringLiteral("\n") + QStringLiteral("\n\n") + QString(65, QLatin1Char('_'));
+        + QStringLiteral("\n") + QStringLiteral("Энтропия плоскости = ") + figureText(entropy)
+        + QStringLiteral(" бит/блок") + QStringLiteral("\n") + QStringLiteral("\n\n")
+        + QString(65, QLatin1Char('_'));
 }
 
 QString PlaneReport::summaryParagraph(const PlaneStatistics &stats)
@@ -108,4 +108,9 @@ QString PlaneReport::entropyLine(const QString &probabilityText)
 QString PlaneReport::entropyLine(float probability)
 {
     return entropyLine(probabilityText(probability));
+}
+
+QString PlaneReport::figureText(float value)
+{
+    return QString::number(double(value), 'g', 6);
 }

@@ -21,6 +21,8 @@ public:
         float averageLength, int blockCount, qsizetype counterCount, qint64 bits, float entropy);
     static QString summaryParagraph(const PlaneStatistics &stats);
 
+    // L, H and the other real figures as the report prints them: 'g' with 6 significant digits.
+    static QString figureText(float value);
     // The probability cell: 'g' with 6 significant digits.
     static QString probabilityText(float probability);
     // A probability cell text as a plain decimal with a decimal comma and the same digits, for

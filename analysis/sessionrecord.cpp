@@ -20,11 +20,6 @@ constexpr int maxPlanes = 1000;
 constexpr int maxTyped = LabSession::hiddenRows;
 constexpr qsizetype maxText = 4096;
 
-QString figure(float value)
-{
-    return QString::number(double(value), 'g', 6);
-}
-
 QJsonValue optionalBool(const std::optional<bool> &value)
 {
     return value ? QJsonValue(*value) : QJsonValue();
@@ -90,8 +85,8 @@ SessionRecord::Plane SessionRecord::planeOf(const AnalysedPlane &analysed)
     plane.verdict = analysed.verdict;
     plane.verdictCurrent = analysed.verdictIsCurrent();
     plane.types = int(stats.types.size());
-    plane.averageLength = figure(stats.averageLength);
-    plane.entropy = figure(stats.entropy);
+    plane.averageLength = PlaneReport::figureText(stats.averageLength);
+    plane.entropy = PlaneReport::figureText(stats.entropy);
     plane.blocks = stats.total;
     for (const BlockType &type : stats.types)
         plane.histogram.append({type.pattern, type.count});

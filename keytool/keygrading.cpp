@@ -9,6 +9,7 @@
 #include "fieldtext.h"
 #include "namecode.h"
 #include "picturereader.h"
+#include "planereport.h"
 #include "spreadsheettext.h"
 #include "submission.h"
 #include "variants.h"
@@ -32,11 +33,6 @@ constexpr qint64 maxClassFile = 16 * 1024 * 1024;
 const QString passedText = QStringLiteral("зачтено");
 const QString failedText = QStringLiteral("не зачтено");
 const QString noWorkText = QStringLiteral("нет работы");
-
-QString figure(float value)
-{
-    return QString::number(double(value), 'g', 6);
-}
 
 QString quoted(const QString &text)
 {
@@ -211,8 +207,8 @@ Grader::PlaneResult Grader::judgePlane(const SessionRecord::Plane &plane)
                                             "неверны"));
 
     const int types = int(stats->types.size());
-    const QString averageLength = figure(stats->averageLength);
-    const QString entropy = figure(stats->entropy);
+    const QString averageLength = PlaneReport::figureText(stats->averageLength);
+    const QString entropy = PlaneReport::figureText(stats->entropy);
     if (plane.types == types)
         ++result.figuresRight;
     else
