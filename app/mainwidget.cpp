@@ -93,8 +93,8 @@ MainWidget::MainWidget(QWidget *parent)
     for (int column = 0; column < 5; ++column)
         ui->tableWidget->setHorizontalHeaderItem(column, new QTableWidgetItem(QString()));
     FormFit::apply(*this, *ui->tableWidget);
-    FormFit::shareRoom(
-        *this, *ui->verticalLayout_6, *viewer, *ui->horizontalLayout_5, *ui->tableWidget);
+    FormFit::shareRoom(*this, *ui->gridLayout_2, *ui->verticalLayout_6, *viewer,
+        *ui->horizontalLayout_5, *ui->tableWidget);
     ui->tableWidget->setItemDelegate(new CodeCellDelegate(3, ui->tableWidget));
     // Its line is always there, empty until a check, so that a verdict moves nothing.
     codeCheckLine = new QLabel(this);

@@ -136,10 +136,14 @@ void MainWidget::showStatistics(const AnalysedPlane &analysis)
     QTableWidget *const table = ui->tableWidget;
     const QStringList headers = ResultsTable::columnTitles();
     for (int column = 0; column < headers.size(); ++column) {
-        if (QTableWidgetItem *header = table->horizontalHeaderItem(column))
-            header->setText(headers.at(column));
-        else
-            table->setHorizontalHeaderItem(column, new QTableWidgetItem(headers.at(column)));
+        QTableWidgetItem *header = table->horizontalHeaderItem(column);
+        if (!header) {
+            header = new QTableWidgetItem;
+            table->setHorizontalHeaderItem(column, header);
+        }
+        header->setText(headers.at(column));
+        // Where the table is narrow the title wraps or is cut: hovering tells it whole.
+        header->setToolTip(headers.at(column));
     }
 
     // Sorting would move rows while they are filled, and the rows must stay in code order.
