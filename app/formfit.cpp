@@ -10,6 +10,7 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QStyle>
 #include <QTableWidget>
 #include <QWidget>
@@ -201,7 +202,45 @@ private:
     int studentShift = 0;
 };
 
+// Grows the window when its notice (the homework's verdict) is squeezed below its text's height:
+// QTabWidget counts less than its frame takes, so a face a little taller than Tahoma's cuts the
+// notice's last line even though the window's minimum is kept.
+class NoticeRoom : public QObject
+{
+public:
+    NoticeRoom(QWidget &window, QLabel &notice)
+        : QObject(&notice)
+        , window(window)
+        , notice(notice)
+    {
+        notice.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize && notice.isVisible()
+            && !(window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+            const int missing = notice.minimumSizeHint().height() - notice.height();
+            if (missing > 0) {
+                window.setMinimumHeight(window.height() + missing);
+                window.resize(window.width(), window.height() + missing);
+            }
+        }
+        return false;
+    }
+
+private:
+    QWidget &window;
+    QLabel &notice;
+};
+
 } // namespace
+
+void FormFit::keepNoticeWhole(QWidget &window, QLabel &notice)
+{
+    new NoticeRoom(window, notice);
+}
 
 void FormFit::apply(QWidget &window, QTableWidget &results)
 {

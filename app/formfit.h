@@ -3,6 +3,7 @@
 
 class QBoxLayout;
 class QGridLayout;
+class QLabel;
 class QLayout;
 class QTableWidget;
 class QWidget;
@@ -22,5 +23,10 @@ void apply(QWidget &window, QTableWidget &results);
 // titles where its width allows, on two lines where one is too narrow.
 void shareRoom(QWidget &window, QGridLayout &panels, QBoxLayout &column, QWidget &viewer,
     QLayout &tableRow, QTableWidget &results);
+
+// Makes the window taller where the notice under the homework's controls would lose its last
+// lines: with a desktop face taller than the form's (DejaVu Sans where its condensed cut is not
+// installed).
+void keepNoticeWhole(QWidget &window, QLabel &notice);
 
 } // namespace FormFit

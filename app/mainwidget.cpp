@@ -93,6 +93,7 @@ MainWidget::MainWidget(QWidget *parent)
     for (int column = 0; column < 5; ++column)
         ui->tableWidget->setHorizontalHeaderItem(column, new QTableWidgetItem(QString()));
     FormFit::apply(*this, *ui->tableWidget);
+    FormFit::keepNoticeWhole(*this, *ui->label_6);
     FormFit::shareRoom(*this, *ui->gridLayout_2, *ui->verticalLayout_6, *viewer,
         *ui->horizontalLayout_5, *ui->tableWidget);
     ui->tableWidget->setItemDelegate(new CodeCellDelegate(3, ui->tableWidget));

@@ -360,7 +360,8 @@ void TestMainWidget::homeworkAtFormSize()
     }
 }
 
-// A desktop set to larger type: the prompts take more lines rather than widening the window.
+// A desktop set to larger type: the prompts take more lines rather than widening the window, and
+// the window grows taller rather than cut the notice under them.
 void TestMainWidget::promptsWrapInLargerType()
 {
 #ifdef Q_OS_WIN
@@ -382,6 +383,7 @@ void TestMainWidget::promptsWrapInLargerType()
         QVERIFY2(textFits(label), name);
         QVERIFY2(label->height() > label->fontMetrics().lineSpacing(), name);
     }
+    QVERIFY(textFits(child<QLabel>(*tab, "label_6")));
 }
 
 // The cells the student types the five codes into are in view at the form's size, wide enough
