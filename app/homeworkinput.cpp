@@ -33,13 +33,12 @@ void MainWidget::shapeHomeworkInput()
         ui->lineEdit,
         [](const QString &text, bool keep) { return FieldText::name(text, ending(keep)); },
         nameHint,
-        QStringLiteral("Поле принимает ") + NameRule::description());
+        QStringLiteral("Нужны ") + NameRule::briefDescription());
 
     HintLine *countersHint = hintUnder(ui->lineEdit_2, ui->tab, QStringLiteral("countersHint"));
     new InputNormaliser(
         ui->lineEdit_2,
         [](const QString &text, bool keep) { return FieldText::counters(text, ending(keep)); },
         countersHint,
-        QStringLiteral("Поле принимает числа из одной или двух цифр через запятую, не больше 60 "
-                       "чисел"));
+        QStringLiteral("Нужны числа из одной-двух цифр через запятую, не больше 60"));
 }

@@ -62,6 +62,11 @@ QString NameRule::description()
                           "Анна-Мария)");
 }
 
+QString NameRule::briefDescription()
+{
+    return QStringLiteral("два-три слова русскими буквами, каждое с заглавной; двойные — через дефис");
+}
+
 QString NameRule::problem(const QString &fullName)
 {
     if (acceptable(fullName))

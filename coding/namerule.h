@@ -16,9 +16,11 @@ public:
     // being typed ("Салтыков-") from one that can never fit.
     static QString pattern();
     static bool acceptable(const QString &fullName);
-    // What the rule accepts, as the red line under the field and the key tool say it, to follow
-    // "Поле принимает " or "нужны ": "два или три слова ...".
+    // What the rule accepts, as messages and the key tool say it, to follow "Поле принимает " or
+    // "нужны ": "два или три слова ...".
     static QString description();
+    // The same in one short line, for the red line over the field: "два-три слова ...".
+    static QString briefDescription();
     // Why this finished name is refused, in a few words ("слово «иванов» начинается со строчной
     // буквы"); empty when it is acceptable.
     static QString problem(const QString &fullName);

@@ -132,7 +132,7 @@ void tst_HomeworkInput::typed()
     WindowTesting::typeKeys(name, QStringLiteral("u"));
     QCOMPARE(name->text(), QStringLiteral("Мама Мыла Рам"));
     QVERIFY(!hint->isHidden());
-    QVERIFY(hint->text().startsWith(QStringLiteral("Не принято: «u». Поле принимает")));
+    QVERIFY(hint->text().startsWith(QStringLiteral("Не принято: «u». Нужны")));
     WindowTesting::typeKeys(name, QStringLiteral("у"));
     QCOMPARE(name->text(), QStringLiteral("Мама Мыла Раму"));
     QVERIFY(hint->isHidden());
@@ -207,18 +207,23 @@ void tst_HomeworkInput::hintMovesNothing_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("refused");
     QTest::addColumn<QString>("accepted");
+    QTest::addColumn<QString>("otherPrompt");
 
-    QTest::newRow("name") << "lineEdit" << "u" << "М";
-    QTest::newRow("counters") << "lineEdit_2" << "a" << "1";
+    QTest::newRow("name") << "lineEdit" << "u" << "М" << "label_2";
+    // A long refusal is quoted by its start, and the line stays short.
+    QTest::newRow("name, long refusal") << "lineEdit" << "0123456789abcdefghij" << "М" << "label_2";
+    QTest::newRow("counters") << "lineEdit_2" << "a" << "1" << "label";
 }
 
-// The red line floats under its field: it moves no control, so a click aimed at one lands on it;
-// it goes at the next accepted key, and when the student leaves the field.
+// The red line floats over its field's own prompt: it moves no control, so a click aimed at one
+// lands on it, and it covers no other field's prompt; it goes at the next accepted key, and when
+// the student leaves the field.
 void tst_HomeworkInput::hintMovesNothing()
 {
     QFETCH(QString, field);
     QFETCH(QString, refused);
     QFETCH(QString, accepted);
+    QFETCH(QString, otherPrompt);
 
     Lab lab(Lab::AtHomework);
     lab.showActive();
@@ -238,7 +243,11 @@ void tst_HomeworkInput::hintMovesNothing()
     QCoreApplication::processEvents();
     for (auto place = places.cbegin(); place != places.cend(); ++place)
         QCOMPARE(place.key()->geometry(), place.value());
-    QCOMPARE(hint->geometry().top(), edit->geometry().bottom() + 1);
+    const QRect line = hint->geometry();
+    QVERIFY(line.bottom() < edit->geometry().top());
+    QVERIFY(tab->rect().contains(line));
+    QVERIFY(!line.intersects(child<QWidget>(*tab, qPrintable(otherPrompt))->geometry()));
+    QVERIFY2(line.height() <= 2 * hint->fontMetrics().lineSpacing() + 4, qPrintable(hint->text()));
 
     WindowTesting::typeKeys(edit, accepted);
     QVERIFY(!hint->isVisible());

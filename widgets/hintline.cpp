@@ -46,17 +46,29 @@ void HintLine::place()
     const int width = qMin(qMax(fieldRect.width(), oneLine), host->width());
     const int left = qMax(0, qMin(fieldRect.left(), host->width() - width));
     const int height = heightForWidth(width) > 0 ? heightForWidth(width) : sizeHint().height();
-    int top = fieldRect.bottom() + 1;
-    if (top + height > host->height() && fieldRect.top() - height >= 0)
-        top = fieldRect.top() - height;
-    QRect box(left, top, width, height);
-    // A short text it would cut through (a prompt under the field) is covered whole instead;
+    // Above, down from the nearest control over the field that is not a text (the field before
+    // it), or from the host's top; under the field where that room is too short.
+    int roomTop = 0;
+    for (const QWidget *other : host->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        const QRect rect = other->geometry();
+        if (other != watched && other != this && other->isVisible() && !qobject_cast<const QLabel *>(other)
+            && rect.bottom() < fieldRect.top() && rect.right() >= left && rect.left() <= left + width)
+            roomTop = qMax(roomTop, rect.bottom() + 1);
+    }
+    int top = fieldRect.top() - height;
+    if (top < roomTop && fieldRect.bottom() + 1 + height <= host->height())
+        top = fieldRect.bottom() + 1;
+    QRect box(left, qMax(0, top), width, height);
+    // A short text it would cut through (the prompt above the field) is covered whole instead;
     // a tall label keeps its text clear of the hint anyway.
     const int shortText = 3 * fontMetrics().lineSpacing();
     for (const QLabel *label : host->findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
         const QRect other = label->geometry();
-        if (label != this && label->isVisible() && other.intersects(box)
-            && other.bottom() > box.bottom() && other.bottom() - box.top() <= shortText)
+        if (label == this || !label->isVisible() || !other.intersects(box))
+            continue;
+        if (other.top() < box.top() && box.bottom() - other.top() <= shortText)
+            box.setTop(other.top());
+        if (other.bottom() > box.bottom() && other.bottom() - box.top() <= shortText)
             box.setBottom(other.bottom());
     }
     setGeometry(box);

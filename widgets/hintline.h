@@ -3,9 +3,10 @@
 
 #include <QLabel>
 
-// A red line that says why an input was refused. It floats just under its field, over whatever
-// lies there, instead of taking a place in the layout: showing or hiding it never moves another
-// control, so a click aimed at a control still lands on it. Clicks go through it. It goes when
+// A red line that says why an input was refused. It floats just above its field, over the
+// field's own prompt, which it stands in for while it shows, instead of taking a place in the
+// layout: showing or hiding it never moves another control, so a click aimed at a control still
+// lands on it, and it never hides what another field asks. Clicks go through it. It goes when
 // the field is hidden or the student leaves the field.
 class HintLine : public QLabel
 {
@@ -23,8 +24,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    // Under the field, as wide as the field and the text need; above it where the host has no
-    // room below.
+    // Above the field, as wide as the field and the text need; under it where the host has no
+    // room above.
     void place();
 
     QWidget *const watched;

@@ -119,20 +119,31 @@ void InputNormaliser::refuse(const QString &inserted)
     showHint(true);
 }
 
+namespace {
+
+// A refusal is quoted up to this many characters; a longer one is cut with an ellipsis, so that
+// the hint keeps to the room under its field.
+constexpr int quoted = 8;
+
+} // namespace
+
+QString InputNormaliser::hintFor(const QString &refused, const QString &hintText)
+{
+    QString what = refused.simplified();
+    if (what.isEmpty())
+        return hintText;
+    if (what.size() > quoted)
+        what = what.left(quoted - 1) + QChar(0x2026);
+    return QStringLiteral("Не принято: «%1». %2").arg(what, hintText);
+}
+
 void InputNormaliser::showHint(bool shown)
 {
     if (!shown)
         refused.clear();
     if (!hint)
         return;
-    QString text;
-    if (shown) {
-        const QString what = refused.simplified();
-        text = what.isEmpty() || what.size() > 40
-            ? hintText
-            : QStringLiteral("Не принято: «%1». %2").arg(what, hintText);
-    }
-    hint->setText(text);
+    hint->setText(shown ? hintFor(refused, hintText) : QString());
     hint->setVisible(shown);
 }
 
