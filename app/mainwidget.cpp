@@ -72,6 +72,8 @@ MainWidget::MainWidget(QWidget *parent)
     dialNotice->setWordWrap(true);
     dialNotice->setVisible(false);
     ui->horizontalLayout_4->addWidget(dialNotice, 1);
+    // The notice wraps rather than squeeze the number beside it below one whole digit.
+    ui->lcdNumber->setMinimumWidth(3 * ui->lcdNumber->fontMetrics().height());
 
     const QRegularExpression namePattern(NameCode::fullNamePattern());
     ui->lineEdit->setValidator(new QRegularExpressionValidator(namePattern, this));
