@@ -196,8 +196,8 @@ void tst_PlaneComparison::sizesAgainstRawBits()
     QVERIFY(lab.figures->item(5, 7)->text().toDouble() > 1);
     QLabel *const note = child<QLabel>(lab.window, "planeFiguresNote");
     QVERIFY(note->isVisible());
-    for (const char *figure : {"29241", "263169", "262144"})
-        QVERIFY2(note->text().contains(QLatin1String(figure)), qPrintable(note->text()));
+    for (const char *figure : {"29241 блока", "263169", "262144"})
+        QVERIFY2(note->text().contains(QString::fromUtf8(figure)), qPrintable(note->text()));
 
     lab.load(QStringLiteral("выбери изображение"));
     QVERIFY(!note->isVisible());

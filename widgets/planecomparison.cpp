@@ -107,13 +107,16 @@ QString PlaneComparison::colourPictureText()
 
 QString PlaneComparison::ratioNote(const PlaneFigures &figures)
 {
-    const QString blocks = QString::number(figures.blockCount);
+    // "из 29241 блока", "из 29240 блоков": after "из" the noun agrees with the last digits.
+    const auto count = figures.blockCount;
+    const bool one = count % 10 == 1 && count % 100 != 11;
+    const QString blocks = QString::number(count) + (one ? QStringLiteral(" блока") : QStringLiteral(" блоков"));
     if (figures.paddedBits() == figures.rawBits) {
-        return QStringLiteral("Сжатие 9/L считает по 9 бит на каждый из %1 блоков 3 × 3: это "
+        return QStringLiteral("Сжатие 9/L считает по 9 бит на каждый из %1 3 × 3: это "
                               "ровно W × H = %2 бит, поэтому оба сжатия совпадают.")
             .arg(blocks, QString::number(figures.rawBits));
     }
-    return QStringLiteral("Сжатие 9/L считает по 9 бит на каждый из %1 блоков 3 × 3, и блоки у "
+    return QStringLiteral("Сжатие 9/L считает по 9 бит на каждый из %1 3 × 3, и блоки у "
                           "краев дополнены до 3 × 3: это %2 бит, а исходный размер W × H = %3 "
                           "бит.")
         .arg(blocks, QString::number(figures.paddedBits()), QString::number(figures.rawBits));
