@@ -4,14 +4,13 @@
 // and on pictures of their own, some codes wrong; with and without the class list. Run as the
 // teacher runs it (a process, start-up included). Prints figures; passes or fails on nothing.
 
-#include "benchtiming.h"
 #include "handedin.h"
+#include "keytoolrun.h"
 #include "namecode.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -48,16 +47,6 @@ SessionRecord ownPicture(int student)
         lab.setTyped(row, hidden.at(row));
     lab.check();
     return SessionRecord::of(lab, {0});
-}
-
-double runMs(const QStringList &arguments, int *lines)
-{
-    return medianMs(3, [&] {
-        QProcess process;
-        process.start(QStringLiteral(KEYTOOL_PATH), arguments);
-        process.waitForFinished(-1);
-        *lines = int(process.readAllStandardOutput().count('\n'));
-    });
 }
 
 } // namespace
@@ -101,9 +90,9 @@ int main(int argc, char *argv[])
                 "process start included):\n",
         studentCount, double(bytes) / (1024 * 1024));
     int lines = 0;
-    double ms = runMs({QStringLiteral("check-results"), folder}, &lines);
+    double ms = keyToolMs({QStringLiteral("check-results"), folder}, &lines);
     std::printf("  folder alone:                %8.0f ms, %d lines\n", ms, lines);
-    ms = runMs({QStringLiteral("check-results"), folder, QStringLiteral("--class"), classPath,
+    ms = keyToolMs({QStringLiteral("check-results"), folder, QStringLiteral("--class"), classPath,
                    QStringLiteral("--csv")},
         &lines);
     std::printf("  with the class list, --csv:  %8.0f ms, %d lines\n", ms, lines);

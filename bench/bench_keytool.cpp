@@ -3,13 +3,12 @@
 // teacher runs them (a process, start-up included), from a plain list and from a spreadsheet's
 // CSV; then the reading of the file alone. Prints figures; passes or fails on nothing.
 
-#include "benchtiming.h"
 #include "classlist.h"
+#include "keytoolrun.h"
 #include "namecode.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -86,16 +85,6 @@ QByteArray windows1251(const QString &text)
     return bytes;
 }
 
-double runMs(const QStringList &arguments, int *lines)
-{
-    return medianMs(3, [&] {
-        QProcess process;
-        process.start(QStringLiteral(KEYTOOL_PATH), arguments);
-        process.waitForFinished(-1);
-        *lines = int(process.readAllStandardOutput().count('\n'));
-    });
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -131,7 +120,7 @@ int main(int argc, char *argv[])
     };
     for (const auto &run : runs) {
         int lines = 0;
-        const double ms = runMs(run.arguments, &lines);
+        const double ms = keyToolMs(run.arguments, &lines);
         std::printf("  %-38s %8.1f ms  (%d lines out)\n", run.what, ms, lines);
     }
 
