@@ -17,17 +17,16 @@ It starts PROGRAM with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 and checks that
 With --screenshot it also writes the open file dialog as a PNG (through libX11, no other tool).
 Prints what the bus showed; exits non-zero on the first check that fails.
 """
-import ctypes
-import ctypes.util
 import os
-import struct
 import subprocess
 import sys
 import time
-import zlib
 
 import pyatspi
 from gi.repository import GLib
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from xscreen import ScreenDepthError, save_screen  # noqa: E402  (tests/xscreen.py)
 
 program = sys.argv[1]
 screenshot = sys.argv[sys.argv.index("--screenshot") + 1] if "--screenshot" in sys.argv else None
@@ -127,50 +126,6 @@ def count(kind, source):
     return sum(1 for e in events if e[0] == kind and e[1] == source)
 
 
-def save_screen(path, extents):
-    """The screen rectangle `extents` (x, y, width, height) as a PNG, read with XGetImage."""
-    x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
-
-    class XImage(ctypes.Structure):
-        _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int),
-                    ("xoffset", ctypes.c_int), ("format", ctypes.c_int),
-                    ("data", ctypes.POINTER(ctypes.c_ubyte)), ("byte_order", ctypes.c_int),
-                    ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
-                    ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
-                    ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
-
-    x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x11.XDefaultRootWindow.restype = ctypes.c_ulong
-    x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-    x11.XGetImage.restype = ctypes.POINTER(XImage)
-    x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
-                              ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
-    display = x11.XOpenDisplay(None)
-    left, top, width, height = extents
-    image = x11.XGetImage(display, x11.XDefaultRootWindow(display), left, top, width, height,
-                          0xFFFFFFFF, 2).contents  # ZPixmap
-    if image.bits_per_pixel != 32:
-        fail("screenshot needs a 24-bit screen (xvfb-run -s '-screen 0 1280x1024x24')")
-    raw = ctypes.string_at(image.data, image.bytes_per_line * image.height)
-    rows = []
-    for y in range(image.height):
-        line = raw[y * image.bytes_per_line:y * image.bytes_per_line + 4 * image.width]
-        rgb = bytearray(3 * image.width)
-        rgb[0::3], rgb[1::3], rgb[2::3] = line[2::4], line[1::4], line[0::4]  # BGRX
-        rows.append(b"\0" + bytes(rgb))
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
-
-    with open(path, "wb") as png:
-        png.write(b"\x89PNG\r\n\x1a\n")
-        png.write(chunk(b"IHDR", struct.pack(">IIBBBBB", image.width, image.height, 8, 2, 0, 0, 0)))
-        png.write(chunk(b"IDAT", zlib.compress(b"".join(rows), 9)))
-        png.write(chunk(b"IEND", b""))
-
-
 # The bus and its registry first, so that the program finds them when it starts.
 pyatspi.Registry.registerEventListener(on_event, "object:property-change:accessible-name",
                                        "object:state-changed:checked")
@@ -232,7 +187,10 @@ for wanted in ("Открыть", "Отмена", "Перейти к:"):
 if screenshot:
     pump(1.0)  # let it paint
     extents = dialog.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    save_screen(screenshot, (extents.x, extents.y, extents.width, extents.height))
+    try:
+        save_screen(screenshot, (extents.x, extents.y, extents.width, extents.height))
+    except ScreenDepthError:
+        fail("screenshot needs a 24-bit screen (xvfb-run -s '-screen 0 1280x1024x24')")
     show("screenshot:", screenshot)
 act(find(dialog, pyatspi.ROLE_PUSH_BUTTON, name="Отмена"), "press")
 wait_for("the dialog to close",

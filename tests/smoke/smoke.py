@@ -13,13 +13,14 @@ SMOKE_SCREENSHOT=FILE.png in the environment it also saves the window as it is s
 SMOKE_SETTLE seconds (default 2), which needs a 24-bit screen (-screen 0 1280x1024x24).
 """
 import os
-import struct
-import zlib
 import ctypes
 import ctypes.util
 import subprocess
 import sys
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from xscreen import ScreenDepthError, save_screen  # noqa: E402  (tests/xscreen.py)
 
 program, title = sys.argv[1], sys.argv[2]
 patience = float(sys.argv[3]) if len(sys.argv) > 3 else 10.0
@@ -129,42 +130,6 @@ def geometry(window):
     return left.value, top.value, width.value, height.value
 
 
-def save_png(path, rectangle):
-    """The screen's rectangle (x, y, width, height) as a PNG, read with XGetImage."""
-    class XImage(ctypes.Structure):
-        _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int),
-                    ("xoffset", ctypes.c_int), ("format", ctypes.c_int),
-                    ("data", ctypes.POINTER(ctypes.c_ubyte)), ("byte_order", ctypes.c_int),
-                    ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
-                    ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
-                    ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
-    x.XGetImage.restype = ctypes.POINTER(XImage)
-    x.XGetImage.argtypes = [ctypes.c_void_p, Window, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
-                            ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
-    image = x.XGetImage(display, x.XDefaultRootWindow(display), *rectangle, 0xFFFFFFFF,
-                        2).contents  # ZPixmap
-    if image.bits_per_pixel != 32:
-        sys.exit("smoke: a screenshot needs a 24-bit screen")
-    raw = ctypes.string_at(image.data, image.bytes_per_line * image.height)
-    rows = []
-    for y in range(image.height):
-        line = raw[y * image.bytes_per_line:y * image.bytes_per_line + 4 * image.width]
-        rgb = bytearray(3 * image.width)
-        rgb[0::3], rgb[1::3], rgb[2::3] = line[2::4], line[1::4], line[0::4]  # BGRX
-        rows.append(b"\0" + bytes(rgb))
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
-
-    with open(path, "wb") as png:
-        png.write(b"\x89PNG\r\n\x1a\n")
-        png.write(chunk(b"IHDR", struct.pack(">IIBBBBB", image.width, image.height, 8, 2, 0, 0,
-                                             0)))
-        png.write(chunk(b"IDAT", zlib.compress(b"".join(rows), 9)))
-        png.write(chunk(b"IEND", b""))
-
-
 screenshot = os.environ.get("SMOKE_SCREENSHOT")
 if screenshot:
     time.sleep(float(os.environ.get("SMOKE_SETTLE", "2")))
@@ -174,7 +139,10 @@ print(f"smoke: window {width} x {height} at {left},{top} on a {screen[2]} x {scr
 if screenshot:
     clipped = (max(left, 0), max(top, 0), min(width, screen[2] - max(left, 0)),
                min(height, screen[3] - max(top, 0)))
-    save_png(screenshot, clipped)
+    try:
+        save_screen(screenshot, clipped)
+    except ScreenDepthError:
+        sys.exit("smoke: a screenshot needs a 24-bit screen")
     print(f"smoke: screenshot {screenshot}")
 
 event = Event()
