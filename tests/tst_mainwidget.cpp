@@ -46,6 +46,13 @@ QStringList receiversOf(const QObject *sender, const QByteArray &signal)
     return receivers;
 }
 
+#ifdef Q_OS_WIN
+// Why the tests of the form's layout skip on Windows.
+const char notWindowsFonts[]
+    = "offscreen under wine, Qt takes its fonts from one folder and a default size of its own, "
+      "not Windows' Tahoma at 8.25 pt: the real window is looked at under wine instead";
+#endif
+
 // Whether the whole of a label's text has room in it as laid out: wrapped to its width, or on
 // its lines as they stand.
 bool textFits(const QLabel *label)
@@ -342,8 +349,7 @@ void TestMainWidget::homeworkAtFormSize_data()
 void TestMainWidget::homeworkAtFormSize()
 {
 #ifdef Q_OS_WIN
-    QSKIP("offscreen under wine, Qt takes its fonts from one folder and a default size of its own, "
-          "not Windows' Tahoma at 8.25 pt: the real window is looked at under wine instead");
+    QSKIP(notWindowsFonts);
 #endif
     QFETCH(QString, counters);
     QFETCH(bool, skip);
@@ -366,8 +372,7 @@ void TestMainWidget::homeworkAtFormSize()
 void TestMainWidget::promptsWrapInLargerType()
 {
 #ifdef Q_OS_WIN
-    QSKIP("offscreen under wine, Qt takes its fonts from one folder and a default size of its own, "
-          "not Windows' Tahoma at 8.25 pt: the real window is looked at under wine instead");
+    QSKIP(notWindowsFonts);
 #endif
     const QFont desktop = QApplication::font();
     const auto restore = qScopeGuard([&desktop] { QApplication::setFont(desktop); });
@@ -392,8 +397,7 @@ void TestMainWidget::promptsWrapInLargerType()
 void TestMainWidget::codesInViewAtFormSize()
 {
 #ifdef Q_OS_WIN
-    QSKIP("offscreen under wine, Qt takes its fonts from one folder and a default size of its own, "
-          "not Windows' Tahoma at 8.25 pt: the real window is looked at under wine instead");
+    QSKIP(notWindowsFonts);
 #endif
     Lab lab;
     lab.tabs->setCurrentIndex(1);
@@ -494,8 +498,7 @@ void TestMainWidget::resultsRoomWhenMaximised()
 void TestMainWidget::titlesWrapWhenNarrow()
 {
 #ifdef Q_OS_WIN
-    QSKIP("offscreen under wine, Qt takes its fonts from one folder and a default size of its own, "
-          "not Windows' Tahoma at 8.25 pt: the real window is looked at under wine instead");
+    QSKIP(notWindowsFonts);
 #endif
     Lab lab;
     lab.tabs->setCurrentIndex(1);
