@@ -37,6 +37,20 @@ bool isTypedText(const QString &text)
     return true;
 }
 
+// The hint for `refused` (what the field did not take): it names the refusal, quoted up to
+// eight characters and cut with an ellipsis beyond, so that the hint keeps to one line, and says
+// what the field accepts.
+QString hintFor(const QString &refused, const QString &hintText)
+{
+    constexpr int quoted = 8;
+    QString what = refused.simplified();
+    if (what.isEmpty())
+        return hintText;
+    if (what.size() > quoted)
+        what = what.left(quoted - 1) + QChar(0x2026);
+    return QStringLiteral("Не принято: «%1». %2").arg(what, hintText);
+}
+
 } // namespace
 
 QAction *InputNormaliser::pasteAction(const QMenu *menu)
@@ -117,24 +131,6 @@ void InputNormaliser::refuse(const QString &inserted)
 {
     refused += inserted;
     showHint(true);
-}
-
-namespace {
-
-// A refusal is quoted up to this many characters; a longer one is cut with an ellipsis, so that
-// the hint keeps to the room under its field.
-constexpr int quoted = 8;
-
-} // namespace
-
-QString InputNormaliser::hintFor(const QString &refused, const QString &hintText)
-{
-    QString what = refused.simplified();
-    if (what.isEmpty())
-        return hintText;
-    if (what.size() > quoted)
-        what = what.left(quoted - 1) + QChar(0x2026);
-    return QStringLiteral("Не принято: «%1». %2").arg(what, hintText);
 }
 
 void InputNormaliser::showHint(bool shown)

@@ -31,10 +31,6 @@ public:
     // and hidden otherwise.
     InputNormaliser(QLineEdit *field, Normalise normalise, QLabel *hint, const QString &hintText);
 
-    // The hint for `refused` (what the field did not take): it names the refusal, its first
-    // characters where it is long, and says what the field accepts.
-    static QString hintFor(const QString &refused, const QString &hintText);
-
     // What a paste of text does: it replaces the selection, or goes in at the cursor.
     void insert(const QString &text);
     // The paste entry of the field's standard context menu.
