@@ -32,7 +32,7 @@ void RoomHandle::paintEvent(QPaintEvent *)
     option.initFrom(this);
     // A handle between parts stacked one above the other is drawn without State_Horizontal.
     option.state &= ~QStyle::State_Horizontal;
-    if (hovered || dragging)
+    if (underMouse() || dragging)
         option.state |= QStyle::State_MouseOver;
     if (dragging)
         option.state |= QStyle::State_Sunken;
@@ -76,9 +76,8 @@ void RoomHandle::mouseDoubleClickEvent(QMouseEvent *event)
 
 bool RoomHandle::event(QEvent *event)
 {
-    if (event->type() == QEvent::HoverEnter || event->type() == QEvent::HoverLeave) {
-        hovered = event->type() == QEvent::HoverEnter;
+    // Drawn lit while the pointer is over it.
+    if (event->type() == QEvent::HoverEnter || event->type() == QEvent::HoverLeave)
         update();
-    }
     return QWidget::event(event);
 }

@@ -30,6 +30,5 @@ protected:
 
 private:
     bool dragging = false;
-    bool hovered = false;
     int lastY = 0;
 };
