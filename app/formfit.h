@@ -19,8 +19,8 @@ void apply(QWidget &window, QTableWidget &results);
 // From the window's present (form) size on, its height beyond that size goes to the viewer and
 // to the row of the results table (`tableRow`, both in `column`), three fifths to the table,
 // and a handle below the viewer lets the student move the line between them; a quarter of its
-// width beyond that size and 200 pixels more goes to the first column of `panels`. The table's columns widen to their whole
-// titles where its width allows, on two lines where one is too narrow.
+// width beyond that size and 200 pixels more goes to the first column of `panels`. The table's
+// columns widen to their whole titles where its width allows, on two lines where one is too narrow.
 void shareRoom(QWidget &window, QGridLayout &panels, QBoxLayout &column, QWidget &viewer,
     QLayout &tableRow, QTableWidget &results);
 

@@ -64,7 +64,8 @@ QString NameRule::description()
 
 QString NameRule::briefDescription()
 {
-    return QStringLiteral("два-три слова русскими буквами, каждое с заглавной; двойные — через дефис");
+    return QStringLiteral(
+        "два-три слова русскими буквами, каждое с заглавной; двойные — через дефис");
 }
 
 QString NameRule::problem(const QString &fullName)

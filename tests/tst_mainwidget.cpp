@@ -454,7 +454,8 @@ void TestMainWidget::resultsRoomWhenMaximised()
     QVERIFY(lab.viewer->height() > atFormSize.viewer->height() + 80);
     QVERIFY(lab.table->height() > atFormSize.table->height() + 120);
     const auto *picturePanel = lab.window.findChild<QWidget *>("groupBox_2");
-    QVERIFY(picturePanel->width() > atFormSize.window.findChild<QWidget *>("groupBox_2")->width() + 80);
+    QVERIFY(
+        picturePanel->width() > atFormSize.window.findChild<QWidget *>("groupBox_2")->width() + 80);
 
     auto *handle = lab.window.findChild<QWidget *>("roomHandle");
     QVERIFY(handle);

@@ -51,8 +51,9 @@ void HintLine::place()
     int roomTop = 0;
     for (const QWidget *other : host->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         const QRect rect = other->geometry();
-        if (other != watched && other != this && other->isVisible() && !qobject_cast<const QLabel *>(other)
-            && rect.bottom() < fieldRect.top() && rect.right() >= left && rect.left() <= left + width)
+        if (other != watched && other != this && other->isVisible()
+            && !qobject_cast<const QLabel *>(other) && rect.bottom() < fieldRect.top()
+            && rect.right() >= left && rect.left() <= left + width)
             roomTop = qMax(roomTop, rect.bottom() + 1);
     }
     int top = fieldRect.top() - height;

@@ -110,7 +110,8 @@ QString PlaneComparison::ratioNote(const PlaneFigures &figures)
     // "из 29241 блока", "из 29240 блоков": after "из" the noun agrees with the last digits.
     const auto count = figures.blockCount;
     const bool one = count % 10 == 1 && count % 100 != 11;
-    const QString blocks = QString::number(count) + (one ? QStringLiteral(" блока") : QStringLiteral(" блоков"));
+    const QString blocks
+        = QString::number(count) + (one ? QStringLiteral(" блока") : QStringLiteral(" блоков"));
     if (figures.paddedBits() == figures.rawBits) {
         return QStringLiteral("Сжатие 9/L считает по 9 бит на каждый из %1 3 × 3: это "
                               "ровно W × H = %2 бит, поэтому оба сжатия совпадают.")
