@@ -3,7 +3,12 @@
 #   check NAME COMMAND...   runs COMMAND, reports "ok:" or "FAIL:" with its output, counts it
 #   check_summary KIND      prints "KIND: N passed, N failed" and fails when one did
 # $scratch is the check's scratch folder, made here and removed on exit; a check that needs more
-# on exit sets its own trap and removes $scratch there.
+# on exit sets its own trap and removes $scratch there. $source_dir is the source tree, $title the
+# program window's title, which the checks wait for.
+# shellcheck disable=SC2034 # used by the scripts that source this one
+source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# shellcheck disable=SC2034
+title="Лабораторная работа №__ Эффективное кодирование и цифровое представление изображений"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 passed=0

@@ -14,9 +14,8 @@ tarball=$(realpath "$1")
 linux_key=$(realpath "$2")
 screenshot=${3:+$(realpath "$3")}
 here=$(cd "$(dirname "$0")" && pwd)
-source_dir=$(cd "$here/../.." && pwd)
-title="Лабораторная работа №__ Эффективное кодирование и цифровое представление изображений"
 
+# shellcheck source=tests/package/check.sh
 . "$here/check.sh"
 lower=$("$here/debian-root.sh" | tail -n 1) || { echo "no Debian root" >&2; exit 1; }
 # The cached root stays as it is: the checks write into an overlay of it.

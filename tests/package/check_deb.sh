@@ -9,8 +9,8 @@
 set -uo pipefail
 deb=$1
 here=$(cd "$(dirname "$0")" && pwd)
-title="Лабораторная работа №__ Эффективное кодирование и цифровое представление изображений"
 
+# shellcheck source=tests/package/check.sh
 . "$here/check.sh"
 field_is() { [ "$(dpkg-deb -f "$deb" "$1")" = "$2" ] || { dpkg-deb -f "$deb" "$1"; false; }; }
 field_has() { dpkg-deb -f "$deb" "$1" | grep -Eqe "$2" || { dpkg-deb -f "$deb" "$1"; false; }; }

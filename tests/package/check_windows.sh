@@ -15,9 +15,8 @@ setup=$(realpath "$2")
 linux_key=$(realpath "$3")
 screenshot_150=${4:+$(realpath "$4")}
 here=$(cd "$(dirname "$0")" && pwd)
-source_dir=$(cd "$here/../.." && pwd)
-title="Лабораторная работа №__ Эффективное кодирование и цифровое представление изображений"
 
+# shellcheck source=tests/package/check.sh
 . "$here/check.sh"
 trap 'WINEPREFIX=$scratch/wine wineserver -k 2> /dev/null; rm -rf "$scratch"' EXIT
 export WINEPREFIX=$scratch/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= LANG=C.UTF-8
